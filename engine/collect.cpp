@@ -1,0 +1,347 @@
+#include "engine/collect.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "engine/schedule.h"
+#include "engine/store.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "shell/paths.h"
+
+namespace krav {
+namespace {
+
+constexpr MinuteNumber kMinutesPerDay = 1440;
+
+struct Occurrence {
+  std::string_view kind;
+  std::string_view date;
+  std::string_view time;  // empty for a whole day: "date " with a trailing blank
+  std::string_view description;
+  const std::string* amount = nullptr;
+};
+
+void Emit(Collection& c, const Occurrence& o, std::int64_t index, std::string_view indexText,
+          std::string_view sourcePath) {
+  std::string line;
+  line.reserve(o.kind.size() + o.date.size() + o.time.size() + o.description.size() +
+               sourcePath.size() + 24);
+  line += o.kind;
+  line += kSep3;
+  line += o.date;
+  line += ' ';
+  line += o.time;
+  line += kSep4;
+  line += o.description;
+  if (o.amount) {
+    line += kSep1;
+    line += *o.amount;
+  }
+  line += kSep4;
+  line += indexText;
+  line += kSep4;
+  line += sourcePath;
+  if (index >= 0 && sourcePath == c.storePath) c.storeOccurrences.emplace_back(c.out->size(), index);
+  c.out->push_back(std::move(line));
+}
+
+std::string GroupedAmount(std::string_view amount) {
+  return GroupThousands(RealToFixed(TextToReal(RemoveChars(amount, " ")), 2), " ");
+}
+
+void EmitLine(Collection& c, std::string_view line, std::int64_t index, std::string_view indexText,
+              std::string_view sourcePath) {
+  Occurrence o{FieldView(line, kSep3, 1), FieldView(line, kSep3, 2), FieldView(line, kSep3, 3),
+               FieldView(line, kSep3, 4)};
+  std::string amount;
+  if (o.kind == "2") {
+    amount = GroupedAmount(FieldView(line, kSep3, 7));
+    o.amount = &amount;
+  }
+  Emit(c, o, index, indexText, sourcePath);
+}
+
+void MarkOutdated(Collection& c, std::int64_t index, std::string_view sourcePath) {
+  // Only records of the store are removed; an index into a journal would
+  // name another line of the store.
+  if (c.autoDelete && index >= 0 && sourcePath == c.storePath) c.outdated.push_back(index);
+}
+
+void Expand(Collection& c, std::string_view record, std::int64_t index, std::string_view indexText,
+            std::string_view kindText, std::string_view sourcePath) {
+  const auto parsed = ParseSchedule(FieldView(record, kSep3, 2));
+  if (!parsed) return;
+  const Schedule& s = *parsed;
+  const std::string_view text = FieldView(record, kSep3, 3);
+
+  auto emitDay = [&](DayNumber d) {
+    const std::string date = DateToText(static_cast<double>(d));
+    Emit(c, {kindText, date, s.timeText, text}, index, indexText, sourcePath);
+  };
+
+  if (s.repetition == Repetition::Once) {
+    const DayNumber d = DayOf(TextToDate(s.onceDate));
+    if (d >= c.first && d <= c.last) Emit(c, {kindText, s.onceDate, s.timeText, text}, index, indexText, sourcePath);
+    else if (d < c.first) MarkOutdated(c, index, sourcePath);
+    return;
+  }
+
+  if (s.repetition == Repetition::Interval) {
+    const MinuteNumber lo = std::max(c.first * kMinutesPerDay, s.startMinute);
+    MinuteNumber hi = (c.last + 1) * kMinutesPerDay - 1;
+    if (s.limit == Limit::Count) hi = std::min(hi, LastOccurrence(s, hi));
+    if (s.limit == Limit::EndDate) hi = std::min(hi, s.endDay * kMinutesPerDay);
+    MinuteNumber m = s.startMinute;
+    if (lo > m) m += (lo - m + s.step - 1) / s.step * s.step;
+    for (; m <= hi; m += s.step) {
+      const DayNumber d = m / kMinutesPerDay;
+      const int mins = static_cast<int>(m % kMinutesPerDay);
+      const std::string date = DateToText(static_cast<double>(d));
+      const std::string time = PadLeft(std::to_string(mins / 60), "00") + ":" +
+                               PadLeft(std::to_string(mins % 60), "00");
+      Emit(c, {kindText, date, time, text}, index, indexText, sourcePath);
+    }
+    if (hi < c.first * kMinutesPerDay) MarkOutdated(c, index, sourcePath);
+    return;
+  }
+
+  const DayNumber lo = std::max(c.first, s.start);
+  DayNumber hi = c.last;
+  if (s.limit == Limit::Count) hi = std::min(hi, LastOccurrence(s, hi));
+  if (s.limit == Limit::EndDate) hi = std::min(hi, s.endDay);
+
+  switch (s.repetition) {
+    case Repetition::Daily:
+      for (DayNumber d = lo; d <= hi; ++d) emitDay(d);
+      break;
+    case Repetition::Weekly:
+      for (DayNumber d = lo + ((s.weekday - IsoWeekday(static_cast<double>(lo))) % 7 + 7) % 7;
+           d <= hi; d += 7)
+        emitDay(d);
+      break;
+    case Repetition::Monthly:
+      if (lo <= hi) {
+        // Every month from lo's to hi's, so that any range length is complete.
+        const Ymd a = DayToYmd(lo), b = DayToYmd(hi);
+        for (int y = a.year, m = a.month; y < b.year || (y == b.year && m <= b.month);) {
+          if (s.monthDay <= DaysInMonth(y, m)) {
+            const DayNumber d = YmdToDay(y, m, s.monthDay);
+            if (d >= lo && d <= hi) emitDay(d);
+          }
+          if (++m > 12) m = 1, ++y;
+        }
+      }
+      break;
+    case Repetition::Yearly:
+      if (lo <= hi) {
+        for (int y = DayToYmd(lo).year, end = DayToYmd(hi).year; y <= end; ++y) {
+          if (s.yearDay > DaysInMonth(y, s.yearMonth)) continue;
+          const DayNumber d = YmdToDay(y, s.yearMonth, s.yearDay);
+          if (d >= lo && d <= hi) emitDay(d);
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  if (hi < c.first) MarkOutdated(c, index, sourcePath);
+}
+
+// Processes one line of the working list.
+void CollectLine(Collection& c, std::string_view line, std::int64_t index,
+                 std::string_view sourcePath) {
+  const std::string_view record = line.substr(0, std::min(line.find(kSep4), line.size()));
+  const int kind = TextToInt(FieldView(record, kSep3, 1));
+  if (kind == 1 || kind == 2) {
+    const DayNumber d = DayOf(TextToDate(FieldView(record, kSep3, 2)));
+    if (d >= c.first && d <= c.last) EmitLine(c, record, index, std::to_string(index), sourcePath);
+  } else if (kind == 3 || kind == 4) {
+    Expand(c, record, index, std::to_string(index), kind == 3 ? "3" : "4", sourcePath);
+  }
+}
+
+struct LoadedFile {
+  std::string path;
+  std::string bytes;
+  std::vector<std::string_view> lines;
+};
+
+void LoadInto(LoadedFile& f) {
+  if (!LoadBytes(f.path, f.bytes)) return;
+  ForEachLine(f.bytes, [&](std::string_view l) { f.lines.push_back(l); });
+}
+
+// Adds the address-book dates of the range: kind "5" lines.
+void CollectAddressBook(Collection& c, const std::string& indexPath) {
+  Lines cards;
+  if (!LoadLines(indexPath, cards) || c.last < c.first) return;
+  // "dd.mm" of each day of the range, in ascending order.
+  std::map<std::string, std::vector<std::string>> days;
+  for (DayNumber d = c.first; d <= c.last; ++d) {
+    std::string text = DateToText(static_cast<double>(d));
+    days[text.substr(0, 5)].push_back(std::move(text));
+  }
+  static const std::string kInRecord = Ru(") в записи ");
+  std::vector<std::string> pieces;
+  for (const auto& card : cards) {
+    SplitByChar(card, pieces, kSep1);
+    if (pieces.size() < 2) continue;
+    const std::string& cardPath = pieces[0];
+    std::string_view fileName = cardPath;
+    if (auto slash = fileName.find_last_of("/\\"); slash != std::string_view::npos)
+      fileName.remove_prefix(slash + 1);
+    fileName = fileName.substr(0, std::min(fileName.find('.'), fileName.size()));
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+      const auto values = SplitCommaText(pieces[i]);
+      if (values.size() != 3 || values[2] != "5") continue;
+      auto it = days.find(values[1].substr(0, 5));
+      if (values[1].size() < 5 || it == days.end()) continue;
+      for (const auto& dayText : it->second) {
+        std::string line = "5";
+        line += kSep3;
+        line += dayText;
+        line += kSep4;
+        line += values[0] + " (" + values[1] + kInRecord + "\"" + std::string(fileName) + "\"";
+        line += kSep4;
+        line += cardPath;
+        line += kSep4;
+        c.out->push_back(std::move(line));
+      }
+    }
+  }
+}
+
+// Lowers every store index above a removed one.
+void ShiftIndices(Collection& c, std::vector<std::int64_t> removed) {
+  std::sort(removed.begin(), removed.end());
+  for (const auto& [pos, index] : c.storeOccurrences) {
+    const auto below = std::lower_bound(removed.begin(), removed.end(), index) - removed.begin();
+    if (below == 0) continue;
+    std::string& line = (*c.out)[pos];
+    line = SetField(line, kSep4, 3, std::to_string(index - below));
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommaText(std::string_view s) {
+  std::vector<std::string> values;
+  std::size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < s.size() && static_cast<unsigned char>(s[i]) <= ' ') ++i;
+  };
+  skipBlanks();
+  while (i < s.size()) {
+    std::string value;
+    if (s[i] == '"') {
+      ++i;
+      while (i < s.size()) {
+        if (s[i] == '"') {
+          if (i + 1 < s.size() && s[i + 1] == '"') {
+            value += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        value += s[i++];
+      }
+    } else {
+      while (i < s.size() && s[i] != ',' && static_cast<unsigned char>(s[i]) > ' ') value += s[i++];
+    }
+    values.push_back(std::move(value));
+    skipBlanks();
+    if (i < s.size() && s[i] == ',') {
+      ++i;
+      skipBlanks();
+      if (i == s.size()) values.emplace_back();
+    }
+  }
+  return values;
+}
+
+void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText,
+                  std::string_view kindText, std::string_view sourcePath) {
+  Expand(c, record, TextToInt(indexText), indexText, kindText, sourcePath);
+}
+
+void EmitOccurrence(Collection& c, std::string_view line, std::string_view indexText,
+                    std::string_view sourcePath) {
+  EmitLine(c, line, TextToInt(indexText), indexText, sourcePath);
+}
+
+void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
+                  const std::string& user, const CollectOptions& options) {
+  out.clear();
+  const std::string dir = shell::DataDir(root, user);
+  Collection c;
+  c.first = DayOf(first);
+  c.last = DayOf(last);
+  c.autoDelete = options.autoDelete;
+  c.storePath = shell::StoreFile(dir);
+  c.out = &out;
+
+  // Held across reading and removal, so that the removal deletes exactly the
+  // lines that were read.
+  std::optional<DataDirLock> lock;
+  if (options.autoDelete) lock.emplace(dir);
+
+  std::vector<LoadedFile> files;
+  files.push_back({c.storePath, {}, {}});
+  if (options.includeJournal && c.first <= c.last) {
+    const Ymd a = DayToYmd(c.first), b = DayToYmd(c.last);
+    for (int y = a.year, m = a.month; y < b.year || (y == b.year && m <= b.month);) {
+      const std::string monthStart = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
+      files.push_back({dir + JournalFileName(monthStart), {}, {}});
+      if (++m > 12) m = 1, ++y;
+    }
+  }
+  for (auto& f : files) LoadInto(f);
+
+  // The working list walked from its end: the last month's journal first.
+  for (std::size_t fi = files.size(); fi-- > 0;) {
+    const LoadedFile& f = files[fi];
+    for (std::size_t li = f.lines.size(); li-- > 0;)
+      CollectLine(c, f.lines[li], static_cast<std::int64_t>(li), f.path);
+  }
+
+  if (!c.outdated.empty()) {
+    std::sort(c.outdated.begin(), c.outdated.end());
+    if (RemoveOutdated(root, user, c.outdated)) ShiftIndices(c, c.outdated);
+  }
+  CollectAddressBook(c, shell::AddressIndexFile(dir));
+}
+
+bool RemoveOutdated(const std::string& root, const std::string& user,
+                    std::vector<std::int64_t> outdated) {
+  const std::string dir = shell::DataDir(root, user);
+  DataDirLock lock(dir);
+  Lines store;
+  LoadLines(shell::StoreFile(dir), store);
+  std::sort(outdated.begin(), outdated.end());
+  outdated.erase(std::unique(outdated.begin(), outdated.end()), outdated.end());
+  Lines deleted;
+  for (auto it = outdated.rbegin(); it != outdated.rend(); ++it)
+    if (*it >= 0 && *it < static_cast<std::int64_t>(store.size())) deleted.push_back(store[*it]);
+  if (deleted.empty()) return false;
+
+  // The trash first: a failure then keeps the records in the store.
+  Lines trash;
+  LoadLines(shell::TrashFile(dir), trash);
+  AddToTrash(trash, deleted);
+  if (!SaveLines(shell::TrashFile(dir), trash)) return false;
+  Lines kept;
+  kept.reserve(store.size() - deleted.size());
+  auto next = outdated.begin();
+  for (std::int64_t i = 0; i < static_cast<std::int64_t>(store.size()); ++i) {
+    while (next != outdated.end() && *next < i) ++next;
+    if (next != outdated.end() && *next == i) continue;
+    kept.push_back(std::move(store[i]));
+  }
+  return SaveLines(shell::StoreFile(dir), kept);
+}
+
+}  // namespace krav

@@ -1,0 +1,183 @@
+#include "engine/schedule.h"
+
+#include "engine/text.h"
+
+namespace krav {
+namespace {
+
+constexpr std::int64_t kCycleMonths = 4800;  // the Gregorian calendar repeats every 400 years
+constexpr std::int64_t kCycleYears = 400;
+
+std::int64_t MonthIndex(const Ymd& v) { return static_cast<std::int64_t>(v.year) * 12 + v.month - 1; }
+int YearOfIndex(std::int64_t mi) { return static_cast<int>(mi / 12); }
+int MonthOfIndex(std::int64_t mi) { return static_cast<int>(mi % 12) + 1; }
+
+bool MonthHasDay(std::int64_t mi, int n) {
+  return n <= DaysInMonth(YearOfIndex(mi) % 400 + 400, MonthOfIndex(mi));
+}
+
+// Months of a 400-year cycle that have day n.
+std::int64_t MonthsWithDayPerCycle(int n) {
+  if (n <= 28) return kCycleMonths;
+  if (n == 29) return kCycleMonths - 303;
+  if (n == 30) return kCycleMonths - 400;
+  return 2800;
+}
+
+bool YearHasDate(std::int64_t y, int day, int month) {
+  return day <= DaysInMonth(static_cast<int>(y % 400) + 400, month);
+}
+
+std::int64_t MonthlyLast(const Schedule& s, DayNumber horizon) {
+  const int n = s.monthDay;
+  const Ymd st = DayToYmd(s.start);
+  std::int64_t m = MonthIndex(st);
+  if (n < st.day) ++m;
+  if (!MonthHasDay(m, n)) ++m;  // one step always reaches a month that has day n
+  std::int64_t left = s.count - 1;
+  // Every further occurrence lies at least a month later.
+  if (left > MonthIndex(DayToYmd(horizon)) - m) return kUnbounded;
+  const std::int64_t perCycle = MonthsWithDayPerCycle(n);
+  m += (left / perCycle) * kCycleMonths;
+  left %= perCycle;
+  while (left-- > 0) {
+    ++m;
+    if (!MonthHasDay(m, n)) ++m;
+  }
+  return YmdToDay(YearOfIndex(m), MonthOfIndex(m), n);
+}
+
+std::int64_t YearlyLast(const Schedule& s, DayNumber horizon) {
+  const int d = s.yearDay, mo = s.yearMonth;
+  const Ymd st = DayToYmd(s.start);
+  std::int64_t y = st.year;
+  auto nextValid = [&](std::int64_t from) {
+    while (!YearHasDate(from, d, mo)) ++from;
+    return from;
+  };
+  y = nextValid(y);
+  if (YmdToDay(static_cast<int>(y), mo, d) < s.start) y = nextValid(y + 1);
+  std::int64_t left = s.count - 1;
+  if (left > DayToYmd(horizon).year - y) return kUnbounded;
+  const std::int64_t perCycle = (d == 29 && mo == 2) ? 97 : kCycleYears;
+  y += (left / perCycle) * kCycleYears;
+  left %= perCycle;
+  while (left-- > 0) y = nextValid(y + 1);
+  return YmdToDay(static_cast<int>(y), mo, d);
+}
+
+bool IsDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// "hh:mm" with a valid time of day; gives the minutes.
+bool ParseTime(std::string_view t, int& minutes) {
+  if (t.size() != 5 || t[2] != ':' || !IsDigits(t.substr(0, 2)) || !IsDigits(t.substr(3, 2)))
+    return false;
+  const int h = TextToInt(t.substr(0, 2)), m = TextToInt(t.substr(3, 2));
+  if (h > 23 || m > 59) return false;
+  minutes = h * 60 + m;
+  return true;
+}
+
+}  // namespace
+
+std::optional<Schedule> ParseSchedule(std::string_view field) {
+  const std::string_view a = FieldView(field, kSep1, 1);
+  const std::string_view b = FieldView(field, kSep1, 2);
+  const std::string_view c = FieldView(field, kSep1, 3);
+  Schedule s;
+  const int code = TextToInt(FieldView(a, kSep2, 1));
+  if (code < 1 || code > 6) return std::nullopt;
+  s.repetition = static_cast<Repetition>(code);
+
+  if (s.repetition != Repetition::Interval) {
+    const std::string_view timeCode = FieldView(c, kSep2, 1);
+    int minutes = 0;
+    if (timeCode == "21") s.timeText = {};
+    else if (timeCode == "22" && ParseTime(FieldView(c, kSep2, 2), minutes))
+      s.timeText = FieldView(c, kSep2, 2);
+    else return std::nullopt;
+  }
+  if (s.repetition == Repetition::Once) {
+    s.onceDate = FieldView(a, kSep2, 2);
+    return s;
+  }
+
+  if (b.empty()) return std::nullopt;
+  s.start = DayOf(TextToDate(FieldView(b, kSep2, 2)));
+  switch (TextToInt(FieldView(b, kSep2, 1))) {
+    case 12:
+      s.limit = Limit::Count;
+      s.count = TextToInt(FieldView(b, kSep2, 4));
+      if (s.count < 1) return std::nullopt;
+      break;
+    case 13:
+      s.limit = Limit::EndDate;
+      s.endDay = DayOf(TextToDate(FieldView(b, kSep2, 4)));
+      break;
+    default:
+      break;
+  }
+
+  const std::string_view value = FieldView(a, kSep2, 2);
+  switch (s.repetition) {
+    case Repetition::Weekly:
+      s.weekday = WeekdayFromName(value);
+      if (s.weekday == 0) return std::nullopt;
+      break;
+    case Repetition::Monthly:
+      s.monthDay = TextToInt(value);
+      if (s.monthDay < 1 || s.monthDay > 31) return std::nullopt;
+      break;
+    case Repetition::Yearly:
+      s.yearDay = TextToInt(value.substr(0, std::min<std::size_t>(2, value.size())));
+      s.yearMonth = value.size() > 3 ? TextToInt(value.substr(3, 2)) : 0;
+      // Valid in a leap year: 31.02 matches no day of any year.
+      if (s.yearMonth < 1 || s.yearMonth > 12 || s.yearDay < 1 ||
+          s.yearDay > DaysInMonth(2000, s.yearMonth))
+        return std::nullopt;
+      break;
+    case Repetition::Interval: {
+      const std::int64_t days = TextToInt(FieldView(a, kSep2, 2));
+      const std::int64_t hours = TextToInt(FieldView(a, kSep2, 3));
+      const std::int64_t mins = TextToInt(FieldView(a, kSep2, 4));
+      s.step = days * 1440 + hours * 60 + mins;
+      int startTime = 0;
+      if (s.step < 1 || !ParseTime(FieldView(b, kSep2, 3), startTime)) return std::nullopt;
+      s.startMinute = s.start * 1440 + startTime;
+      break;
+    }
+    default:
+      break;
+  }
+  return s;
+}
+
+std::int64_t LastOccurrence(const Schedule& s, std::int64_t horizon) {
+  const std::int64_t c = s.count;
+  switch (s.repetition) {
+    case Repetition::Daily:
+      return s.start + c - 1;
+    case Repetition::Weekly: {
+      const DayNumber firstMatch =
+          s.start + ((s.weekday - IsoWeekday(static_cast<double>(s.start))) % 7 + 7) % 7;
+      return firstMatch + 7 * (c - 1);
+    }
+    case Repetition::Monthly:
+      return MonthlyLast(s, horizon);
+    case Repetition::Yearly:
+      return YearlyLast(s, horizon);
+    case Repetition::Interval: {
+      const __int128 last = static_cast<__int128>(s.startMinute) + static_cast<__int128>(s.step) * (c - 1);
+      return last > horizon ? kUnbounded : static_cast<std::int64_t>(last);
+    }
+    default:
+      return kUnbounded;
+  }
+}
+
+}  // namespace krav

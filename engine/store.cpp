@@ -1,0 +1,48 @@
+#include "engine/store.h"
+
+#include "engine/dates.h"
+#include "engine/text.h"
+#include "shell/paths.h"
+
+namespace krav {
+
+DataDirLock::DataDirLock(const std::string& dataDir) : lock_(shell::DataLockFile(dataDir)) {}
+
+std::string JournalFileName(std::string_view dateText) {
+  const std::string norm = DateToText(TextToDate(dateText));
+  return shell::JournalRelPath(norm.substr(6, 4), norm.substr(3, 2));
+}
+
+std::string TrashLine(std::string_view line) {
+  const DateTime now = Now();
+  std::string out = DateToText(now) + " " + TimeToText(now);
+  out += kSep4;
+  out += line;
+  return out;
+}
+
+void AddToTrash(Lines& trash, const Lines& deleted) {
+  for (const auto& line : deleted) {
+    trash.push_back(TrashLine(line));
+    if (trash.size() > kTrashCapacity) trash.erase(trash.begin());
+  }
+}
+
+bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user) {
+  const std::string dir = shell::DataDir(root, user);
+  DataDirLock lock(dir);
+  Lines trash;
+  LoadLines(shell::TrashFile(dir), trash);
+  AddToTrash(trash, {line});
+  return SaveLines(shell::TrashFile(dir), trash);
+}
+
+bool AppendLines(const std::string& dataDir, const std::string& path, const Lines& lines) {
+  DataDirLock lock(dataDir);
+  Lines all;
+  LoadLines(path, all);
+  all.insert(all.end(), lines.begin(), lines.end());
+  return SaveLines(path, all);
+}
+
+}  // namespace krav

@@ -1,0 +1,43 @@
+// The record files of a data directory: the store "mess.dat", the trash
+// "mess-del.dat", the due list "mess-now.dat" and the monthly journals.
+// Every load-modify-save holds the data directory's lock.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_lock.h"
+#include "platform/files.h"
+
+namespace krav {
+
+constexpr std::size_t kTrashCapacity = 100;
+
+// The exclusive lock of a data directory (dataDir ends in "/").
+class DataDirLock {
+ public:
+  explicit DataDirLock(const std::string& dataDir);
+  bool held() const { return lock_.held(); }
+
+ private:
+  FileLock lock_;
+};
+
+// "Plan/nb" + yyyy + mm + ".dat" of a date text, relative to the data directory.
+std::string JournalFileName(std::string_view dateText);
+
+// The trash line of a deleted line: "dd.mm.yyyy hh:mm" #4 line.
+std::string TrashLine(std::string_view line);
+// Adds the trash lines to a loaded trash, dropping its oldest line each time
+// it grows past the capacity.
+void AddToTrash(Lines& trash, const Lines& deleted);
+
+// Appends one line to the user's trash. False when the trash could not be saved.
+bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user);
+
+// Appends lines at the end of a file of the data directory (the store, the
+// due list, a journal). False when it could not be saved.
+bool AppendLines(const std::string& dataDir, const std::string& path, const Lines& lines);
+
+}  // namespace krav

@@ -1,0 +1,77 @@
+#include "platform/file_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+
+#include "platform/files.h"
+
+namespace krav {
+namespace {
+
+struct Held {
+  int fd = -1;
+  int depth = 0;
+};
+
+std::recursive_mutex& ProcessMutex() {
+  static std::recursive_mutex m;
+  return m;
+}
+
+std::map<std::string, Held>& Table() {
+  static std::map<std::string, Held> t;
+  return t;
+}
+
+int OpenLockFile(const std::string& fsPath) {
+  return ::open(fsPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+}
+
+}  // namespace
+
+FileLock::FileLock(const std::string& lockFilePath) : key_(FsPath(lockFilePath)) {
+  ProcessMutex().lock();
+  Held& h = Table()[key_];
+  if (h.depth == 0) {
+    h.fd = OpenLockFile(key_);
+    if (h.fd < 0) {
+      Table().erase(key_);
+      ProcessMutex().unlock();
+      return;
+    }
+    while (::flock(h.fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ++h.depth;
+  held_ = true;
+}
+
+FileLock::~FileLock() {
+  if (!held_) return;
+  auto it = Table().find(key_);
+  if (it != Table().end() && --it->second.depth == 0) {
+    ::flock(it->second.fd, LOCK_UN);
+    ::close(it->second.fd);
+    Table().erase(it);
+  }
+  ProcessMutex().unlock();
+}
+
+TryFileLock::TryFileLock(const std::string& lockFilePath) {
+  fd_ = OpenLockFile(FsPath(lockFilePath));
+  if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+TryFileLock::~TryFileLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace krav

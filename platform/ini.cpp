@@ -1,0 +1,112 @@
+#include "platform/ini.h"
+
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION  // Debian's header keeps the templates behind this
+#include <SimpleIni.h>
+
+#include <algorithm>
+#include <charconv>
+#include <list>
+
+#include "platform/encoding.h"
+#include "platform/file_lock.h"
+
+namespace krav {
+namespace {
+
+// Case-insensitive ordering of cp1251 names.
+struct Cp1251NoCase {
+  bool operator()(const char* a, const char* b) const {
+    for (; *a && *b; ++a, ++b) {
+      const auto la = static_cast<unsigned char>(Cp1251Lower(*a));
+      const auto lb = static_cast<unsigned char>(Cp1251Lower(*b));
+      if (la != lb) return la < lb;
+    }
+    return *b != 0;
+  }
+};
+
+using Ini = CSimpleIniTempl<char, Cp1251NoCase, SI_ConvertA<char>>;
+
+void Configure(Ini& ini) {
+  ini.SetUnicode(false);
+  ini.SetMultiKey(false);
+  ini.SetMultiLine(false);
+  ini.SetQuotes(false);
+  ini.SetSpaces(false);
+}
+
+bool Load(const std::string& path, Ini& ini) {
+  Configure(ini);
+  std::string bytes;
+  if (!LoadBytes(path, bytes)) return false;
+  return ini.LoadData(bytes.data(), bytes.size()) >= 0;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+  std::string_view s = text;
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (s.empty()) return false;
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  return ec == std::errc() && p == s.data() + s.size();
+}
+
+}  // namespace
+
+std::string ReadIniString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& def) {
+  Ini ini;
+  if (!Load(path, ini)) return def;
+  const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
+  return v ? std::string(v) : def;
+}
+
+bool WriteIniString(const std::string& path, const std::string& section,
+                    const std::string& key, const std::string& value) {
+  FileLock lock(path + ".lock");
+  Ini ini;
+  Load(path, ini);
+  if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) return false;
+  std::string out;
+  if (ini.Save(out) < 0) return false;
+  return SaveBytes(path, out);
+}
+
+int ReadIniInt(const std::string& path, const std::string& section,
+               const std::string& key, int def) {
+  int value = 0;
+  return ParseInt(ReadIniString(path, section, key, ""), value) ? value : def;
+}
+
+bool WriteIniInt(const std::string& path, const std::string& section,
+                 const std::string& key, int value) {
+  return WriteIniString(path, section, key, std::to_string(value));
+}
+
+bool ReadIniBool(const std::string& path, const std::string& section,
+                 const std::string& key, bool def) {
+  return ReadIniInt(path, section, key, def ? 1 : 0) != 0;
+}
+
+bool WriteIniBool(const std::string& path, const std::string& section,
+                  const std::string& key, bool value) {
+  return WriteIniString(path, section, key, value ? "1" : "0");
+}
+
+Lines ReadIniSection(const std::string& path, const std::string& section) {
+  Lines out;
+  Ini ini;
+  if (!Load(path, ini)) return out;
+  Ini::TNamesDepend keys;
+  if (!ini.GetAllKeys(section.c_str(), keys)) return out;
+  keys.sort(Ini::Entry::LoadOrder());
+  for (const auto& k : keys) {
+    const char* v = ini.GetValue(section.c_str(), k.pItem, "");
+    out.push_back(std::string(k.pItem) + "=" + v);
+  }
+  return out;
+}
+
+}  // namespace krav

@@ -1,0 +1,35 @@
+// Settings files in the manner of the private-profile calls: every call
+// opens the file, reads or writes, and closes it. Sections and keys match
+// without regard to letter case (Latin and Cyrillic); values are cp1251
+// bytes and come back unchanged. A missing file or key gives the default.
+#pragma once
+
+#include <string>
+
+#include "platform/files.h"
+
+namespace krav {
+
+std::string ReadIniString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& def);
+// Keeps every other section, key and comment; goes through a temporary file.
+bool WriteIniString(const std::string& path, const std::string& section,
+                    const std::string& key, const std::string& value);
+
+// A decimal integer; a value that is not one gives the default.
+int ReadIniInt(const std::string& path, const std::string& section,
+               const std::string& key, int def);
+bool WriteIniInt(const std::string& path, const std::string& section,
+                 const std::string& key, int value);
+
+// Any non-zero integer is true; missing or non-numeric gives the default.
+bool ReadIniBool(const std::string& path, const std::string& section,
+                 const std::string& key, bool def);
+// Written as 1 or 0.
+bool WriteIniBool(const std::string& path, const std::string& section,
+                  const std::string& key, bool value);
+
+// The lines name=value of a section, in file order.
+Lines ReadIniSection(const std::string& path, const std::string& section);
+
+}  // namespace krav

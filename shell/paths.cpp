@@ -1,0 +1,42 @@
+#include "shell/paths.h"
+
+#include "platform/encoding.h"
+#include "shell/settings_keys.h"
+
+namespace krav::shell {
+
+std::string DefaultSoundFile() { return Ru("Кравитор2000\\Sound\\message.wav"); }
+
+std::string NormalizeRoot(std::string root) {
+  for (char& c : root)
+    if (c == '\\') c = '/';
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  if (root != "/") root += '/';
+  return root;
+}
+
+std::string ShellSettingsFile(const std::string& root) { return root + "krav2000.ini"; }
+std::string ProgramsFile(const std::string& root) { return root + "programs.ini"; }
+std::string TempDir(const std::string& root) { return root + "Temp/"; }
+std::string UsersDir(const std::string& root) { return root + "Users/"; }
+std::string TodayFile(const std::string& root) { return TempDir(root) + "today.dat"; }
+std::string EventLogFile(const std::string& root) { return root + "dump.tmp"; }
+std::string PluginLibrary(const std::string& root) { return root + "libdorvik.so"; }
+
+std::string DataDir(const std::string& root, const std::string& user) {
+  return UsersDir(root) + user + "/";
+}
+
+std::string UserSettingsFile(const std::string& dataDir) { return dataDir + "krav2000.ini"; }
+std::string StoreFile(const std::string& dataDir) { return dataDir + "mess.dat"; }
+std::string TrashFile(const std::string& dataDir) { return dataDir + "mess-del.dat"; }
+std::string DueFile(const std::string& dataDir) { return dataDir + "mess-now.dat"; }
+std::string AddressIndexFile(const std::string& dataDir) { return dataDir + "adrs.str"; }
+std::string DataLockFile(const std::string& dataDir) { return dataDir + ".krav.lock"; }
+
+std::string JournalRelPath(const std::string& yyyy, const std::string& mm) {
+  return "Plan/nb" + yyyy + mm + ".dat";
+}
+std::string JournalDir(const std::string& dataDir) { return dataDir + "Plan/"; }
+
+}  // namespace krav::shell

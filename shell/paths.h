@@ -1,0 +1,35 @@
+// Where the shell keeps things: the root directory, the data directory of a
+// user and the files in them. Paths are cp1251 texts with "/" separators.
+#pragma once
+
+#include <string>
+
+namespace krav::shell {
+
+// The root directory with exactly one trailing "/"; "\" read as "/".
+std::string NormalizeRoot(std::string root);
+
+std::string ShellSettingsFile(const std::string& root);   // root + "krav2000.ini"
+std::string ProgramsFile(const std::string& root);        // root + "programs.ini"
+std::string TempDir(const std::string& root);             // root + "Temp/"
+std::string UsersDir(const std::string& root);            // root + "Users/"
+std::string TodayFile(const std::string& root);           // root + "Temp/today.dat"
+std::string EventLogFile(const std::string& root);        // root + "dump.tmp"
+std::string PluginLibrary(const std::string& root);       // root + "libdorvik.so"
+
+// root + "Users/" + user + "/"
+std::string DataDir(const std::string& root, const std::string& user);
+
+// Files of a data directory (dataDir ends in "/").
+std::string UserSettingsFile(const std::string& dataDir);  // "krav2000.ini"
+std::string StoreFile(const std::string& dataDir);         // "mess.dat"
+std::string TrashFile(const std::string& dataDir);         // "mess-del.dat"
+std::string DueFile(const std::string& dataDir);           // "mess-now.dat"
+std::string AddressIndexFile(const std::string& dataDir);  // "adrs.str"
+std::string DataLockFile(const std::string& dataDir);      // ".krav.lock"
+
+// "Plan/nb" + yyyy + mm + ".dat", relative to the data directory.
+std::string JournalRelPath(const std::string& yyyy, const std::string& mm);
+std::string JournalDir(const std::string& dataDir);        // dataDir + "Plan/"
+
+}  // namespace krav::shell

@@ -1,0 +1,92 @@
+// The command-line tool, run as a user runs it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "platform/ini.h"
+#include "support.h"
+
+namespace krav {
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+ToolRun Messctl(const std::string& args) {
+  const std::string cmd = std::string(KRAV_BUILD_DIR) + "/tools/messctl " + args + " 2>/dev/null";
+  ToolRun r;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int st = ::pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+class MessctlTool : public ::testing::Test {
+ protected:
+  test::TempRoot t{Ru("Иван")};
+  void SetUp() override {
+    t.write(t.data("mess.dat"),
+            {test::Record("3", "2", "11|01.12.2026|00:00", "22|09:00", Ru("Зарядка")),
+             test::Record("3", "1|08.12.2026", "", "21", Ru("Весь день")),
+             test::Record("3", "1|01.12.2026", "", "21", Ru("Прошло"))});
+    ForceDir(t.data("Plan"));
+    t.write(t.data("Plan/nb202612.dat"),
+            {test::Join({"2", "08.12.2026", "08:30", Ru("Хлеб"), "op", "", "1234.5"}, kSep3)});
+    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", Ru("Иван"));
+  }
+};
+
+TEST_F(MessctlTool, RawPrintsTheCollectedLines) {
+  const ToolRun r = Messctl("collect --root " + t.root() + " --user Иван --from 08.12.2026 --raw");
+  EXPECT_EQ(r.status, 0);
+  const std::string journal = t.data("Plan/nb202612.dat");
+  const std::string expected =
+      test::Join({test::Join({"2", "08.12.2026 08:30"}, kSep3), Ru("Хлеб") + kSep1 + "1 234.50", "0", journal}, kSep4) +
+      "\n" + test::Join({test::Join({"3", "08.12.2026 "}, kSep3), Ru("Весь день"), "1", t.data("mess.dat")}, kSep4) +
+      "\n" + test::Join({test::Join({"3", "08.12.2026 09:00"}, kSep3), Ru("Зарядка"), "0", t.data("mess.dat")}, kSep4) +
+      "\n";
+  EXPECT_EQ(r.out, expected);
+}
+
+TEST_F(MessctlTool, ReadableListingSortedInUtf8) {
+  // The user comes from [Users] Active; --no-journal leaves out the operation.
+  const ToolRun r = Messctl("collect --root " + t.root() + " --from 08.12.2026 --to 09.12.2026");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "08.12.2026  При загрузке  напоминание: Весь день\n"
+            "08.12.2026  08:30  операция: Хлеб  1 234.50\n"
+            "08.12.2026  09:00  напоминание: Зарядка\n"
+            "09.12.2026  09:00  напоминание: Зарядка\n");
+  EXPECT_EQ(Messctl("collect --root " + t.root() + " --from 08.12.2026 --no-journal").out.find("Хлеб"),
+            std::string::npos);
+}
+
+TEST_F(MessctlTool, AutodelOnlyWhenAsked) {
+  Messctl("collect --root " + t.root() + " --from 08.12.2026");
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 3u);
+  Messctl("collect --root " + t.root() + " --from 08.12.2026 --autodel");
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 2u);
+}
+
+TEST_F(MessctlTool, BadArgumentsExitWithTwo) {
+  for (const char* bad : {"", "frobnicate", "collect", "collect --root /tmp --from 31.02.2026",
+                          "collect --root /tmp --from 1.1.2026", "collect --root /tmp --bogus",
+                          "collect --root /tmp --from 02.01.2026 --to 01.01.2026", "collect --root"})
+    EXPECT_EQ(Messctl(bad).status, 2) << bad;
+  const ToolRun help = Messctl("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--root", "--user", "--from", "--to", "--no-journal", "--autodel", "--raw"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+}  // namespace
+}  // namespace krav
