@@ -23,7 +23,19 @@ struct Occurrence {
   const std::string* amount = nullptr;
 };
 
-void Emit(Collection& c, const Occurrence& o, std::int64_t index, std::string_view indexText,
+constexpr DayNumber kMaxCachedDays = 400;
+
+// The date text of a day of the range.
+const std::string& DayText(Collection& c, DayNumber d) {
+  const DayNumber i = d - c.first;
+  if (i >= 0 && i < static_cast<DayNumber>(c.dayTexts.size())) return c.dayTexts[i];
+  static thread_local std::string other;
+  other = DateToText(static_cast<double>(d));
+  return other;
+}
+
+// storeIndex is the record index when the record is a line of the store, else -1.
+void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex, std::string_view indexText,
           std::string_view sourcePath) {
   std::string line;
   line.reserve(o.kind.size() + o.date.size() + o.time.size() + o.description.size() +
@@ -43,7 +55,7 @@ void Emit(Collection& c, const Occurrence& o, std::int64_t index, std::string_vi
   line += indexText;
   line += kSep4;
   line += sourcePath;
-  if (index >= 0 && sourcePath == c.storePath) c.storeOccurrences.emplace_back(c.out->size(), index);
+  if (storeIndex >= 0) c.storeOccurrences.emplace_back(c.out->size(), storeIndex);
   c.out->push_back(std::move(line));
 }
 
@@ -51,8 +63,8 @@ std::string GroupedAmount(std::string_view amount) {
   return GroupThousands(RealToFixed(TextToReal(RemoveChars(amount, " ")), 2), " ");
 }
 
-void EmitLine(Collection& c, std::string_view line, std::int64_t index, std::string_view indexText,
-              std::string_view sourcePath) {
+void EmitLine(Collection& c, std::string_view line, std::int64_t storeIndex,
+              std::string_view indexText, std::string_view sourcePath) {
   Occurrence o{FieldView(line, kSep3, 1), FieldView(line, kSep3, 2), FieldView(line, kSep3, 3),
                FieldView(line, kSep3, 4)};
   std::string amount;
@@ -60,31 +72,34 @@ void EmitLine(Collection& c, std::string_view line, std::int64_t index, std::str
     amount = GroupedAmount(FieldView(line, kSep3, 7));
     o.amount = &amount;
   }
-  Emit(c, o, index, indexText, sourcePath);
+  Emit(c, o, storeIndex, indexText, sourcePath);
 }
 
-void MarkOutdated(Collection& c, std::int64_t index, std::string_view sourcePath) {
+void MarkOutdated(Collection& c, std::int64_t storeIndex) {
   // Only records of the store are removed; an index into a journal would
   // name another line of the store.
-  if (c.autoDelete && index >= 0 && sourcePath == c.storePath) c.outdated.push_back(index);
+  if (c.autoDelete && storeIndex >= 0) c.outdated.push_back(storeIndex);
 }
 
-void Expand(Collection& c, std::string_view record, std::int64_t index, std::string_view indexText,
-            std::string_view kindText, std::string_view sourcePath) {
+std::int64_t StoreIndex(const Collection& c, std::int64_t index, std::string_view sourcePath) {
+  return sourcePath == c.storePath ? index : -1;
+}
+
+void Expand(Collection& c, std::string_view record, std::int64_t storeIndex,
+            std::string_view indexText, std::string_view kindText, std::string_view sourcePath) {
   const auto parsed = ParseSchedule(FieldView(record, kSep3, 2));
   if (!parsed) return;
   const Schedule& s = *parsed;
   const std::string_view text = FieldView(record, kSep3, 3);
 
   auto emitDay = [&](DayNumber d) {
-    const std::string date = DateToText(static_cast<double>(d));
-    Emit(c, {kindText, date, s.timeText, text}, index, indexText, sourcePath);
+    Emit(c, {kindText, DayText(c, d), s.timeText, text}, storeIndex, indexText, sourcePath);
   };
 
   if (s.repetition == Repetition::Once) {
     const DayNumber d = DayOf(TextToDate(s.onceDate));
-    if (d >= c.first && d <= c.last) Emit(c, {kindText, s.onceDate, s.timeText, text}, index, indexText, sourcePath);
-    else if (d < c.first) MarkOutdated(c, index, sourcePath);
+    if (d >= c.first && d <= c.last) Emit(c, {kindText, s.onceDate, s.timeText, text}, storeIndex, indexText, sourcePath);
+    else if (d < c.first) MarkOutdated(c, storeIndex);
     return;
   }
 
@@ -98,12 +113,12 @@ void Expand(Collection& c, std::string_view record, std::int64_t index, std::str
     for (; m <= hi; m += s.step) {
       const DayNumber d = m / kMinutesPerDay;
       const int mins = static_cast<int>(m % kMinutesPerDay);
-      const std::string date = DateToText(static_cast<double>(d));
-      const std::string time = PadLeft(std::to_string(mins / 60), "00") + ":" +
-                               PadLeft(std::to_string(mins % 60), "00");
-      Emit(c, {kindText, date, time, text}, index, indexText, sourcePath);
+      const std::string& date = DayText(c, d);
+      const char time[5] = {static_cast<char>('0' + mins / 600), static_cast<char>('0' + mins / 60 % 10), ':',
+                            static_cast<char>('0' + mins % 60 / 10), static_cast<char>('0' + mins % 10)};
+      Emit(c, {kindText, date, std::string_view(time, 5), text}, storeIndex, indexText, sourcePath);
     }
-    if (hi < c.first * kMinutesPerDay) MarkOutdated(c, index, sourcePath);
+    if (hi < c.first * kMinutesPerDay) MarkOutdated(c, storeIndex);
     return;
   }
 
@@ -146,7 +161,7 @@ void Expand(Collection& c, std::string_view record, std::int64_t index, std::str
     default:
       break;
   }
-  if (hi < c.first) MarkOutdated(c, index, sourcePath);
+  if (hi < c.first) MarkOutdated(c, storeIndex);
 }
 
 // Processes one line of the working list.
@@ -154,11 +169,12 @@ void CollectLine(Collection& c, std::string_view line, std::int64_t index,
                  std::string_view sourcePath) {
   const std::string_view record = line.substr(0, std::min(line.find(kSep4), line.size()));
   const int kind = TextToInt(FieldView(record, kSep3, 1));
+  const std::int64_t storeIndex = StoreIndex(c, index, sourcePath);
   if (kind == 1 || kind == 2) {
     const DayNumber d = DayOf(TextToDate(FieldView(record, kSep3, 2)));
-    if (d >= c.first && d <= c.last) EmitLine(c, record, index, std::to_string(index), sourcePath);
+    if (d >= c.first && d <= c.last) EmitLine(c, record, storeIndex, std::to_string(index), sourcePath);
   } else if (kind == 3 || kind == 4) {
-    Expand(c, record, index, std::to_string(index), kind == 3 ? "3" : "4", sourcePath);
+    Expand(c, record, storeIndex, std::to_string(index), kind == 3 ? "3" : "4", sourcePath);
   }
 }
 
@@ -265,12 +281,12 @@ std::vector<std::string> SplitCommaText(std::string_view s) {
 
 void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText,
                   std::string_view kindText, std::string_view sourcePath) {
-  Expand(c, record, TextToInt(indexText), indexText, kindText, sourcePath);
+  Expand(c, record, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, kindText, sourcePath);
 }
 
 void EmitOccurrence(Collection& c, std::string_view line, std::string_view indexText,
                     std::string_view sourcePath) {
-  EmitLine(c, line, TextToInt(indexText), indexText, sourcePath);
+  EmitLine(c, line, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, sourcePath);
 }
 
 void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
@@ -283,6 +299,8 @@ void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
   c.autoDelete = options.autoDelete;
   c.storePath = shell::StoreFile(dir);
   c.out = &out;
+  for (DayNumber d = c.first; d <= c.last && d - c.first < kMaxCachedDays; ++d)
+    c.dayTexts.push_back(DateToText(static_cast<double>(d)));
 
   // Held across reading and removal, so that the removal deletes exactly the
   // lines that were read.

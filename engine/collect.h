@@ -30,6 +30,8 @@ struct Collection {
   // Output positions of the occurrences of "mess.dat" records, with their
   // record index, so that the indices can follow a removal.
   std::vector<std::pair<std::size_t, std::int64_t>> storeOccurrences;
+  // dd.mm.yyyy of each day of the range, written once.
+  std::vector<std::string> dayTexts;
 };
 
 // Fills out (cleared first) with the occurrences of [first, last]. root ends

@@ -91,7 +91,13 @@ void SetClockForTesting(std::function<DateTime()> clock) {
 
 std::string DateToText(DateTime d) {
   const Ymd v = DayToYmd(DayOf(d));
-  return Two(v.day) + "." + Two(v.month) + "." + std::to_string(v.year);
+  if (v.year < 1000 || v.year > 9999)
+    return Two(v.day) + "." + Two(v.month) + "." + std::to_string(v.year);
+  char buf[10] = {static_cast<char>('0' + v.day / 10), static_cast<char>('0' + v.day % 10), '.',
+                  static_cast<char>('0' + v.month / 10), static_cast<char>('0' + v.month % 10), '.',
+                  static_cast<char>('0' + v.year / 1000), static_cast<char>('0' + v.year / 100 % 10),
+                  static_cast<char>('0' + v.year / 10 % 10), static_cast<char>('0' + v.year % 10)};
+  return std::string(buf, 10);
 }
 
 std::string DateToShortText(DateTime d) {

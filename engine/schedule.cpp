@@ -85,45 +85,62 @@ bool ParseTime(std::string_view t, int& minutes) {
 
 }  // namespace
 
+// The first N fields of a text, split once; missing ones are empty.
+template <std::size_t N>
+struct Fields {
+  std::string_view f[N];
+  Fields(std::string_view text, char sep) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < N && start <= text.size(); ++i) {
+      const std::size_t p = text.find(sep, start);
+      f[i] = text.substr(start, p == std::string_view::npos ? std::string_view::npos : p - start);
+      if (p == std::string_view::npos) break;
+      start = p + 1;
+    }
+  }
+  std::string_view operator[](int n) const { return f[n - 1]; }  // from 1, like FieldView
+};
+
 std::optional<Schedule> ParseSchedule(std::string_view field) {
-  const std::string_view a = FieldView(field, kSep1, 1);
-  const std::string_view b = FieldView(field, kSep1, 2);
-  const std::string_view c = FieldView(field, kSep1, 3);
+  const Fields<3> groups(field, kSep1);
+  const Fields<4> a(groups[1], kSep2);
+  const Fields<4> b(groups[2], kSep2);
+  const Fields<2> c(groups[3], kSep2);
   Schedule s;
-  const int code = TextToInt(FieldView(a, kSep2, 1));
+  const int code = TextToInt(a[1]);
   if (code < 1 || code > 6) return std::nullopt;
   s.repetition = static_cast<Repetition>(code);
 
   if (s.repetition != Repetition::Interval) {
-    const std::string_view timeCode = FieldView(c, kSep2, 1);
+    const std::string_view timeCode = c[1];
     int minutes = 0;
     if (timeCode == "21") s.timeText = {};
-    else if (timeCode == "22" && ParseTime(FieldView(c, kSep2, 2), minutes))
-      s.timeText = FieldView(c, kSep2, 2);
+    else if (timeCode == "22" && ParseTime(c[2], minutes))
+      s.timeText = c[2];
     else return std::nullopt;
   }
   if (s.repetition == Repetition::Once) {
-    s.onceDate = FieldView(a, kSep2, 2);
+    s.onceDate = a[2];
     return s;
   }
 
-  if (b.empty()) return std::nullopt;
-  s.start = DayOf(TextToDate(FieldView(b, kSep2, 2)));
-  switch (TextToInt(FieldView(b, kSep2, 1))) {
+  if (groups[2].empty()) return std::nullopt;
+  s.start = DayOf(TextToDate(b[2]));
+  switch (TextToInt(b[1])) {
     case 12:
       s.limit = Limit::Count;
-      s.count = TextToInt(FieldView(b, kSep2, 4));
+      s.count = TextToInt(b[4]);
       if (s.count < 1) return std::nullopt;
       break;
     case 13:
       s.limit = Limit::EndDate;
-      s.endDay = DayOf(TextToDate(FieldView(b, kSep2, 4)));
+      s.endDay = DayOf(TextToDate(b[4]));
       break;
     default:
       break;
   }
 
-  const std::string_view value = FieldView(a, kSep2, 2);
+  const std::string_view value = a[2];
   switch (s.repetition) {
     case Repetition::Weekly:
       s.weekday = WeekdayFromName(value);
@@ -142,12 +159,12 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
         return std::nullopt;
       break;
     case Repetition::Interval: {
-      const std::int64_t days = TextToInt(FieldView(a, kSep2, 2));
-      const std::int64_t hours = TextToInt(FieldView(a, kSep2, 3));
-      const std::int64_t mins = TextToInt(FieldView(a, kSep2, 4));
+      const std::int64_t days = TextToInt(a[2]);
+      const std::int64_t hours = TextToInt(a[3]);
+      const std::int64_t mins = TextToInt(a[4]);
       s.step = days * 1440 + hours * 60 + mins;
       int startTime = 0;
-      if (s.step < 1 || !ParseTime(FieldView(b, kSep2, 3), startTime)) return std::nullopt;
+      if (s.step < 1 || !ParseTime(b[3], startTime)) return std::nullopt;
       s.startMinute = s.start * 1440 + startTime;
       break;
     }
