@@ -23,6 +23,13 @@ std::string TodayFile(const std::string& root) { return TempDir(root) + "today.d
 std::string EventLogFile(const std::string& root) { return root + "dump.tmp"; }
 std::string PluginLibrary(const std::string& root) { return root + "libdorvik.so"; }
 
+std::string ResolveShellPath(const std::string& root, std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  if (path.empty() || path.front() == '/') return path;
+  return root + path;
+}
+
 std::string DataDir(const std::string& root, const std::string& user) {
   return UsersDir(root) + user + "/";
 }

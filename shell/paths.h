@@ -17,6 +17,10 @@ std::string TodayFile(const std::string& root);           // root + "Temp/today.
 std::string EventLogFile(const std::string& root);        // root + "dump.tmp"
 std::string PluginLibrary(const std::string& root);       // root + "libdorvik.so"
 
+// A path the shell stores in its settings: "\" read as "/", and a relative
+// path taken from the root directory.
+std::string ResolveShellPath(const std::string& root, std::string path);
+
 // root + "Users/" + user + "/"
 std::string DataDir(const std::string& root, const std::string& user);
 
