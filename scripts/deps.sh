@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds with, when any is missing.
 set -euo pipefail
-packages=(g++ cmake make pkg-config libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(g++ cmake make pkg-config binutils libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-multimedia-dev qt6-speech-dev qt6-declarative-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

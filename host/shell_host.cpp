@@ -1,0 +1,229 @@
+#include "host/shell_host.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+
+#include "engine/store.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "platform/ini.h"
+#include "platform/process.h"
+#include "shell/messages.h"
+#include "shell/paths.h"
+#include "shell/settings_keys.h"
+
+namespace krav::host {
+namespace {
+
+QString Q(std::string_view cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+
+std::string LoginName() {
+  if (const char* u = std::getenv("USER"); u && *u) return u;
+  if (const passwd* pw = ::getpwuid(::getuid())) return pw->pw_name;
+  return "user";
+}
+
+}  // namespace
+
+Reminder ReminderOf(const std::string& line) {
+  Reminder r;
+  r.when = Q(GetField(FieldView(line, kSep4, 1), kSep3, 2)).trimmed();
+  const std::string description = GetField(line, kSep4, 2);
+  r.description = Q(GetField(description, kSep1, 1));
+  const std::string amount = GetField(description, kSep1, 2);
+  if (!amount.empty()) r.description += "\t" + Q(amount);
+  r.line = line;
+  return r;
+}
+
+QString SpokenText(const std::string& text) {
+  if (text.find(kSep4) == std::string::npos) return Q(text);
+  return Q(GetField(GetField(text, kSep4, 2), kSep1, 1));
+}
+
+ShellHost::ShellHost(std::string root, QObject* parent)
+    : QObject(parent), root_(shell::NormalizeRoot(std::move(root))) {
+  connect(&timer_, &QTimer::timeout, this, &ShellHost::tick);
+}
+
+ShellHost::~ShellHost() { stop(); }
+
+std::string ShellHost::user() const {
+  return ReadIniString(shell::ShellSettingsFile(root_), shell::kActiveUser.section,
+                       shell::kActiveUser.key, "");
+}
+
+void ShellHost::prepareRoot() {
+  ForceDir(shell::TempDir(root_));
+  ForceDir(shell::UsersDir(root_));
+  const std::string ini = shell::ShellSettingsFile(root_);
+  if (user().empty())
+    WriteIniString(ini, shell::kActiveUser.section, shell::kActiveUser.key, Utf8ToCp1251(LoginName()));
+  if (!FileExists(shell::ProgramsFile(root_)))
+    SaveLines(shell::ProgramsFile(root_), {"[Tree]", "[HotKeys]"});
+  ForceDir(shell::DataDir(root_, user()));
+}
+
+bool ShellHost::start() {
+  const QByteArray id = QCryptographicHash::hash(QByteArray::fromStdString(root_), QCryptographicHash::Sha1).toHex();
+  mutex_ = std::make_unique<NamedMutex>("shellhost-" + id.left(16).toStdString());
+  if (!mutex_->owned()) {
+    log(QStringLiteral("another host already runs on %1").arg(Q(root_)));
+    return false;
+  }
+  prepareRoot();
+  window_ = std::make_unique<MessageWindow>(
+      [this](int m, std::int64_t w, std::int64_t l) { handleMessage(m, w, l); });
+  if (window_->valid()) {
+    WriteIniString(shell::ShellSettingsFile(root_), shell::kShellWindow.section,
+                   shell::kShellWindow.key, std::to_string(window_->handle()));
+    notifier_ = std::make_unique<QSocketNotifier>(window_->fd(), QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { window_->dispatch(); });
+  } else {
+    log(QStringLiteral("no message window: the plug-in's messages cannot reach the host"));
+  }
+
+  const std::string library = shell::PluginLibrary(root_);
+  if (plugin_.load(FsPath(library))) {
+    log(QStringLiteral("plugin InitIf %1").arg(Q(root_)));
+    plugin_.init(root_);
+  } else {
+    log(QStringLiteral("plug-in not loaded: %1").arg(QString::fromStdString(plugin_.error())));
+  }
+  lastIndicator_ = newMessages();
+  emit indicatorChanged(lastIndicator_);
+  timer_.start(1000);
+  return true;
+}
+
+void ShellHost::stop() {
+  timer_.stop();
+  if (plugin_.loaded()) {
+    log(QStringLiteral("plugin FreeIf"));
+    plugin_.free();
+  }
+  notifier_.reset();
+  window_.reset();
+}
+
+void ShellHost::tick() {
+  ++counter_;
+  log(QStringLiteral("plugin CheckIf %1").arg(counter_));
+  plugin_.check(counter_);
+  // The plug-in's messages of this check are handled before the indicator is read.
+  if (window_) window_->dispatch();
+  const bool now = newMessages();
+  if (now != lastIndicator_) emit indicatorChanged(lastIndicator_ = now);
+}
+
+bool ShellHost::newMessages() const {
+  return ReadIniBool(shell::UserSettingsFile(shell::DataDir(root_, user())), shell::kNewMessages.section,
+                     shell::kNewMessages.key, false);
+}
+
+std::vector<Reminder> ShellHost::reminders() const {
+  Lines lines;
+  LoadLines(shell::DueFile(shell::DataDir(root_, user())), lines);
+  std::vector<Reminder> out;
+  for (const auto& l : lines)
+    if (!l.empty()) out.push_back(ReminderOf(l));
+  return out;
+}
+
+void ShellHost::acknowledge() {
+  const std::string dir = shell::DataDir(root_, user());
+  {
+    DataDirLock lock(dir);
+    RemoveFile(shell::DueFile(dir));
+  }
+  log(QStringLiteral("reminders acknowledged"));
+  plugin_.command(shell::kCmdUpdateIndicator, 0);
+}
+
+void ShellHost::postpone(std::size_t i, int hours, int minutes) {
+  const std::string dir = shell::DataDir(root_, user());
+  std::string text;
+  {
+    DataDirLock lock(dir);
+    Lines lines;
+    LoadLines(shell::DueFile(dir), lines);
+    std::erase(lines, std::string());
+    if (i >= lines.size()) return;
+    text = GetField(GetField(lines[i], kSep4, 2), kSep1, 1);
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    if (lines.empty()) RemoveFile(shell::DueFile(dir));
+    else SaveLines(shell::DueFile(dir), lines);
+  }
+  const std::string ini = shell::ShellSettingsFile(root_);
+  WriteIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, text);
+  WriteIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key, hours);
+  WriteIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key, minutes);
+  log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(Q(text)).arg(hours).arg(minutes));
+  plugin_.command(shell::kCmdSnooze, 0);
+  plugin_.command(shell::kCmdUpdateIndicator, 0);
+}
+
+void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam) {
+  log(QStringLiteral("message %1 %2 %3").arg(msg).arg(wParam).arg(lParam));
+  const std::string ini = shell::ShellSettingsFile(root_);
+  switch (msg) {
+    case shell::kMsgPlaySound: {
+      const std::string file = ReadIniString(ini, shell::kMediaFile.section, shell::kMediaFile.key, "");
+      const std::string path = shell::ResolveShellPath(root_, file);
+      if (FileExists(path)) emit playSound(QString::fromStdString(FsPath(path)));
+      else log(QStringLiteral("no sound file %1").arg(Q(path)));
+      return;
+    }
+    case shell::kMsgStopSound:
+      emit stopSound();
+      return;
+    case shell::kMsgSpeak: {
+      const QString text = SpokenText(ReadIniString(ini, shell::kSpeakText.section, shell::kSpeakText.key, ""));
+      if (!text.isEmpty()) emit speak(text);
+      return;
+    }
+    case shell::kMsgShowReminders:
+      emit present(reminders());
+      return;
+    case shell::kMsgRecordsChanged:
+      log(QStringLiteral("plugin CommandIf 2010 0"));
+      plugin_.command(shell::kCmdReload, 0);
+      return;
+    case shell::kMsgOpenAddressCard:
+      if (wParam == shell::kOpenAddressCardWParam) showAddressCard();
+      return;
+    case shell::kMsgPlannerClosedByButton:
+    case shell::kMsgPlannerClosedOtherwise:
+      log(QStringLiteral("the planner closed"));
+      return;
+    case shell::kMsgActivateWindow:
+      emit activateRequested();
+      return;
+    default:
+      if (msg >= shell::kMsgShellCommandBase && msg < shell::kMsgShellCommandBase + 1000)
+        runShellCommand(msg - shell::kMsgShellCommandBase);
+      return;
+  }
+}
+
+void ShellHost::runShellCommand(int n) {
+  const std::string command =
+      ReadIniString(shell::ProgramsFile(root_), shell::kHotKeysSection, std::to_string(n), "");
+  if (command.empty()) {
+    log(QStringLiteral("shell command %1 names nothing to run").arg(n));
+    return;
+  }
+  log(QStringLiteral("shell command %1: %2").arg(n).arg(Q(command)));
+  if (!StartCommandLine(command)) log(QStringLiteral("shell command %1 could not be started").arg(n));
+}
+
+void ShellHost::showAddressCard() {
+  const std::string card = ReadIniString(shell::UserSettingsFile(shell::DataDir(root_, user())),
+                                         shell::kActiveCard.section, shell::kActiveCard.key, "");
+  log(QStringLiteral("address-book card: %1").arg(card.empty() ? QStringLiteral("(none)") : Q(card)));
+  if (FileExists(card)) Spawn({"xdg-open", FsPath(card)});
+}
+
+}  // namespace krav::host

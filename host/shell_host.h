@@ -1,0 +1,84 @@
+// The stand-in shell: keeps the root directory, owns the shell window,
+// polls the plug-in and turns the window messages into presentations,
+// sound and speech. The presentation itself (windows or standard output)
+// listens to the signals.
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/plugin_loader.h"
+#include "platform/instance.h"
+#include "platform/messages.h"
+
+namespace krav::host {
+
+struct Reminder {
+  QString when;         // "dd.mm.yyyy hh:mm", or the date alone
+  QString description;  // the message, the amount after a tab
+  std::string line;     // the occurrence line as stored
+};
+
+// The readable parts of an occurrence line.
+Reminder ReminderOf(const std::string& occurrenceLine);
+// What is spoken of a [Speak] Text: the description when the text is an
+// occurrence's tail (when #4 description #4 ...), otherwise the text.
+QString SpokenText(const std::string& speakText);
+
+class ShellHost : public QObject {
+  Q_OBJECT
+ public:
+  // root: cp1251 text ending in "/".
+  explicit ShellHost(std::string root, QObject* parent = nullptr);
+  ~ShellHost() override;
+
+  // Prepares the root, takes the single-instance mutex, owns the window and
+  // starts the plug-in. False when another host runs on this root.
+  bool start();
+  void stop();
+
+  const std::string& root() const { return root_; }
+  std::string user() const;
+  WindowHandle windowHandle() const { return window_ ? window_->handle() : 0; }
+
+  std::vector<Reminder> reminders() const;
+  // "Понял": the reminders were seen.
+  void acknowledge();
+  // Postpones reminder i of reminders() by hours and minutes.
+  void postpone(std::size_t i, int hours, int minutes);
+  bool newMessages() const;  // [Indicators] Isnewmess of the active user
+
+  void handleMessage(int msg, std::int64_t wParam, std::int64_t lParam);
+
+ signals:
+  void logLine(const QString& line);
+  void playSound(const QString& fsPath);
+  void stopSound();
+  void speak(const QString& text);
+  void present(const std::vector<krav::host::Reminder>& reminders);
+  void indicatorChanged(bool newMessages);
+  void activateRequested();
+
+ private:
+  void prepareRoot();
+  void log(const QString& line) { emit logLine(line); }
+  void tick();
+  void runShellCommand(int n);
+  void showAddressCard();
+
+  std::string root_;
+  std::unique_ptr<NamedMutex> mutex_;
+  std::unique_ptr<MessageWindow> window_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  PluginLoader plugin_;
+  QTimer timer_;
+  int counter_ = 0;
+  bool lastIndicator_ = false;
+};
+
+}  // namespace krav::host
