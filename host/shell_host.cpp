@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 
+#include "engine/collect.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -208,9 +209,22 @@ void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam)
   }
 }
 
+// A shell command is one definition of a [HotKeys] value of "programs.ini":
+// title, icon, number, command line (definitions are separated by ";").
 void ShellHost::runShellCommand(int n) {
-  const std::string command =
-      ReadIniString(shell::ProgramsFile(root_), shell::kHotKeysSection, std::to_string(n), "");
+  std::string command;
+  for (const auto& entry : ReadIniSection(shell::ProgramsFile(root_), shell::kHotKeysSection)) {
+    std::vector<std::string> definitions;
+    SplitByChar(entry.substr(entry.find('=') + 1), definitions, ';');
+    for (const auto& d : definitions) {
+      const auto values = SplitCommaText(d);
+      if (values.size() >= 4 && TextToInt(values[2]) == n && values[2] == std::to_string(n)) {
+        command = values[3];
+        break;
+      }
+    }
+    if (!command.empty()) break;
+  }
   if (command.empty()) {
     log(QStringLiteral("shell command %1 names nothing to run").arg(n));
     return;

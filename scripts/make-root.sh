@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Makes a root directory from the template in data/ unless it exists already.
-# The template is kept in UTF-8 with LF; the root holds cp1251 texts with CR LF.
+# Installs the template in data/root into a root directory, adding only the
+# files it lacks, so that a user's own files are never overwritten. Texts of
+# the template are UTF-8 with LF; in the root they are cp1251 with CR LF.
 set -euo pipefail
-template="$(cd "$(dirname "$0")/../data" && pwd)"
+template="$(cd "$(dirname "$0")/../data/root" && pwd)"
 root="$1"
-[ -f "$root/krav2000.ini" ] && exit 0
-mkdir -p "$root/Temp"
-(cd "$template/root" && find . -type d) | while read -r d; do mkdir -p "$root/$d"; done
-(cd "$template/root" && find . -type f) | while read -r f; do
-  iconv -f UTF-8 -t CP1251 "$template/root/$f" | sed 's/$/\r/' > "$root/$f"
+mkdir -p "$root"
+cd "$template"
+find . -type d | while read -r d; do mkdir -p "$root/$d"; done
+find . -type f ! -name .keep | while read -r f; do
+  [ -e "$root/$f" ] && continue
+  case "$f" in
+    *.ini|*.inf|*.htm|*.dat|*.str) iconv -f UTF-8 -t CP1251 "$f" | sed 's/$/\r/' > "$root/$f" ;;
+    *) cp "$f" "$root/$f" ;;
+  esac
 done
-echo "Made the root directory $root"
