@@ -5,7 +5,6 @@
 
 #include <QCryptographicHash>
 
-#include "engine/collect.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -210,18 +209,19 @@ void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam)
 }
 
 // A shell command is one definition of a [HotKeys] value of "programs.ini":
-// title, icon, number, command line (definitions are separated by ";").
+// title, icon, number, command line (definitions are separated by ";"; the
+// command line is the rest of the definition after its third comma).
 void ShellHost::runShellCommand(int n) {
   std::string command;
   for (const auto& entry : ReadIniSection(shell::ProgramsFile(root_), shell::kHotKeysSection)) {
     std::vector<std::string> definitions;
     SplitByChar(entry.substr(entry.find('=') + 1), definitions, ';');
     for (const auto& d : definitions) {
-      const auto values = SplitCommaText(d);
-      if (values.size() >= 4 && TextToInt(values[2]) == n && values[2] == std::to_string(n)) {
-        command = values[3];
-        break;
-      }
+      if (GetField(d, ',', 3) != std::to_string(n)) continue;
+      std::size_t third = 0;
+      for (int k = 0; k < 3 && third != std::string::npos; ++k) third = d.find(',', k ? third + 1 : 0);
+      if (third != std::string::npos) command = d.substr(third + 1);
+      break;
     }
     if (!command.empty()) break;
   }

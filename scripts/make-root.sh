@@ -6,6 +6,7 @@ set -euo pipefail
 template="$(cd "$(dirname "$0")/../data/root" && pwd)"
 root="$1"
 mkdir -p "$root"
+mkdir -p "$root/Temp" "$root/Users"
 cd "$template"
 find . -type d | while read -r d; do mkdir -p "$root/$d"; done
 find . -type f ! -name .keep | while read -r f; do
