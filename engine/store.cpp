@@ -21,6 +21,22 @@ std::string TrashLine(std::string_view line) {
   return out;
 }
 
+std::string OneTimeReminder(std::string_view date, std::string_view time, std::string_view text) {
+  std::string r = "3";
+  r += kSep3;
+  r += "1";
+  r += kSep2;
+  r += date;
+  r += kSep1;
+  r += kSep1;
+  r += "22";
+  r += kSep2;
+  r += time;
+  r += kSep3;
+  r += text;
+  return r;
+}
+
 void AddToTrash(Lines& trash, const Lines& deleted) {
   for (const auto& line : deleted) {
     trash.push_back(TrashLine(line));

@@ -33,6 +33,9 @@ std::string TrashLine(std::string_view line);
 // it grows past the capacity.
 void AddToTrash(Lines& trash, const Lines& deleted);
 
+// The record of a one-time reminder: "3" #3 "1" #2 date #1 #1 "22" #2 time #3 text.
+std::string OneTimeReminder(std::string_view date, std::string_view time, std::string_view text);
+
 // Appends one line to the user's trash. False when the trash could not be saved.
 bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user);
 

@@ -54,18 +54,7 @@ void Snooze(const std::string& root, const std::string& user) {
   if (text.compare(0, kRepeatHeader.size(), kRepeatHeader) == 0)
     text = text.size() > kRepeatHeaderLength ? text.substr(kRepeatHeaderLength) : std::string();
 
-  std::string record = "3";
-  record += kSep3;
-  record += "1";
-  record += kSep2;
-  record += at.date;
-  record += kSep1;
-  record += kSep1;
-  record += "22";
-  record += kSep2;
-  record += at.time;
-  record += kSep3;
-  record += RecordSafe(text);
+  const std::string record = OneTimeReminder(at.date, at.time, RecordSafe(text));
   const std::string dir = shell::DataDir(root, user);
   AppendLines(dir, shell::StoreFile(dir), {record});
   SendWindowMessage(program, shell::kMsgReloadList, 0, 0);

@@ -11,16 +11,7 @@ int main(int argc, char** argv) {
   const std::string dir = krav::shell::DataDir(argv[1], argv[2]);
   const int n = std::stoi(argv[4]);
   for (int i = 0; i < n; ++i) {
-    std::string line = "3";
-    line += krav::kSep3;
-    line += "1";
-    line += krav::kSep2;
-    line += "08.12.2026";
-    line += krav::kSep1;
-    line += krav::kSep1;
-    line += "21";
-    line += krav::kSep3;
-    line += std::string(argv[3]) + "-" + std::to_string(i);
+    const std::string line = krav::OneTimeReminder("08.12.2026", "10:00", std::string(argv[3]) + "-" + std::to_string(i));
     if (!krav::AppendLines(dir, krav::shell::StoreFile(dir), {line})) return 1;
   }
   return 0;
