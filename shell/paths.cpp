@@ -41,6 +41,14 @@ std::string DueFile(const std::string& dataDir) { return dataDir + "mess-now.dat
 std::string AddressIndexFile(const std::string& dataDir) { return dataDir + "adrs.str"; }
 std::string DataLockFile(const std::string& dataDir) { return dataDir + ".krav.lock"; }
 
+std::string AccountsFile(const std::string& dataDir) { return dataDir + "mess-sh.dat"; }
+std::string OperationsFile(const std::string& dataDir) { return dataDir + "mess-op.dat"; }
+std::string CurrenciesFile(const std::string& dataDir) { return dataDir + "mess-val.dat"; }
+std::string RatesFile(const std::string& dataDir) { return dataDir + "Buh-curs.ini"; }
+std::string BalanceRelPath(const std::string& yyyy, const std::string& mm) {
+  return "Plan/nb" + yyyy + mm + ".ost";
+}
+
 std::string JournalRelPath(const std::string& yyyy, const std::string& mm) {
   return "Plan/nb" + yyyy + mm + ".dat";
 }

@@ -32,6 +32,13 @@ std::string DueFile(const std::string& dataDir);           // "mess-now.dat"
 std::string AddressIndexFile(const std::string& dataDir);  // "adrs.str"
 std::string DataLockFile(const std::string& dataDir);      // ".krav.lock"
 
+std::string AccountsFile(const std::string& dataDir);      // "mess-sh.dat"
+std::string OperationsFile(const std::string& dataDir);    // "mess-op.dat"
+std::string CurrenciesFile(const std::string& dataDir);    // "mess-val.dat"
+std::string RatesFile(const std::string& dataDir);         // "Buh-curs.ini"
+
+// "Plan/nb" + yyyy + mm + ".ost", the month balance file.
+std::string BalanceRelPath(const std::string& yyyy, const std::string& mm);
 // "Plan/nb" + yyyy + mm + ".dat", relative to the data directory.
 std::string JournalRelPath(const std::string& yyyy, const std::string& mm);
 std::string JournalDir(const std::string& dataDir);        // dataDir + "Plan/"

@@ -1,0 +1,48 @@
+// The balance table of a period: one column an account, one row an
+// operation of the journal, each cell the account's balance after it; and
+// its computation month by month from the month balance cache.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "accounting/ledger_files.h"
+#include "accounting/money.h"
+#include "engine/dates.h"
+
+namespace krav::accounting {
+
+struct BalanceTable {
+  struct Column {
+    std::string name, currency, type;
+    bool moved = false;  // the "*" of row 3: the balance changed within the period
+  };
+  struct Row {
+    std::string when;         // "dd.mm.yyyy hh:mm"
+    std::string description;  // journal field 4
+    std::string amount;       // journal field 7, as typed
+    std::vector<Kopecks> balances;  // per column; missing ones are 0
+    std::vector<Kopecks> entries;   // the amount this row puts on each column
+    Kopecks balance(std::size_t column) const { return column < balances.size() ? balances[column] : 0; }
+    Kopecks entry(std::size_t column) const { return column < entries.size() ? entries[column] : 0; }
+  };
+
+  std::vector<Column> columns;
+  Row opening;             // row 4: the balances at the start of the period
+  std::vector<Row> rows;   // rows 5 and later, in chronological order
+
+  // The text of a cell as the grid of the accounting page holds it: rows 0-4
+  // fixed, columns 0-2 the operation, columns 3 and later the accounts.
+  std::string cell(std::size_t row, std::size_t column) const;
+  std::size_t rowCount() const { return 5 + rows.size(); }
+  std::size_t columnCount() const { return 3 + columns.size(); }
+  // The column of an account, found by name without regard to letter case.
+  int find(const std::string& name) const;
+};
+
+// Fills the table for [start, end]; rewrites the month balance files of the
+// computed months and moves LastChanges on. False when a month balance file
+// could not be written: the computation stops there.
+bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table);
+
+}  // namespace krav::accounting

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "accounting/balances.h"
+#include "accounting/ledger_files.h"
+#include "accounting/money.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "platform/ini.h"
+#include "support.h"
+
+namespace krav::accounting {
+namespace {
+
+using test::Join;
+
+TEST(Money, ExactDecimalSums) {
+  Kopecks sum = 0;
+  for (int i = 0; i < 30; ++i) sum += ParseMoney("0.10");
+  EXPECT_EQ(MoneyText(sum), "3.00");
+  double binary = 0;
+  for (int i = 0; i < 30; ++i) binary += 0.10;
+  EXPECT_NE(binary, 3.0);  // what the kopecks avoid
+  EXPECT_EQ(ParseMoney("1 234.5"), 123450);
+  EXPECT_EQ(ParseMoney("-20"), -2000);
+  EXPECT_EQ(ParseMoney("12,50"), 1200);
+  EXPECT_EQ(ParseMoney("abc"), 0);
+  EXPECT_EQ(ParseMoney("0.125"), 13);
+  EXPECT_EQ(ParseMoney("-0.125"), -13);
+  EXPECT_EQ(MoneyText(-2000), "-20.00");
+  EXPECT_EQ(MoneyText(0), "0.00");
+  EXPECT_EQ(MoneyText(5), "0.05");
+  EXPECT_EQ(MoneyText(-5), "-0.05");
+  EXPECT_EQ(MoneyText(ParseMoney("1234.50")), "1234.50");
+}
+
+struct PresetQuestions : Questions {
+  std::deque<bool> examples;
+  std::deque<std::optional<std::string>> rates;
+  std::vector<std::string> prompts;
+  bool createExampleData() override {
+    prompts.push_back("example");
+    bool a = !examples.empty() && examples.front();
+    if (!examples.empty()) examples.pop_front();
+    return a;
+  }
+  std::optional<std::string> askRate(const std::string& prompt) override {
+    prompts.push_back(prompt);
+    if (rates.empty()) return std::nullopt;
+    auto a = rates.front();
+    rates.pop_front();
+    return a;
+  }
+};
+
+class Accounting : public ::testing::Test {
+ protected:
+  test::TempRoot t;
+  Ledger ledger{t.root(), t.user()};
+  test::FixedClock clock{MakeDateTime(2026, 12, 8, 12, 0)};
+  const Account cash{Ru("Наличные"), Ru("Рубли"), SavingsType()};
+  const Account food{Ru("Продукты"), Ru("Рубли"), TurnoverType()};
+  const Account debts{Ru("Долги"), Ru("Рубли"), TurnoverBalanceType()};
+
+  std::string buh(const char* key) { return ReadIniString(ledger.settingsFile(), kBuhSection, key, ""); }
+  // An operation line of the journal; income or expense may be none.
+  static std::string Op(const std::string& date, const std::string& time, const std::string& name,
+                        const Account* income, const Account* expense, const std::string& amount) {
+    const std::string def = name + kSep1 + (income ? AccountReference(*income) : NoAccountReference()) + kSep1 +
+                            (expense ? AccountReference(*expense) : NoAccountReference());
+    return Join({"2", date, time, name + " ", def, "", amount}, kSep3);
+  }
+  void journal(const std::string& monthDate, const Lines& lines) {
+    ForceDir(t.data("Plan"));
+    t.write(ledger.journalFile(monthDate), lines);
+  }
+  BalanceTable compute(int d1, int m1, int d2, int m2, int y = 2026) {
+    BalanceTable table;
+    EXPECT_TRUE(ComputeBalances(ledger, MakeDateTime(y, m2, d2), MakeDateTime(y, m1, d1), table));
+    return table;
+  }
+};
+
+TEST_F(Accounting, ChangeMarkMovesBackOnly) {
+  MarkAccountingChange(ledger, "10.03.2026");
+  EXPECT_EQ(buh(kLastChangesKey), "10.03.2026");
+  EXPECT_EQ(buh(kFirstDateKey), "10.03.2026");
+  MarkAccountingChange(ledger, "01.02.2026");
+  EXPECT_EQ(buh(kLastChangesKey), "01.02.2026");
+  MarkAccountingChange(ledger, "20.02.2026");
+  EXPECT_EQ(buh(kLastChangesKey), "01.02.2026");
+  EXPECT_EQ(buh(kFirstDateKey), "01.02.2026");
+}
+
+TEST_F(Accounting, ExampleDataOnlyWhenWanted) {
+  PresetQuestions q;
+  q.examples = {false, true};
+  EXPECT_FALSE(EnsureDefaultAccounting(ledger, q));
+  EXPECT_FALSE(FileExists(ledger.accountsFile()));
+  EXPECT_TRUE(EnsureDefaultAccounting(ledger, q));
+  EXPECT_EQ(t.read(ledger.currenciesFile()), (Lines{Ru("Рубли"), Ru("Доллары США")}));
+  const Lines accounts = t.read(ledger.accountsFile());
+  ASSERT_EQ(accounts.size(), 7u);
+  EXPECT_EQ(accounts[0], AccountReference(cash));
+  const Lines ops = t.read(ledger.operationsFile());
+  ASSERT_EQ(ops.size(), 6u);
+  EXPECT_EQ(ops[0], Ru("Зарплата") + kSep1 + AccountReference(cash) + kSep1 + Ru("[Нет]") + kSep2 + kSep2 + Ru("Нет"));
+  EXPECT_EQ(buh(kBaseCurrencyKey), Ru("Рубли"));
+  EXPECT_TRUE(EnsureDefaultAccounting(ledger, q));  // no question once the file exists
+  EXPECT_EQ(q.prompts.size(), 2u);
+}
+
+TEST_F(Accounting, PeriodStartsAfterAnOperation) {
+  MarkAccountingChange(ledger, "05.03.2026");
+  journal("01.03.2026", {Op("12.03.2026", "10:00", "food", &food, &cash, "100"),
+                         Op("05.03.2026", "09:00", "salary", &cash, nullptr, "1000")});
+  const BalanceTable tb = compute(10, 3, 15, 3);
+  ASSERT_EQ(tb.rows.size(), 1u);
+  EXPECT_EQ(tb.rows[0].when, "12.03.2026 10:00");
+  EXPECT_EQ(tb.cell(4, 0), "05.03.2026 09:00");  // the opening row is the operation before
+  const int c = tb.find(cash.name), f = tb.find(food.name);
+  ASSERT_GE(c, 0);
+  ASSERT_GE(f, 0);
+  EXPECT_EQ(tb.cell(4, 3 + c), "1000.00");
+  EXPECT_EQ(tb.cell(5, 3 + c), "900.00");
+  EXPECT_EQ(tb.cell(5, 3 + f), "100.00");
+  EXPECT_EQ(tb.cell(3, 3 + c), "*");
+  EXPECT_EQ(tb.cell(0, 3 + c), cash.name);
+  EXPECT_EQ(tb.cell(2, 3 + f), TurnoverType());
+}
+
+TEST_F(Accounting, OnlyAnOperationBeforeThePeriod) {
+  MarkAccountingChange(ledger, "05.03.2026");
+  journal("01.03.2026", {Op("05.03.2026", "09:00", "salary", &cash, nullptr, "1000")});
+  const BalanceTable tb = compute(10, 3, 15, 3);
+  EXPECT_TRUE(tb.rows.empty());
+  ASSERT_EQ(tb.columns.size(), 1u);
+  EXPECT_EQ(tb.cell(4, 3), "1000.00");
+  EXPECT_EQ(tb.cell(3, 3), "");  // no movement within the period
+}
+
+TEST_F(Accounting, IdleAccountsDropNetZeroStays) {
+  MarkAccountingChange(ledger, "01.03.2026");
+  journal("01.03.2026", {Op("11.03.2026", "10:00", "lend", &debts, &cash, "50"),
+                         Op("12.03.2026", "10:00", "back", &cash, &debts, "50"),
+                         Op("01.03.2026", "10:00", "in and out", &food, nullptr, "0")});
+  const BalanceTable tb = compute(10, 3, 15, 3);
+  EXPECT_EQ(tb.find(food.name), -1);
+  ASSERT_GE(tb.find(debts.name), 0);
+  EXPECT_TRUE(tb.columns[tb.find(debts.name)].moved);
+  EXPECT_EQ(tb.rows.back().balance(tb.find(debts.name)), 0);
+}
+
+TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
+  MarkAccountingChange(ledger, "01.03.2026");
+  journal("01.03.2026", {Op("12.03.2026", "10:00", "a", &cash, nullptr, "10.10"),
+                         Op("12.03.2026", "10:00", "b", nullptr, &cash, "0.10")});
+  const BalanceTable tb = compute(1, 3, 31, 3);
+  ASSERT_EQ(tb.rows.size(), 2u);
+  EXPECT_EQ(MoneyText(tb.rows.back().balance(0)), "10.00");
+  const BalanceTable none = compute(20, 3, 10, 3);
+  EXPECT_TRUE(none.rows.empty());
+}
+
+TEST_F(Accounting, DeletedAccountKeepsItsJournalReference) {
+  MarkAccountingChange(ledger, "01.03.2026");
+  const Account gone{Ru("Старый счет"), Ru("Доллары США"), SavingsType()};
+  t.write(ledger.accountsFile(), {AccountReference({cash.name, Ru("Евро"), TurnoverType()})});
+  journal("01.03.2026", {Op("12.03.2026", "10:00", "x", &gone, &cash, "5")});
+  const BalanceTable tb = compute(1, 3, 31, 3);
+  const int g = tb.find(gone.name), c = tb.find(cash.name);
+  ASSERT_GE(g, 0);
+  EXPECT_EQ(tb.columns[g].currency, Ru("Доллары США"));
+  EXPECT_EQ(tb.columns[c].currency, Ru("Евро"));  // from the account file
+  EXPECT_EQ(tb.columns[c].type, TurnoverType());
+}
+
+TEST_F(Accounting, MonthBalanceCache) {
+  MarkAccountingChange(ledger, "15.01.2026");
+  journal("01.01.2026", {Op("15.01.2026", "10:00", "salary", &cash, nullptr, "300")});
+  journal("01.02.2026", {Op("02.02.2026", "10:00", "spend", nullptr, &cash, "300")});
+  compute(1, 3, 31, 3);
+  EXPECT_EQ(t.read(ledger.balanceFile("01.01.2026")),
+            Lines{Join({cash.name, cash.currency, cash.type, "300.00"}, kSep1)});
+  // February ends at zero: its file exists and is empty.
+  EXPECT_TRUE(FileExists(ledger.balanceFile("01.02.2026")));
+  EXPECT_TRUE(t.read(ledger.balanceFile("01.02.2026")).empty());
+  EXPECT_EQ(buh(kLastChangesKey), "31.03.2026");
+
+  // With the cache valid, a report of March reads only February's file: a
+  // changed January journal goes unseen until the change mark.
+  journal("01.01.2026", {Op("15.01.2026", "10:00", "salary", &cash, nullptr, "999")});
+  t.write(ledger.balanceFile("01.02.2026"), {Join({cash.name, cash.currency, cash.type, "7.00"}, kSep1)});
+  EXPECT_EQ(compute(1, 3, 31, 3).cell(4, 3), "7.00");
+  MarkAccountingChange(ledger, "15.01.2026");
+  EXPECT_EQ(buh(kLastChangesKey), "15.01.2026");
+  const BalanceTable fresh = compute(1, 3, 31, 3);
+  EXPECT_EQ(fresh.cell(4, 3), "699.00");
+}
+
+TEST_F(Accounting, FailedMonthFileIsReported) {
+  MarkAccountingChange(ledger, "01.03.2026");
+  journal("01.03.2026", {Op("12.03.2026", "10:00", "a", &cash, nullptr, "1")});
+  ForceDir(ledger.balanceFile("01.03.2026"));  // a folder where the file should go
+  BalanceTable tb;
+  EXPECT_FALSE(ComputeBalances(ledger, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), tb));
+}
+
+TEST_F(Accounting, CurrencyRates) {
+  PresetQuestions q;
+  const std::string usd = Ru("Доллары США"), rub = Ru("Рубли");
+  q.rates = {std::nullopt};
+  EXPECT_EQ(AskCurrencyRate(ledger, q, rub, usd, "08.12.2026"), 0.0);
+  EXPECT_FALSE(FileExists(ledger.ratesFile()));
+  EXPECT_EQ(q.prompts.back(), Ru("Укажите курс валюты \"Доллары США\" к базовой валюте \"Рубли\" на 08.12.2026"));
+  q.rates = {std::string("0"), std::string(""), std::string("9 0.5")};
+  EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "08.12.2026"), 90.5);
+  EXPECT_EQ(q.prompts.size(), 4u);
+  EXPECT_EQ(ReadIniString(ledger.ratesFile(), usd, "08.12.2026", ""), "90.50");
+  EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "08.12.2026"), 90.5);  // stored: not asked
+  EXPECT_EQ(q.prompts.size(), 4u);
+}
+
+}  // namespace
+}  // namespace krav::accounting
