@@ -90,3 +90,27 @@ TEST_F(MessctlTool, BadArgumentsExitWithTwo) {
 
 }  // namespace
 }  // namespace krav
+
+namespace krav {
+namespace {
+
+TEST(MessctlBalances, OneAccountALine) {
+  test::TempRoot t;
+  const std::string cash = test::Join({Ru("Наличные"), Ru("Рубли"), Ru("Сбережения")}, kSep2);
+  const std::string food = test::Join({Ru("Продукты"), Ru("Рубли"), Ru("Обороты")}, kSep2);
+  const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
+  ForceDir(t.data("Plan"));
+  t.write(t.data("Plan/nb202603.dat"),
+          {test::Join({"2", "05.03.2026", "09:00", "salary ", "s" + std::string(1, kSep1) + cash + kSep1 + none, "", "1000"}, kSep3),
+           test::Join({"2", "12.03.2026", "10:00", "food ", "f" + std::string(1, kSep1) + food + kSep1 + cash, "", "99.90"}, kSep3)});
+  WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "05.03.2026");
+  const ToolRun r = Messctl("balances --root " + t.root() + " --user " + t.user() + " --from 10.03.2026 --to 15.03.2026");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "Наличные\tРубли\tСбережения\t1000.00\t0.00\t99.90\t900.10\n"
+            "Продукты\tРубли\tОбороты\t0.00\t99.90\t0.00\t99.90\n");
+  EXPECT_EQ(Messctl("balances --root " + t.root() + " --user u --from 10.03.2026").status, 2);
+}
+
+}  // namespace
+}  // namespace krav

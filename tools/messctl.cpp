@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "accounting/balances.h"
 #include "engine/collect.h"
 #include "engine/dates.h"
 #include "engine/text.h"
@@ -20,8 +21,12 @@ using namespace krav;
 constexpr const char* kUsage =
     "Usage: messctl collect --root DIR [--user NAME] [--from DD.MM.YYYY] [--to DD.MM.YYYY]\n"
     "                       [--no-journal] [--autodel] [--raw]\n"
+    "       messctl balances --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
     "\n"
-    "Lists the occurrences of a user's records on a range of days, as the planner does.\n"
+    "collect lists the occurrences of a user's records on a range of days, as the planner\n"
+    "does. balances prints, one account a line and tab-separated, the name, currency, type,\n"
+    "opening balance, income, expense and closing balance of the period, as the accounting\n"
+    "page computes them (the month balance files are brought up to date on the way).\n"
     "\n"
     "  --root DIR       the shell's root directory\n"
     "  --user NAME      the user (default: [Users] Active of DIR/krav2000.ini)\n"
@@ -79,6 +84,28 @@ void PrintReadable(const Lines& lines) {
   }
 }
 
+int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime last) {
+  using namespace accounting;
+  BalanceTable table;
+  if (!ComputeBalances(ledger, last, first, table)) {
+    std::cerr << "messctl: a month balance file could not be written\n";
+    return 1;
+  }
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    Kopecks income = 0, expense = 0;
+    for (const auto& row : table.rows) {
+      const Kopecks e = row.entry(c);
+      (e > 0 ? income : expense) += e;
+    }
+    const auto& col = table.columns[c];
+    const Kopecks closing = table.rows.empty() ? table.opening.balance(c) : table.rows.back().balance(c);
+    std::cout << Cp1251ToUtf8(col.name) << "\t" << Cp1251ToUtf8(col.currency) << "\t" << Cp1251ToUtf8(col.type)
+              << "\t" << MoneyText(table.opening.balance(c)) << "\t" << MoneyText(income) << "\t"
+              << MoneyText(-expense) << "\t" << MoneyText(closing) << "\n";
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,7 +116,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.empty()) return Fail("a command is needed; see messctl --help");
-  if (args[0] != "collect") return Fail("unknown command '" + args[0] + "'; see messctl --help");
+  if (args[0] != "collect" && args[0] != "balances") return Fail("unknown command '" + args[0] + "'; see messctl --help");
 
   std::string root, user, from, to;
   bool raw = false;
@@ -109,17 +136,18 @@ int main(int argc, char** argv) {
       if (!value(from)) return Fail("--from needs a date DD.MM.YYYY");
     } else if (a == "--to") {
       if (!value(to)) return Fail("--to needs a date DD.MM.YYYY");
-    } else if (a == "--no-journal") {
+    } else if (a == "--no-journal" && args[0] == "collect") {
       options.includeJournal = false;
-    } else if (a == "--autodel") {
+    } else if (a == "--autodel" && args[0] == "collect") {
       options.autoDelete = true;
-    } else if (a == "--raw") {
+    } else if (a == "--raw" && args[0] == "collect") {
       raw = true;
     } else {
       return Fail("unknown option '" + a + "'; see messctl --help");
     }
   }
   if (root.empty()) return Fail("--root is needed");
+  if (args[0] == "balances" && (from.empty() || to.empty())) return Fail("balances needs --from and --to");
   auto parseDate = [](const std::string& text, DateTime& d) {
     if (text.size() != 10 || text[2] != '.' || text[5] != '.' || !IsValidDateText(text))
       return false;
@@ -140,6 +168,8 @@ int main(int argc, char** argv) {
     cpUser = ReadIniString(shell::ShellSettingsFile(cpRoot), shell::kActiveUser.section,
                            shell::kActiveUser.key, "");
   if (cpUser.empty()) return Fail("no user: give --user or set [Users] Active in the root");
+
+  if (args[0] == "balances") return PrintBalances({cpRoot, cpUser}, first, last);
 
   Lines out;
   CollectRange(out, first, last, cpRoot, cpUser, options);
