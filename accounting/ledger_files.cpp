@@ -93,7 +93,7 @@ double AskCurrencyRate(const Ledger& ledger, Questions& questions, const std::st
   const std::string prompt = Ru("Укажите курс валюты") + " \"" + currency + "\"" + Ru(" к базовой валюте ") + "\"" +
                              base + "\"" + Ru(" на ") + key;
   for (;;) {
-    const auto answer = questions.askRate(prompt);
+    const auto answer = questions.askRate(currency, key, prompt);
     if (!answer) return 0;  // only "Готово" gives a rate
     const double rate = TextToReal(RemoveChars(*answer, " "));
     if (rate > 0) {

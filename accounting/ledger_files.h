@@ -57,7 +57,8 @@ class Questions {
   // Whether to create the example accounts and operations.
   virtual bool createExampleData() = 0;
   // The typed text when the user pressed "Готово"; nothing otherwise.
-  virtual std::optional<std::string> askRate(const std::string& prompt) = 0;
+  virtual std::optional<std::string> askRate(const std::string& currency, const std::string& dateText,
+                                             const std::string& prompt) = 0;
 };
 
 // When "mess-op.dat" is missing, asks and, on yes, writes the example

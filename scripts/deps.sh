@@ -2,7 +2,7 @@
 # Installs the Debian packages the project builds with, when any is missing.
 set -euo pipefail
 packages=(g++ cmake make pkg-config binutils libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-multimedia-dev qt6-speech-dev qt6-declarative-dev)
+  qt6-base-dev qt6-multimedia-dev qt6-speech-dev qt6-declarative-dev qt6-charts-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -23,6 +23,10 @@ std::string TodayFile(const std::string& root) { return TempDir(root) + "today.d
 std::string EventLogFile(const std::string& root) { return root + "dump.tmp"; }
 std::string PluginLibrary(const std::string& root) { return root + "libdorvik.so"; }
 
+std::string ReportFile(const std::string& root) { return TempDir(root) + "buh.htm"; }
+std::string ChartFile(const std::string& root) { return TempDir(root) + "diagr.bmp"; }
+std::string ReportErrorPage(const std::string& root) { return root + "Help/messerr1.htm"; }
+
 std::string ResolveShellPath(const std::string& root, std::string path) {
   for (char& c : path)
     if (c == '\\') c = '/';

@@ -16,6 +16,9 @@ std::string UsersDir(const std::string& root);            // root + "Users/"
 std::string TodayFile(const std::string& root);           // root + "Temp/today.dat"
 std::string EventLogFile(const std::string& root);        // root + "dump.tmp"
 std::string PluginLibrary(const std::string& root);       // root + "libdorvik.so"
+std::string ReportFile(const std::string& root);          // root + "Temp/buh.htm"
+std::string ChartFile(const std::string& root);           // root + "Temp/diagr.bmp"
+std::string ReportErrorPage(const std::string& root);     // root + "Help/messerr1.htm"
 
 // A path the shell stores in its settings: "\" read as "/", and a relative
 // path taken from the root directory.

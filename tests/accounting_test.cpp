@@ -45,7 +45,7 @@ struct PresetQuestions : Questions {
     if (!examples.empty()) examples.pop_front();
     return a;
   }
-  std::optional<std::string> askRate(const std::string& prompt) override {
+  std::optional<std::string> askRate(const std::string&, const std::string&, const std::string& prompt) override {
     prompts.push_back(prompt);
     if (rates.empty()) return std::nullopt;
     auto a = rates.front();

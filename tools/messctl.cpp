@@ -5,7 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <map>
+#include <memory>
+
 #include "accounting/balances.h"
+#include "accounting/pie_chart.h"
+#include "accounting/report.h"
 #include "engine/collect.h"
 #include "engine/dates.h"
 #include "engine/text.h"
@@ -22,11 +28,15 @@ constexpr const char* kUsage =
     "Usage: messctl collect --root DIR [--user NAME] [--from DD.MM.YYYY] [--to DD.MM.YYYY]\n"
     "                       [--no-journal] [--autodel] [--raw]\n"
     "       messctl balances --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
+    "       messctl report --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
+    "                      [--rate CURRENCY=VALUE ...]\n"
     "\n"
     "collect lists the occurrences of a user's records on a range of days, as the planner\n"
     "does. balances prints, one account a line and tab-separated, the name, currency, type,\n"
     "opening balance, income, expense and closing balance of the period, as the accounting\n"
     "page computes them (the month balance files are brought up to date on the way).\n"
+    "report writes the accounting report DIR/Temp/buh.htm; each --rate answers the question\n"
+    "for a currency's rate, and a rate not given answers as a cancel.\n"
     "\n"
     "  --root DIR       the shell's root directory\n"
     "  --user NAME      the user (default: [Users] Active of DIR/krav2000.ini)\n"
@@ -106,6 +116,47 @@ int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime las
   return 0;
 }
 
+// Rates given on the command line; any other question is cancelled.
+struct PresetRates : accounting::Questions {
+  const std::map<std::string, std::string>& rates;
+  explicit PresetRates(const std::map<std::string, std::string>& r) : rates(r) {}
+  bool createExampleData() override { return false; }
+  std::optional<std::string> askRate(const std::string& currency, const std::string&, const std::string&) override {
+    auto it = rates.find(currency);
+    if (it == rates.end()) return std::nullopt;
+    return it->second;
+  }
+};
+
+int WriteReport(const accounting::Ledger& ledger, DateTime first, DateTime last,
+                const std::map<std::string, std::string>& rates) {
+  using namespace accounting;
+  PresetRates questions(rates);
+  std::unique_ptr<QApplication> app;
+  auto chart = [&](const std::vector<PieSlice>& slices, const std::string& path) {
+    if (!QCoreApplication::instance()) {
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      static int argc = 1;
+      static char name[] = "messctl";
+      static char* argv[] = {name, nullptr};
+      app = std::make_unique<QApplication>(argc, argv);
+    }
+    return SavePieChart(slices, path);
+  };
+  switch (BuildAccountingReport(ledger, first, last, questions, chart)) {
+    case ReportResult::Written:
+      std::cout << FsPath(shell::ReportFile(ledger.root)) << "\n";
+      return 0;
+    case ReportResult::Cancelled:
+      std::cerr << "messctl: a currency rate was not given; the report is incomplete\n";
+      return 3;
+    case ReportResult::Failed:
+      break;
+  }
+  std::cerr << "messctl: the report could not be written\n";
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,10 +167,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.empty()) return Fail("a command is needed; see messctl --help");
-  if (args[0] != "collect" && args[0] != "balances") return Fail("unknown command '" + args[0] + "'; see messctl --help");
+  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report") return Fail("unknown command '" + args[0] + "'; see messctl --help");
 
   std::string root, user, from, to;
   bool raw = false;
+  std::map<std::string, std::string> rates;
   CollectOptions options;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -136,6 +188,10 @@ int main(int argc, char** argv) {
       if (!value(from)) return Fail("--from needs a date DD.MM.YYYY");
     } else if (a == "--to") {
       if (!value(to)) return Fail("--to needs a date DD.MM.YYYY");
+    } else if (a == "--rate" && args[0] == "report") {
+      std::string r;
+      if (!value(r) || r.find('=') == std::string::npos) return Fail("--rate needs CURRENCY=VALUE");
+      rates[Utf8ToCp1251(r.substr(0, r.find('=')))] = r.substr(r.find('=') + 1);
     } else if (a == "--no-journal" && args[0] == "collect") {
       options.includeJournal = false;
     } else if (a == "--autodel" && args[0] == "collect") {
@@ -147,7 +203,7 @@ int main(int argc, char** argv) {
     }
   }
   if (root.empty()) return Fail("--root is needed");
-  if (args[0] == "balances" && (from.empty() || to.empty())) return Fail("balances needs --from and --to");
+  if (args[0] != "collect" && (from.empty() || to.empty())) return Fail(args[0] + " needs --from and --to");
   auto parseDate = [](const std::string& text, DateTime& d) {
     if (text.size() != 10 || text[2] != '.' || text[5] != '.' || !IsValidDateText(text))
       return false;
@@ -170,6 +226,7 @@ int main(int argc, char** argv) {
   if (cpUser.empty()) return Fail("no user: give --user or set [Users] Active in the root");
 
   if (args[0] == "balances") return PrintBalances({cpRoot, cpUser}, first, last);
+  if (args[0] == "report") return WriteReport({cpRoot, cpUser}, first, last, rates);
 
   Lines out;
   CollectRange(out, first, last, cpRoot, cpUser, options);
