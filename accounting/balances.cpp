@@ -8,12 +8,10 @@
 namespace krav::accounting {
 namespace {
 
-DayNumber DayOfWhen(const std::string& when) { return DayOf(TextToDate(GetField(when, ' ', 1))); }
-
 int AddColumn(BalanceTable& t, const Account& a) {
   const int found = t.find(a.name);
   if (found >= 0) return found;
-  t.columns.push_back({a.name, a.currency, a.type, false});
+  t.columns.push_back({a.name, a.currency, a.type, false, LowerText(a.name)});
   return static_cast<int>(t.columns.size()) - 1;
 }
 
@@ -33,6 +31,7 @@ void JournalMonth(const Ledger& ledger, const std::string& monthDate, BalanceTab
     row.when = GetField(line, kSep3, 2) + " " + GetField(line, kSep3, 3);
     row.description = GetField(line, kSep3, 4);
     row.amount = GetField(line, kSep3, 7);
+    row.day = DayOf(TextToDate(FieldView(line, kSep3, 2)));
     const Kopecks amount = ParseMoney(row.amount);
     const std::string_view operation = FieldView(line, kSep3, 5);
     const std::string_view income = FieldView(operation, kSep1, 2);
@@ -44,9 +43,8 @@ void JournalMonth(const Ledger& ledger, const std::string& monthDate, BalanceTab
   }
   std::stable_sort(t.rows.begin() + static_cast<std::ptrdiff_t>(first), t.rows.end(),
                    [](const BalanceTable::Row& a, const BalanceTable::Row& b) {
-                     const DayNumber da = DayOfWhen(a.when), db = DayOfWhen(b.when);
-                     if (da != db) return da < db;
-                     return GetField(a.when, ' ', 2) < GetField(b.when, ' ', 2);
+                     if (a.day != b.day) return a.day < b.day;
+                     return FieldView(a.when, ' ', 2) < FieldView(b.when, ' ', 2);
                    });
   for (std::size_t r = first; r < t.rows.size(); ++r) {
     const BalanceTable::Row& prev = r == 0 ? t.opening : t.rows[r - 1];
@@ -91,7 +89,7 @@ bool CloseMonth(const Ledger& ledger, const std::string& monthDate, const Balanc
 int BalanceTable::find(const std::string& name) const {
   const std::string key = LowerText(name);
   for (std::size_t c = 0; c < columns.size(); ++c)
-    if (LowerText(columns[c].name) == key) return static_cast<int>(c);
+    if (columns[c].key == key) return static_cast<int>(c);
   return -1;
 }
 
@@ -144,7 +142,7 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   const DayNumber first = DayOf(start), last = DayOf(end);
   std::vector<BalanceTable::Row> kept;
   for (auto& row : t.rows) {
-    const DayNumber d = DayOfWhen(row.when);
+    const DayNumber d = row.day;
     if (d < first) t.opening = std::move(row);
     else if (d <= last) kept.push_back(std::move(row));
   }

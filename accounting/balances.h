@@ -16,11 +16,13 @@ struct BalanceTable {
   struct Column {
     std::string name, currency, type;
     bool moved = false;  // the "*" of row 3: the balance changed within the period
+    std::string key;     // the name in lower case, for finding it
   };
   struct Row {
     std::string when;         // "dd.mm.yyyy hh:mm"
     std::string description;  // journal field 4
     std::string amount;       // journal field 7, as typed
+    DayNumber day = 0;        // the date of `when`
     std::vector<Kopecks> balances;  // per column; missing ones are 0
     std::vector<Kopecks> entries;   // the amount this row puts on each column
     Kopecks balance(std::size_t column) const { return column < balances.size() ? balances[column] : 0; }

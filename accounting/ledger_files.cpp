@@ -41,7 +41,10 @@ Account ParseAccountReference(std::string_view text) {
 
 std::string NoAccountReference() { return AccountReference({Ru("[Нет]"), "", Ru("Нет")}); }
 
-bool IsNoAccount(std::string_view reference) { return FieldView(reference, kSep2, 1) == Ru("[Нет]"); }
+bool IsNoAccount(std::string_view reference) {
+  static const std::string kNone = Ru("[Нет]");
+  return FieldView(reference, kSep2, 1) == kNone;
+}
 
 bool EnsureDefaultAccounting(const Ledger& ledger, Questions& questions) {
   if (FileExists(ledger.operationsFile())) return true;

@@ -1,0 +1,94 @@
+// ComputeBalances over ten years of journals, 1,000 operations a month on
+// 12 accounts: cold (no month balance files) and warm (a report of the last
+// month with the cache valid); the baseline reads all the journal files.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "accounting/balances.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "platform/ini.h"
+
+namespace {
+
+using namespace krav;
+using namespace krav::accounting;
+
+constexpr int kYears = 10, kFirstYear = 2017, kPerMonth = 1000, kAccounts = 12;
+
+const Ledger& Data() {
+  static Ledger ledger = [] {
+    char tmpl[] = "/tmp/krav-bench-buh-XXXXXX";
+    Ledger l{std::string(::mkdtemp(tmpl)) + "/", "bench"};
+    ForceDir(l.dataDir() + "Plan");
+    std::vector<std::string> refs;
+    for (int a = 0; a < kAccounts; ++a)
+      refs.push_back(AccountReference({Ru("Счет ") + std::to_string(a), Ru("Рубли"),
+                                       a < 4 ? SavingsType() : TurnoverType()}));
+    std::mt19937 rng(7);
+    for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
+      for (int m = 1; m <= 12; ++m) {
+        const std::string month = "01." + PadLeft(std::to_string(m), "00") + "." + std::to_string(y);
+        std::ofstream out(FsPath(l.journalFile(month)), std::ios::binary);
+        for (int i = 0; i < kPerMonth; ++i) {
+          const std::string date = PadLeft(std::to_string(1 + rng() % 28), "00") + month.substr(2);
+          const std::string& in = refs[rng() % kAccounts];
+          const std::string& outRef = refs[rng() % 4];
+          out << "2" << kSep3 << date << kSep3 << PadLeft(std::to_string(rng() % 24), "00") << ":00" << kSep3
+              << "op " << kSep3 << "op" << kSep1 << in << kSep1 << outRef << kSep3 << "" << kSep3
+              << (1 + rng() % 100000) / 100.0 << "\r\n";
+        }
+      }
+    return l;
+  }();
+  return ledger;
+}
+
+void ReadJournalsBaseline(benchmark::State& state) {
+  const Ledger& l = Data();
+  for (auto _ : state) {
+    std::size_t n = 0;
+    std::vector<std::string> fields;
+    for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
+      for (int m = 1; m <= 12; ++m) {
+        Lines lines;
+        LoadLines(l.journalFile("01." + PadLeft(std::to_string(m), "00") + "." + std::to_string(y)), lines);
+        for (const auto& line : lines) {
+          SplitByChar(line, fields, kSep3);
+          n += fields.size();
+        }
+      }
+    benchmark::DoNotOptimize(n);
+  }
+}
+
+void ColdComputation(benchmark::State& state) {
+  const Ledger& l = Data();
+  BalanceTable t;
+  for (auto _ : state) {
+    WriteIniString(l.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2017");
+    ComputeBalances(l, MakeDateTime(kFirstYear + kYears - 1, 12, 31), MakeDateTime(kFirstYear, 1, 1), t);
+  }
+  state.counters["rows"] = static_cast<double>(t.rows.size());
+}
+
+void WarmLastMonth(benchmark::State& state) {
+  const Ledger& l = Data();
+  BalanceTable t;
+  WriteIniString(l.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2017");
+  ComputeBalances(l, MakeDateTime(kFirstYear + kYears - 1, 12, 31), MakeDateTime(kFirstYear, 1, 1), t);
+  for (auto _ : state)
+    ComputeBalances(l, MakeDateTime(kFirstYear + kYears - 1, 12, 31), MakeDateTime(kFirstYear + kYears - 1, 12, 1), t);
+  state.counters["rows"] = static_cast<double>(t.rows.size());
+}
+
+BENCHMARK(ReadJournalsBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(ColdComputation)->Unit(benchmark::kMillisecond);
+BENCHMARK(WarmLastMonth)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
