@@ -55,7 +55,8 @@ void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex, std::stri
   line += indexText;
   line += kSep4;
   line += sourcePath;
-  if (storeIndex >= 0) c.storeOccurrences.emplace_back(c.out->size(), storeIndex);
+  // Indices need following only when records may be removed.
+  if (storeIndex >= 0 && c.autoDelete) c.storeOccurrences.emplace_back(c.out->size(), storeIndex);
   c.out->push_back(std::move(line));
 }
 
