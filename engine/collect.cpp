@@ -1,6 +1,7 @@
 #include "engine/collect.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -37,24 +38,31 @@ const std::string& DayText(Collection& c, DayNumber d) {
 // storeIndex is the record index when the record is a line of the store, else -1.
 void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex, std::string_view indexText,
           std::string_view sourcePath) {
-  std::string line;
-  line.reserve(o.kind.size() + o.date.size() + o.time.size() + o.description.size() +
-               sourcePath.size() + 24);
-  line += o.kind;
-  line += kSep3;
-  line += o.date;
-  line += ' ';
-  line += o.time;
-  line += kSep4;
-  line += o.description;
+  const std::string_view amount = o.amount ? std::string_view(*o.amount) : std::string_view();
+  const std::size_t size = o.kind.size() + 1 + o.date.size() + 1 + o.time.size() + 1 + o.description.size() +
+                           (o.amount ? 1 + amount.size() : 0) + 1 + indexText.size() + 1 + sourcePath.size();
+  // Written in one pass into a line of its final size: this runs for every occurrence.
+  std::string line(size, '\0');
+  char* p = line.data();
+  auto put = [&p](std::string_view v) {
+    if (!v.empty()) std::memcpy(p, v.data(), v.size());
+    p += v.size();
+  };
+  put(o.kind);
+  *p++ = kSep3;
+  put(o.date);
+  *p++ = ' ';
+  put(o.time);
+  *p++ = kSep4;
+  put(o.description);
   if (o.amount) {
-    line += kSep1;
-    line += *o.amount;
+    *p++ = kSep1;
+    put(amount);
   }
-  line += kSep4;
-  line += indexText;
-  line += kSep4;
-  line += sourcePath;
+  *p++ = kSep4;
+  put(indexText);
+  *p++ = kSep4;
+  put(sourcePath);
   // Indices need following only when records may be removed.
   if (storeIndex >= 0 && c.autoDelete) c.storeOccurrences.emplace_back(c.out->size(), storeIndex);
   c.out->push_back(std::move(line));
