@@ -4,6 +4,7 @@
 
 #include "engine/text.h"
 #include "platform/ini.h"
+#include "shell/paths.h"
 
 namespace krav::accounting {
 namespace {
@@ -75,7 +76,7 @@ bool CloseMonth(const Ledger& ledger, const std::string& monthDate, const Balanc
     const auto& col = t.columns[c];
     out.push_back(col.name + kSep1 + col.currency + kSep1 + col.type + kSep1 + MoneyText(last.balance(c)));
   }
-  ForceDir(ledger.dataDir() + "Plan");
+  ForceDir(shell::JournalDir(ledger.dataDir()));
   if (!SaveLines(ledger.balanceFile(monthDate), out)) return false;
   const std::string lastDay = DateToText(LastDayOfMonth(TextToDate(monthDate)));
   const std::string stored = ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "");
