@@ -1,6 +1,10 @@
 #include "accounting/balances.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
 
 #include "engine/text.h"
 #include "platform/ini.h"
@@ -9,80 +13,185 @@
 namespace krav::accounting {
 namespace {
 
-int AddColumn(BalanceTable& t, const Account& a) {
-  const int found = t.find(a.name);
-  if (found >= 0) return found;
-  t.columns.push_back({a.name, a.currency, a.type, false, LowerText(a.name)});
-  return static_cast<int>(t.columns.size()) - 1;
+// The state of one computation: the table being filled, the columns of the
+// account references already seen, the account file and the cache mark.
+struct Walk {
+  Walk(const Ledger& l, BalanceTable& table) : ledger(l), t(table) {}
+  const Ledger& ledger;
+  BalanceTable& t;
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, int, TextHash, std::equal_to<>> columnOf;  // reference text -> column
+  std::vector<Account> accounts;                  // the account file, read once
+  std::string lastChanges;                        // [Buh] LastChanges as it stands
+  bool lastChangesMoved = false;
+  // Operations before the period are only needed for their balances: the
+  // walk keeps the balances after the latest operation and the last such
+  // operation itself, which becomes the opening row of the period.
+  DayNumber periodStart = 0;
+  std::vector<Kopecks> latest;  // the balances after the latest operation walked
+  std::optional<BalanceTable::Row> before;
+
+  int column(std::string_view reference) {
+    if (auto it = columnOf.find(reference); it != columnOf.end()) return it->second;
+    const int c = AddColumn(ParseAccountReference(reference));
+    columnOf.emplace(std::string(reference), c);
+    return c;
+  }
+  int AddColumn(const Account& a) {
+    const int found = t.find(a.name);
+    if (found >= 0) return found;
+    t.columns.push_back({a.name, a.currency, a.type, false, LowerText(a.name)});
+    return static_cast<int>(t.columns.size()) - 1;
+  }
+};
+
+// The first fields of a line, split at once.
+template <std::size_t N>
+std::array<std::string_view, N> Fields(std::string_view line, char sep) {
+  std::array<std::string_view, N> out{};
+  for (std::size_t i = 0; i < N; ++i) {
+    const std::size_t at = line.find(sep);
+    out[i] = line.substr(0, at);
+    if (at == std::string_view::npos) break;
+    line.remove_prefix(at + 1);
+  }
+  return out;
 }
 
-void SetEntry(BalanceTable::Row& row, int column, Kopecks amount) {
-  if (static_cast<int>(row.entries.size()) <= column) row.entries.resize(column + 1, 0);
-  row.entries[column] = amount;
+// Sorts by the date, then by the time compared as text: the day and the
+// first five bytes of the time make one number; longer times fall back to
+// comparing the texts.
+struct SortKey {
+  std::uint64_t key;
+  std::uint32_t index;
+};
+std::uint64_t KeyOf(DayNumber day, std::string_view time) {
+  // Day numbers of real dates are far below 2^24.
+  std::uint64_t key = (static_cast<std::uint64_t>(day) & 0xFFFFFF) << 40;
+  for (std::size_t i = 0; i < 5; ++i)
+    key |= static_cast<std::uint64_t>(i < time.size() ? static_cast<unsigned char>(time[i]) : 0) << (8 * (4 - i));
+  return key;
 }
+
+// One journal operation as read, pointing into the month's file text.
+struct Operation {
+  std::string_view date, time, description, amount;
+  DayNumber day = 0;
+  Kopecks value = 0;
+  int incomeColumn = -1, expenseColumn = -1;
+
+  Kopecks entry(int column) const { return column == expenseColumn ? -value : column == incomeColumn ? value : 0; }
+  BalanceTable::Row row(const std::vector<Kopecks>& balances) const {
+    BalanceTable::Row r;
+    r.when.reserve(date.size() + 1 + time.size());
+    r.when.append(date).append(" ").append(time);
+    r.description = description;
+    r.amount = amount;
+    r.day = day;
+    r.balances = balances;
+    r.incomeColumn = incomeColumn;
+    r.expenseColumn = expenseColumn;
+    r.value = value;
+    return r;
+  }
+};
 
 // Adds the operations of one month's journal, sorted, with running balances.
-void JournalMonth(const Ledger& ledger, const std::string& monthDate, BalanceTable& t) {
-  Lines lines;
-  if (!LoadLines(ledger.journalFile(monthDate), lines)) return;
-  const std::size_t first = t.rows.size();
-  for (const auto& line : lines) {
-    if (FieldView(line, kSep3, 1) != "2") continue;
-    BalanceTable::Row row;
-    row.when = GetField(line, kSep3, 2) + " " + GetField(line, kSep3, 3);
-    row.description = GetField(line, kSep3, 4);
-    row.amount = GetField(line, kSep3, 7);
-    row.day = DayOf(TextToDate(FieldView(line, kSep3, 2)));
-    const Kopecks amount = ParseMoney(row.amount);
-    const std::string_view operation = FieldView(line, kSep3, 5);
-    const std::string_view income = FieldView(operation, kSep1, 2);
-    const std::string_view expense = FieldView(operation, kSep1, 3);
-    // The expense entry overwrites the income entry of the same account.
-    if (!IsNoAccount(income)) SetEntry(row, AddColumn(t, ParseAccountReference(income)), amount);
-    if (!IsNoAccount(expense)) SetEntry(row, AddColumn(t, ParseAccountReference(expense)), -amount);
-    t.rows.push_back(std::move(row));
+void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
+  std::string bytes;
+  if (!LoadBytes(w.ledger.journalFile(monthDate), bytes)) return;
+  BalanceTable& t = w.t;
+  std::vector<Operation> ops;
+  std::vector<SortKey> order;
+  const std::size_t lineCount = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+  ops.reserve(lineCount);
+  order.reserve(lineCount);
+  bool longTimes = false;
+  std::size_t inPeriod = 0;
+  ForEachLine(bytes, [&](std::string_view line) {
+    const auto f = Fields<7>(line, kSep3);
+    if (f[0] != "2") return;
+    Operation op{f[1], f[2], f[3], f[6]};
+    op.day = DayOf(TextToDate(op.date));
+    op.value = ParseMoney(op.amount);
+    const auto parts = Fields<3>(f[4], kSep1);
+    if (!IsNoAccount(parts[1])) op.incomeColumn = w.column(parts[1]);
+    if (!IsNoAccount(parts[2])) op.expenseColumn = w.column(parts[2]);
+    longTimes = longTimes || op.time.size() > 5;
+    inPeriod += op.day >= w.periodStart;
+    order.push_back({KeyOf(op.day, op.time), static_cast<std::uint32_t>(ops.size())});
+    ops.push_back(op);
+  });
+  if (ops.empty()) return;
+
+  std::sort(order.begin(), order.end(), [&](const SortKey& a, const SortKey& b) {
+    if (a.key != b.key) return a.key < b.key;
+    if (longTimes) {
+      const int byText = ops[a.index].time.compare(ops[b.index].time);
+      if (byText != 0) return byText < 0;
+    }
+    return a.index < b.index;
+  });
+
+  // Room for the months still to come, guessed from this one.
+  if (t.rows.capacity() < t.rows.size() + inPeriod)
+    t.rows.reserve(std::max(2 * t.rows.capacity(), t.rows.size() + inPeriod * (1 + monthsLeft)));
+  w.latest.resize(t.columns.size(), 0);
+  const Operation* before = nullptr;
+  std::vector<Kopecks> beforeBalances;
+  for (const SortKey& k : order) {
+    const Operation& op = ops[k.index];
+    if (op.incomeColumn >= 0) w.latest[op.incomeColumn] += op.entry(op.incomeColumn);
+    if (op.expenseColumn >= 0 && op.expenseColumn != op.incomeColumn)
+      w.latest[op.expenseColumn] += op.entry(op.expenseColumn);
+    if (op.day >= w.periodStart) {
+      t.rows.push_back(op.row(w.latest));
+    } else {
+      before = &op;
+      beforeBalances.assign(w.latest.begin(), w.latest.end());
+    }
   }
-  std::stable_sort(t.rows.begin() + static_cast<std::ptrdiff_t>(first), t.rows.end(),
-                   [](const BalanceTable::Row& a, const BalanceTable::Row& b) {
-                     if (a.day != b.day) return a.day < b.day;
-                     return FieldView(a.when, ' ', 2) < FieldView(b.when, ' ', 2);
-                   });
-  for (std::size_t r = first; r < t.rows.size(); ++r) {
-    const BalanceTable::Row& prev = r == 0 ? t.opening : t.rows[r - 1];
-    BalanceTable::Row& row = t.rows[r];
-    row.balances.resize(t.columns.size());
-    for (std::size_t c = 0; c < t.columns.size(); ++c) row.balances[c] = prev.balance(c) + row.entry(c);
-  }
+  if (before) w.before = before->row(beforeBalances);
 }
 
 // Takes the current currency and type of every account still in the account file.
-void RefreshAccounts(const Ledger& ledger, BalanceTable& t) {
-  Lines accounts;
-  LoadLines(ledger.accountsFile(), accounts);
-  for (const auto& line : accounts) {
-    const Account a = ParseAccountReference(line);
-    const int c = t.find(a.name);
+void RefreshAccounts(Walk& w) {
+  for (const auto& a : w.accounts) {
+    const int c = w.t.find(a.name);
     if (c < 0) continue;
-    t.columns[c].currency = a.currency;
-    t.columns[c].type = a.type;
+    w.t.columns[c].currency = a.currency;
+    w.t.columns[c].type = a.type;
   }
 }
 
-bool CloseMonth(const Ledger& ledger, const std::string& monthDate, const BalanceTable& t) {
-  const BalanceTable::Row& last = t.rows.empty() ? t.opening : t.rows.back();
+// Writes the month balance file; the disk is flushed once for all months,
+// before LastChanges is moved on (SaveLastChanges).
+bool CloseMonth(Walk& w, const std::string& monthDate) {
+  const BalanceTable& t = w.t;
   Lines out;
-  for (std::size_t c = 0; c < t.columns.size(); ++c) {
-    if (last.balance(c) == 0) continue;
+  for (std::size_t c = 0; c < t.columns.size() && c < w.latest.size(); ++c) {
+    if (w.latest[c] == 0) continue;
     const auto& col = t.columns[c];
-    out.push_back(col.name + kSep1 + col.currency + kSep1 + col.type + kSep1 + MoneyText(last.balance(c)));
+    out.push_back(col.name + kSep1 + col.currency + kSep1 + col.type + kSep1 + MoneyText(w.latest[c]));
   }
-  ForceDir(shell::JournalDir(ledger.dataDir()));
-  if (!SaveLines(ledger.balanceFile(monthDate), out)) return false;
+  ForceDir(shell::JournalDir(w.ledger.dataDir()));
+  if (!SaveLines(w.ledger.balanceFile(monthDate), out, Flush::Later)) return false;
   const std::string lastDay = DateToText(LastDayOfMonth(TextToDate(monthDate)));
-  const std::string stored = ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "");
-  if (stored.empty() || CompareDays(TextToDate(stored), TextToDate(lastDay)) < 0)
-    WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, lastDay);
+  if (w.lastChanges.empty() || CompareDays(TextToDate(w.lastChanges), TextToDate(lastDay)) < 0) {
+    w.lastChanges = lastDay;
+    w.lastChangesMoved = true;
+  }
   return true;
+}
+
+// Moves LastChanges on to the last month closed, once the month files are on the disk.
+void SaveLastChanges(Walk& w) {
+  if (!w.lastChangesMoved) return;
+  if (!FlushFileSystem(shell::JournalDir(w.ledger.dataDir()))) return;
+  WriteIniString(w.ledger.settingsFile(), kBuhSection, kLastChangesKey, w.lastChanges);
 }
 
 }  // namespace
@@ -114,9 +223,10 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   t = BalanceTable{};
   const std::string ini = ledger.settingsFile();
   const std::string firstDate = ReadIniString(ini, kBuhSection, kFirstDateKey, DateToText(Now()));
-  const std::string lastChanges = ReadIniString(ini, kBuhSection, kLastChangesKey, firstDate);
+  Walk w{ledger, t};
+  w.lastChanges = ReadIniString(ini, kBuhSection, kLastChangesKey, firstDate);
   DateTime from = start;
-  if (CompareDays(TextToDate(lastChanges), start) <= 0) from = TextToDate(lastChanges);
+  if (CompareDays(TextToDate(w.lastChanges), start) <= 0) from = TextToDate(w.lastChanges);
 
   // The opening: the month balance file of the month before.
   const Ymd f = DayToYmd(DayOf(from));
@@ -124,52 +234,73 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   Lines opening;
   LoadLines(ledger.balanceFile(DateToText(monthBefore)), opening);
   for (const auto& line : opening) {
-    const int c = AddColumn(t, {GetField(line, kSep1, 1), GetField(line, kSep1, 2), GetField(line, kSep1, 3)});
+    const int c = w.AddColumn({GetField(line, kSep1, 1), GetField(line, kSep1, 2), GetField(line, kSep1, 3)});
     t.opening.balances.resize(t.columns.size());
     t.opening.balances[c] = ParseMoney(GetField(line, kSep1, 4));
   }
+  w.latest = t.opening.balances;
+  w.periodStart = DayOf(start);
+
+  Lines accounts;
+  LoadLines(ledger.accountsFile(), accounts);
+  for (const auto& line : accounts) w.accounts.push_back(ParseAccountReference(line));
 
   const Ymd e = DayToYmd(DayOf(end));
   for (int y = f.year, m = f.month;;) {
     const std::string monthDate = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
-    JournalMonth(ledger, monthDate, t);
-    RefreshAccounts(ledger, t);
-    if (!CloseMonth(ledger, monthDate, t)) return false;
+    JournalMonth(w, monthDate, std::max(0, (e.year - y) * 12 + (e.month - m)));
+    RefreshAccounts(w);
+    if (!CloseMonth(w, monthDate)) {
+      SaveLastChanges(w);
+      return false;
+    }
     if ((y == e.year && m == e.month) || y > e.year || (y == e.year && m > e.month)) break;
     if (++m > 12) m = 1, ++y;
   }
+  SaveLastChanges(w);
 
   // Trim to the period; the last operation before it gives the opening.
   const DayNumber first = DayOf(start), last = DayOf(end);
-  std::vector<BalanceTable::Row> kept;
-  for (auto& row : t.rows) {
-    const DayNumber d = row.day;
-    if (d < first) t.opening = std::move(row);
-    else if (d <= last) kept.push_back(std::move(row));
-  }
-  t.rows = std::move(kept);
+  if (w.before) t.opening = std::move(*w.before);
+  std::erase_if(t.rows, [&](const BalanceTable::Row& row) { return row.day < first || row.day > last; });
 
-  for (std::size_t c = 0; c < t.columns.size(); ++c) {
-    const BalanceTable::Row* prev = &t.opening;
-    for (const auto& row : t.rows) {
-      if (row.balance(c) != prev->balance(c)) t.columns[c].moved = true;
-      prev = &row;
+  // Movement marks and idle accounts, in one pass over the rows.
+  const std::size_t columns = t.columns.size();
+  std::vector<char> busy(columns, 0);
+  for (std::size_t c = 0; c < columns; ++c) busy[c] = t.opening.balance(c) != 0;
+  const BalanceTable::Row* prev = &t.opening;
+  for (const auto& row : t.rows) {
+    for (std::size_t c = 0; c < columns; ++c) {
+      const Kopecks now = row.balance(c);
+      if (now != prev->balance(c)) t.columns[c].moved = true;
+      if (now != 0) busy[c] = 1;
     }
+    prev = &row;
   }
 
   // Drop the accounts that are 0 throughout.
-  for (std::size_t c = t.columns.size(); c-- > 0;) {
-    bool idle = t.opening.balance(c) == 0;
-    for (const auto& row : t.rows) idle = idle && row.balance(c) == 0;
-    if (!idle) continue;
-    t.columns.erase(t.columns.begin() + static_cast<std::ptrdiff_t>(c));
-    auto drop = [c](BalanceTable::Row& row) {
-      if (c < row.balances.size()) row.balances.erase(row.balances.begin() + static_cast<std::ptrdiff_t>(c));
-      if (c < row.entries.size()) row.entries.erase(row.entries.begin() + static_cast<std::ptrdiff_t>(c));
-    };
-    drop(t.opening);
-    for (auto& row : t.rows) drop(row);
+  std::vector<int> newIndex(columns, -1);
+  std::size_t kept = 0;
+  for (std::size_t c = 0; c < columns; ++c)
+    if (busy[c]) newIndex[c] = static_cast<int>(kept++);
+  if (kept == columns) return true;
+  auto compact = [&](BalanceTable::Row& row) {
+    std::size_t to = 0;
+    for (std::size_t c = 0; c < row.balances.size(); ++c)
+      if (busy[c]) row.balances[to++] = row.balances[c];
+    row.balances.resize(std::min(to, kept));
+    for (int* column : {&row.incomeColumn, &row.expenseColumn})
+      if (*column >= 0) *column = newIndex[*column];
+  };
+  compact(t.opening);
+  for (auto& row : t.rows) compact(row);
+  std::size_t to = 0;
+  for (std::size_t c = 0; c < columns; ++c) {
+    if (!busy[c]) continue;
+    if (to != c) t.columns[to] = std::move(t.columns[c]);
+    ++to;
   }
+  t.columns.resize(kept);
   return true;
 }
 

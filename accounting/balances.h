@@ -24,9 +24,15 @@ struct BalanceTable {
     std::string amount;       // journal field 7, as typed
     DayNumber day = 0;        // the date of `when`
     std::vector<Kopecks> balances;  // per column; missing ones are 0
-    std::vector<Kopecks> entries;   // the amount this row puts on each column
+    // The columns this row puts its amount on: + for the income account,
+    // - for the expense account (which wins when both are the same).
+    int incomeColumn = -1, expenseColumn = -1;
+    Kopecks value = 0;
     Kopecks balance(std::size_t column) const { return column < balances.size() ? balances[column] : 0; }
-    Kopecks entry(std::size_t column) const { return column < entries.size() ? entries[column] : 0; }
+    Kopecks entry(std::size_t column) const {
+      const int c = static_cast<int>(column);
+      return c == expenseColumn ? -value : c == incomeColumn ? value : 0;
+    }
   };
 
   std::vector<Column> columns;

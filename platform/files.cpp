@@ -87,7 +87,7 @@ bool LoadLines(const std::string& path, Lines& lines) {
   return true;
 }
 
-bool SaveBytes(const std::string& path, std::string_view bytes) {
+bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
   const std::string target = FsPath(path);
   std::string temp = target + ".tmpXXXXXX";
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
@@ -95,14 +95,22 @@ bool SaveBytes(const std::string& path, std::string_view bytes) {
   // Keep the permissions of the file being replaced, or the usual 0644.
   struct stat st {};
   ::fchmod(fd, ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  bool ok = WriteAll(fd, bytes) && (flush == Flush::Later || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }
 
-bool SaveLines(const std::string& path, const Lines& lines) {
+bool FlushFileSystem(const std::string& path) {
+  const int fd = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool SaveLines(const std::string& path, const Lines& lines, Flush flush) {
   std::size_t size = 0;
   for (const auto& l : lines) size += l.size() + 2;
   std::string bytes;
@@ -111,7 +119,7 @@ bool SaveLines(const std::string& path, const Lines& lines) {
     bytes += l;
     bytes += "\r\n";
   }
-  return SaveBytes(path, bytes);
+  return SaveBytes(path, bytes, flush);
 }
 
 bool AppendLogLine(const std::string& path, std::string_view line) {

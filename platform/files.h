@@ -50,10 +50,18 @@ bool LoadLines(const std::string& path, Lines& lines);
 // Writes the lines, each ended by CR LF, to a temporary file in the same
 // folder and renames it over the old file. On failure the old file is left
 // as it was and false is returned.
-bool SaveLines(const std::string& path, const Lines& lines);
+//
+// With Flush::Later the data is not forced to the disk before the rename;
+// the caller writes a batch of files that way and then calls
+// FlushFileSystem once, before anything that relies on them is written.
+enum class Flush { Now, Later };
+bool SaveLines(const std::string& path, const Lines& lines, Flush flush = Flush::Now);
 
 // Writes bytes the same safe way.
-bool SaveBytes(const std::string& path, std::string_view bytes);
+bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
+
+// Forces every file written to the file system holding `path` to the disk.
+bool FlushFileSystem(const std::string& path);
 
 // Appends one line ended by CR LF to a log file, creating it when missing.
 bool AppendLogLine(const std::string& path, std::string_view line);

@@ -152,6 +152,27 @@ TEST_F(Accounting, IdleAccountsDropNetZeroStays) {
   EXPECT_EQ(tb.rows.back().balance(tb.find(debts.name)), 0);
 }
 
+TEST_F(Accounting, IdleAccountBetweenBusyOnesKeepsColumnsAligned) {
+  MarkAccountingChange(ledger, "01.02.2026");
+  journal("01.02.2026", {Op("20.02.2026", "08:00", "pay", &cash, nullptr, "300")});
+  journal("01.03.2026", {Op("11.03.2026", "10:00", "zero", &food, nullptr, "0"),
+                         Op("12.03.2026", "10:00", "lend", &debts, &cash, "40.50")});
+  const BalanceTable tb = compute(10, 3, 15, 3);
+  ASSERT_EQ(tb.columns.size(), 2u);
+  EXPECT_EQ(tb.find(food.name), -1);
+  const int c = tb.find(cash.name), d = tb.find(debts.name);
+  ASSERT_GE(c, 0);
+  ASSERT_GE(d, 0);
+  // The opening comes from the February operation, a month before the period.
+  EXPECT_EQ(tb.cell(4, 3 + c), "300.00");
+  ASSERT_EQ(tb.rows.size(), 2u);
+  EXPECT_EQ(tb.cell(6, 3 + c), "259.50");
+  EXPECT_EQ(tb.cell(6, 3 + d), "40.50");
+  EXPECT_EQ(tb.rows[1].entry(c), -4050);
+  EXPECT_EQ(tb.rows[1].entry(d), 4050);
+  EXPECT_EQ(tb.rows[0].entry(c), 0);
+}
+
 TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
   MarkAccountingChange(ledger, "01.03.2026");
   journal("01.03.2026", {Op("12.03.2026", "10:00", "a", &cash, nullptr, "10.10"),
