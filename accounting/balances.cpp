@@ -171,14 +171,19 @@ void RefreshAccounts(Walk& w) {
 // before LastChanges is moved on (SaveLastChanges).
 bool CloseMonth(Walk& w, const std::string& monthDate) {
   const BalanceTable& t = w.t;
-  Lines out;
+  std::string bytes;
   for (std::size_t c = 0; c < t.columns.size() && c < w.latest.size(); ++c) {
     if (w.latest[c] == 0) continue;
     const auto& col = t.columns[c];
-    out.push_back(col.name + kSep1 + col.currency + kSep1 + col.type + kSep1 + MoneyText(w.latest[c]));
+    bytes.append(col.name).append(1, kSep1).append(col.currency).append(1, kSep1).append(col.type);
+    bytes.append(1, kSep1).append(MoneyText(w.latest[c])).append("\r\n");
   }
   ForceDir(shell::JournalDir(w.ledger.dataDir()));
-  if (!SaveLines(w.ledger.balanceFile(monthDate), out, Flush::Later)) return false;
+  // A month file that already holds these balances is left as it is.
+  const std::string path = w.ledger.balanceFile(monthDate);
+  std::string stored;
+  const bool same = LoadBytes(path, stored) && stored == bytes;
+  if (!same && !SaveBytes(path, bytes, Flush::Later)) return false;
   const std::string lastDay = DateToText(LastDayOfMonth(TextToDate(monthDate)));
   if (w.lastChanges.empty() || CompareDays(TextToDate(w.lastChanges), TextToDate(lastDay)) < 0) {
     w.lastChanges = lastDay;
