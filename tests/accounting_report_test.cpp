@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -126,7 +127,18 @@ TEST_F(Report, TwoSavingsAccountsGetAChartAndRatesAreAsked) {
   EXPECT_NE(html.find("Валюта &lt;б&gt; (Доллары США 95.00)"), std::string::npos);
   EXPECT_NE(html.find("src=\"diagr.bmp\" align=\"right\" width=\"511\" height=\"171\""), std::string::npos);
   QImage bmp(QString::fromStdString(t.root() + "Temp/diagr.bmp"));
-  EXPECT_EQ(bmp.size(), QSize(511, 171));
+  ASSERT_EQ(bmp.size(), QSize(511, 171));
+  // The background, the light-blue label marks and slices of other colours.
+  int background = 0, marks = 0, other = 0;
+  for (int y = 0; y < bmp.height(); ++y)
+    for (int x = 0; x < bmp.width(); ++x) {
+      const QRgb p = bmp.pixel(x, y) & 0xFFFFFF;
+      (p == 0xBBDDFF ? background : p == 0x97CBFF ? marks : other)++;
+    }
+  EXPECT_GT(background, bmp.width() * bmp.height() / 4);
+  EXPECT_GT(marks, 200);
+  EXPECT_GT(other, 2000);
+  if (const char* dir = std::getenv("SCREENSHOT_DIR")) bmp.save(QString(dir) + "/report-chart.png");
 }
 
 TEST_F(Report, ACancelledRateStillWritesButSaysSo) {
