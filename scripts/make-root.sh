@@ -12,7 +12,7 @@ find . -type d | while read -r d; do mkdir -p "$root/$d"; done
 find . -type f ! -name .keep | while read -r f; do
   [ -e "$root/$f" ] && continue
   case "$f" in
-    *.ini|*.inf|*.htm|*.dat|*.str) iconv -f UTF-8 -t CP1251 "$f" | sed 's/$/\r/' > "$root/$f" ;;
+    *.ini|*.inf|*.htm|*.dat|*.str|*.acs) iconv -f UTF-8 -t CP1251 "$f" | sed 's/$/\r/' > "$root/$f" ;;
     *) cp "$f" "$root/$f" ;;
   esac
 done

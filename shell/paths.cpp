@@ -17,6 +17,8 @@ std::string NormalizeRoot(std::string root) {
 
 std::string ShellSettingsFile(const std::string& root) { return root + "krav2000.ini"; }
 std::string ProgramsFile(const std::string& root) { return root + "programs.ini"; }
+std::string AgentCharacterFile(const std::string& root) { return root + "agent.acs"; }
+std::string AgentSettingsFile(const std::string& root) { return root + "agent.ini"; }
 std::string TempDir(const std::string& root) { return root + "Temp/"; }
 std::string UsersDir(const std::string& root) { return root + "Users/"; }
 std::string TodayFile(const std::string& root) { return TempDir(root) + "today.dat"; }

@@ -19,6 +19,8 @@ std::string PluginLibrary(const std::string& root);       // root + "libdorvik.s
 std::string ReportFile(const std::string& root);          // root + "Temp/buh.htm"
 std::string ChartFile(const std::string& root);           // root + "Temp/diagr.bmp"
 std::string ReportErrorPage(const std::string& root);     // root + "Help/messerr1.htm"
+std::string AgentCharacterFile(const std::string& root);  // root + "agent.acs"
+std::string AgentSettingsFile(const std::string& root);   // root + "agent.ini"
 
 // A path the shell stores in its settings: "\" read as "/", and a relative
 // path taken from the root directory.

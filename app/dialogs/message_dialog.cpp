@@ -1,0 +1,221 @@
+#include "app/dialogs/message_dialog.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/agent/agent_window.h"
+#include "app/dialogs/message_pictures.h"
+#include "platform/encoding.h"
+#include "shell/paths.h"
+
+namespace krav::app {
+namespace {
+
+TMdlg* g_instance = nullptr;
+
+QString Q(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+
+ScreenSize PrimaryScreen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return {1024, 768};
+  const QRect g = screen->geometry();
+  return {g.width(), g.height()};
+}
+
+}  // namespace
+
+std::string ButtonCaption(const std::string& text) { return text.substr(0, text.find('@')); }
+
+TMdlg::TMdlg(const std::string& root, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      root_(root),
+      agent_([](const AgentManifest& m) { return std::make_unique<AgentWindow>(m); }, PrimaryScreen) {
+  setObjectName("Mdlg");
+  setModal(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(0xDF, 0xEF, 0xFF));
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  page_ = new QWidget(this);
+  page_->setObjectName("Notebook1");
+  caption_ = new QLabel(page_);
+  caption_->setObjectName("Caption20002");
+  caption_->setTextFormat(Qt::PlainText);
+  caption_->setAutoFillBackground(true);
+  QPalette band = caption_->palette();
+  band.setColor(QPalette::Window, QColor(0x00, 0x00, 0xA0));
+  band.setColor(QPalette::WindowText, Qt::white);
+  caption_->setPalette(band);
+  QFont bold = caption_->font();
+  bold.setBold(true);
+  caption_->setFont(bold);
+  caption_->setContentsMargins(4, 0, 4, 0);
+  for (int i = 0; i < 4; ++i) {
+    images_[i] = new QLabel(page_);
+    images_[i]->setObjectName(QString("Image%1").arg(i + 1));
+    images_[i]->setPixmap(MessagePicture(i + 1));
+    images_[i]->setGeometry(4, 26, 30, 30);
+    images_[i]->hide();
+  }
+  label2_ = new QLabel(page_);
+  label2_->setObjectName("Label2");
+  label2_->setTextFormat(Qt::PlainText);
+  label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  edit1_ = new QLineEdit(page_);
+  edit1_->setObjectName("Edit1");
+  edit1_->hide();
+  shape1_ = new QFrame(page_);
+  shape1_->setObjectName("Shape1");
+  shape1_->setFrameShape(QFrame::NoFrame);
+  shape1_->setAutoFillBackground(true);
+  QPalette grey = shape1_->palette();
+  grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+  shape1_->setPalette(grey);
+  for (int i = 0; i < 4; ++i) {
+    buttons_[i] = new QPushButton(page_);
+    buttons_[i]->setObjectName(QString("Button%1").arg(i + 1));
+    buttons_[i]->setAutoDefault(false);
+    buttons_[i]->hide();
+    connect(buttons_[i], &QPushButton::clicked, this, [this, i] {
+      reply_ = i + 1;
+      accept();
+    });
+  }
+  resize(442, 240);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->geometry().center() - rect().center());
+
+  agent_.load("Krav2000", shell::AgentCharacterFile(root_));
+  g_instance = this;
+}
+
+TMdlg::~TMdlg() {
+  if (g_instance == this) g_instance = nullptr;
+  agent_.unload();
+}
+
+TMdlg* TMdlg::instance() { return g_instance; }
+
+std::string TMdlg::inputText() const { return Utf8ToCp1251(edit1_->text().toStdString()); }
+
+int TMdlg::shownPicture() const {
+  for (int i = 0; i < 4; ++i)
+    if (!images_[i]->isHidden()) return i + 1;
+  return 0;
+}
+
+void TMdlg::layOut(const std::string& title, const std::string& text, const std::array<std::string, 4>& buttons,
+                   bool input) {
+  caption_->setText(Q(title));
+  label2_->setText(Q(text));
+  label2_->setWordWrap(false);
+  label2_->setMinimumWidth(0);
+  label2_->setMaximumWidth(QWIDGETSIZE_MAX);
+  const QSize natural = label2_->sizeHint();
+  QSize textSize = natural;
+  if (WrapsText(natural.width())) {
+    label2_->setWordWrap(true);
+    textSize = QSize(kTextWrapWidth, label2_->heightForWidth(kTextWrapWidth));
+  }
+  label2_->setGeometry(45, 26, textSize.width(), textSize.height());
+
+  VisibleButtons visible{};
+  for (int i = 0; i < 4; ++i) {
+    buttons_[i]->setText(Q(ButtonCaption(buttons[i])));
+    visible[i] = !buttons[i].empty();
+    buttons_[i]->setVisible(visible[i]);
+  }
+  const DialogSize size = MessageDialogSize(textSize.width(), textSize.height(), visible, input);
+  edit1_->setVisible(input);
+  if (input) edit1_->setGeometry(45, 26 + textSize.height() + 4, textSize.width(), kInputHeight + 4);
+  resize(size.width, size.height);
+  for (QLabel* image : images_) image->hide();
+}
+
+int TMdlg::ShowMessageDialog(const std::string& title, const std::string& text, const std::string& button1,
+                             int pictureKind, const std::string& button4, const std::string& button3,
+                             const std::string& button2) {
+  if (isVisible()) return 0;
+  reply_ = 0;
+  agent_.command("ShowQuick");
+  const bool input = pictureKind == 7;
+  const int kind = input ? 2 : pictureKind;
+  layOut(title, text, {button1, button2, button3, button4}, input);
+
+  if (agent_.available()) {
+    const Placement p = PlaceAgainstCharacter(agent_.geometry(), width(), height(), PrimaryScreen().width);
+    pointer_ = p.pointer;
+    move(p.left, p.top);
+  } else {
+    pointer_ = 0;
+  }
+  agent_.command(AnimationForPictureKind(root_, kind));
+  if (const int picture = PictureOfKind(kind)) images_[picture - 1]->show();
+  if (input) edit1_->setFocus();
+  exec();
+  return reply_;
+}
+
+void TMdlg::arrangePage() {
+  const PageLayout l = ArrangeMessagePage(width(), height());
+  page_->setGeometry(l.page.left, l.page.top, l.page.width, l.page.height);
+  auto local = [&](const Box& b) { return QRect(b.left - l.page.left, b.top - l.page.top, b.width, b.height); };
+  caption_->setGeometry(0, 0, l.page.width, 20);
+  shape1_->setGeometry(local(l.separator));
+  for (int i = 0; i < 4; ++i) buttons_[i]->setGeometry(local(l.buttons[i]));
+}
+
+QPainterPath TMdlg::balloonPath() const {
+  const int w = width(), h = height();
+  QPainterPath path;
+  path.addRoundedRect(QRectF(kBalloonInset, kBalloonInset, w - 2 * kBalloonInset, h - 2 * kBalloonInset),
+                      kBalloonCorner / 2.0, kBalloonCorner / 2.0);
+  if (HasPointer(pointer_)) {
+    const auto t = PointerTriangle(pointer_, w, h);
+    QPainterPath triangle;
+    triangle.moveTo(t[0].x, t[0].y);
+    triangle.lineTo(t[1].x, t[1].y);
+    triangle.lineTo(t[2].x, t[2].y);
+    triangle.closeSubpath();
+    path = path.united(triangle);
+  }
+  return path;
+}
+
+void TMdlg::applyShape() { setMask(QRegion(balloonPath().toFillPolygon().toPolygon())); }
+
+void TMdlg::resizeEvent(QResizeEvent* e) {
+  QDialog::resizeEvent(e);
+  arrangePage();
+  applyShape();
+}
+
+void TMdlg::showEvent(QShowEvent* e) {
+  arrangePage();
+  applyShape();
+  QDialog::showEvent(e);
+}
+
+void TMdlg::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPath(balloonPath().translated(-0.5, -0.5));
+}
+
+int ShowMessageDialog(const std::string& title, const std::string& text, const std::string& button1,
+                      int pictureKind, const std::string& button4, const std::string& button3,
+                      const std::string& button2) {
+  TMdlg* dialog = TMdlg::instance();
+  return dialog ? dialog->ShowMessageDialog(title, text, button1, pictureKind, button4, button3, button2) : 0;
+}
+
+}  // namespace krav::app

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/dialogs/message_dialog.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "qt_support.h"
+#include "support.h"
+
+namespace krav::app {
+namespace {
+
+const char* const kCharacter =
+    "KRAV-AGENT 1\nname=Owl\nsize=100x140\nanimation=Show appear 900\nanimation=Think think 2000\n";
+
+class MessageDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { test::TestApp(); }
+  test::TempRoot t;
+
+  // Runs `inside` from within the dialog's modal loop.
+  static void During(std::function<void()> inside) { QTimer::singleShot(0, std::move(inside)); }
+  static void Press(TMdlg& d, int number) {
+    During([&d, number] { d.button(number)->click(); });
+  }
+  static int Question(TMdlg& d, int kind = 2) {
+    return d.ShowMessageDialog(Ru("Вопрос"), Ru("Удалить запись?"), "", kind, Ru("Нет@2"), Ru("Да@1"), "");
+  }
+};
+
+TEST_F(MessageDialog, EachButtonGivesItsNumber) {
+  TMdlg d(t.root());
+  for (int b = 1; b <= 4; ++b) {
+    Press(d, b);
+    EXPECT_EQ(d.ShowMessageDialog("T", "text", "1", 1, "4", "3", "2"), b);
+    EXPECT_FALSE(d.isVisible());
+  }
+}
+
+TEST_F(MessageDialog, CaptionsStopAtTheAtSignAndEmptyTextsHideButtons) {
+  TMdlg d(t.root());
+  During([&] {
+    EXPECT_TRUE(d.button(1)->isHidden());
+    EXPECT_TRUE(d.button(2)->isHidden());
+    EXPECT_EQ(d.button(3)->text(), QString::fromUtf8("Да"));
+    EXPECT_EQ(d.button(4)->text(), QString::fromUtf8("Нет"));
+    EXPECT_FALSE(d.button(4)->isHidden());
+    // "Да" stands left of "Нет".
+    EXPECT_LT(d.button(3)->geometry().right(), d.button(4)->geometry().left());
+    EXPECT_EQ(d.shownPicture(), 2);
+    EXPECT_TRUE(d.inputLine()->isHidden());
+    d.button(3)->click();
+  });
+  EXPECT_EQ(Question(d), 3);
+}
+
+TEST_F(MessageDialog, ClosingWithoutAButtonAndASecondCallAreNo) {
+  TMdlg d(t.root());
+  During([&] { QTest::keyClick(&d, Qt::Key_Escape); });
+  EXPECT_EQ(Question(d), 0);
+  During([&] { d.close(); });
+  EXPECT_EQ(Question(d), 0);
+  // A reply of an earlier call does not stick.
+  Press(d, 3);
+  EXPECT_EQ(Question(d), 3);
+  int nested = -1;
+  During([&] {
+    nested = Question(d);
+    d.button(4)->click();
+  });
+  EXPECT_EQ(Question(d), 4);
+  EXPECT_EQ(nested, 0);
+}
+
+TEST_F(MessageDialog, KindSevenKeepsItsInputBetweenCalls) {
+  TMdlg d(t.root());
+  During([&] {
+    EXPECT_FALSE(d.inputLine()->isHidden());
+    EXPECT_EQ(d.shownPicture(), 2);
+    QTest::keyClicks(d.inputLine(), "92.50");
+    d.button(3)->click();
+  });
+  EXPECT_EQ(d.ShowMessageDialog(Ru("Курс"), Ru("Укажите курс"), "", 7, Ru("Отменить"), Ru("Готово"), ""), 3);
+  EXPECT_EQ(d.inputText(), "92.50");
+  During([&] {
+    EXPECT_EQ(d.inputLine()->text(), "92.50");
+    d.button(4)->click();
+  });
+  d.ShowMessageDialog(Ru("Курс"), Ru("Укажите курс"), "", 7, Ru("Отменить"), Ru("Готово"), "");
+  // A later message without the input line hides it and leaves its text.
+  During([&] {
+    EXPECT_TRUE(d.inputLine()->isHidden());
+    d.button(4)->click();
+  });
+  d.ShowMessageDialog("", Ru("Готово"), "", 3, Ru("Понял@3"), "", "");
+  EXPECT_EQ(d.inputText(), "92.50");
+}
+
+TEST_F(MessageDialog, SizeFollowsTheText) {
+  TMdlg d(t.root());
+  During([&] {
+    EXPECT_EQ(d.width(), d.textLabel()->width() + 135 > 210 ? d.textLabel()->width() + 135 : 210);
+    EXPECT_EQ(d.height(), 180);
+    d.button(4)->click();
+  });
+  d.ShowMessageDialog("", "Ok", "", 3, Ru("Понял@3"), "", "");
+  const std::string longText(200, 'w');
+  During([&] {
+    EXPECT_EQ(d.textLabel()->width(), 280);
+    EXPECT_TRUE(d.textLabel()->wordWrap());
+    EXPECT_EQ(d.width(), 415);
+    EXPECT_GE(d.height(), 180);
+    d.button(4)->click();
+  });
+  d.ShowMessageDialog("", longText + " " + longText, "", 3, Ru("Понял@3"), "", "");
+}
+
+TEST_F(MessageDialog, WithoutACharacterThereIsNoPointer) {
+  TMdlg d(t.root());
+  EXPECT_FALSE(d.agent().available());
+  d.move(123, 77);
+  Press(d, 4);
+  Question(d);
+  EXPECT_EQ(d.pointer(), 0);
+  EXPECT_EQ(d.pos(), QPoint(123, 77));
+}
+
+TEST_F(MessageDialog, TheBalloonPointsAtTheCharacter) {
+  ASSERT_TRUE(SaveBytes(t.root() + "agent.acs", kCharacter));
+  SaveBytes(t.root() + "agent.ini", "[Commandes]\r\n2=Think\r\n");
+  TMdlg d(t.root());
+  ASSERT_TRUE(d.agent().available());
+  const Box c = d.agent().geometry();
+  During([&] {
+    // The fresh character stands in the bottom right corner: the dialog is
+    // above it, right-aligned.
+    EXPECT_EQ(d.pointer(), 13);
+    EXPECT_EQ(d.x() + d.width(), c.left + c.width);
+    EXPECT_EQ(d.y() + d.height(), c.top);
+    // The window is shaped as the balloon: corners cut, the pointer kept.
+    EXPECT_FALSE(d.mask().contains(QPoint(2, 2)));
+    EXPECT_TRUE(d.mask().contains(QPoint(d.width() / 2, d.height() / 2)));
+    EXPECT_TRUE(d.mask().contains(QPoint(d.width() - 71, d.height() - 6)));
+    EXPECT_FALSE(d.mask().contains(QPoint(60, d.height() - 6)));
+    d.button(4)->click();
+  });
+  Question(d);
+}
+
+TEST_F(MessageDialog, PicturesOfEveryKind) {
+  ASSERT_TRUE(SaveBytes(t.root() + "agent.acs", kCharacter));
+  TMdlg d(t.root());
+  const int expected[] = {0, 1, 2, 3, 4, 2, 4, 2};
+  for (int kind = 1; kind <= 7; ++kind) {
+    During([&, kind] {
+      EXPECT_EQ(d.shownPicture(), expected[kind]) << kind;
+      test::SaveScreenshot(d.grab().toImage(), QString("message-kind-%1").arg(kind));
+      d.button(4)->click();
+    });
+    d.ShowMessageDialog(Ru("Заголовок сообщения"),
+                        Ru("Текст сообщения, достаточно длинный, чтобы его пришлось переносить на вторую строку."),
+                        "", kind, Ru("Понял@3"), kind == 2 || kind == 7 ? Ru("Да") : "", "");
+  }
+}
+
+TEST_F(MessageDialog, TheProgramWideFunctionUsesTheOneDialog) {
+  EXPECT_EQ(ShowMessageDialog("", "x", "", 3, "Ok", "", ""), 0);  // no dialog yet
+  TMdlg d(t.root());
+  EXPECT_EQ(TMdlg::instance(), &d);
+  Press(d, 4);
+  EXPECT_EQ(ShowMessageDialog("", "x", "", 3, "Ok", "", ""), 4);
+}
+
+}  // namespace
+}  // namespace krav::app
