@@ -9,6 +9,7 @@
 #include "platform/encoding.h"
 #include "platform/ini.h"
 #include "shell/messages.h"
+#include "shell/notification_settings.h"
 #include "shell/paths.h"
 #include "shell/settings_keys.h"
 
@@ -86,13 +87,11 @@ void Reload(DorvikState& s) {
     return kind == "1" || kind == "2";
   });
   const std::string ini = shell::UserSettingsFile(DataDirOf(s));
-  s.soundFile = ReadIniString(ini, shell::kSoundFile.section, shell::kSoundFile.key,
-                              shell::DefaultSoundFile());
-  s.showDialog = ReadIniBool(ini, shell::kShowDialog.section, shell::kShowDialog.key,
-                             shell::kShowDialogDefault);
-  s.autoDelete = ReadIniBool(ini, shell::kAutoDelete.section, shell::kAutoDelete.key,
-                             shell::kAutoDeleteDefault);
-  s.speak = ReadIniBool(ini, shell::kSpeakOn.section, shell::kSpeakOn.key, shell::kSpeakDefault);
+  const shell::NotificationSettings n = shell::LoadNotificationSettings(ini);
+  s.soundFile = n.soundFile;
+  s.showDialog = n.showDialog;
+  s.autoDelete = n.autoDelete;
+  s.speak = n.speak;
   s.reload = false;
 }
 

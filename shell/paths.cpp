@@ -17,6 +17,9 @@ std::string NormalizeRoot(std::string root) {
 
 std::string ShellSettingsFile(const std::string& root) { return root + "krav2000.ini"; }
 std::string ProgramsFile(const std::string& root) { return root + "programs.ini"; }
+std::string ModuleInfoFile(const std::string& root) { return root + "in200.inf"; }
+std::string HelpViewer(const std::string& root) { return root + "KravHelp"; }
+std::string HelpPage(const std::string& root, const std::string& file) { return root + "Help/" + file; }
 std::string AgentCharacterFile(const std::string& root) { return root + "agent.acs"; }
 std::string AgentSettingsFile(const std::string& root) { return root + "agent.ini"; }
 std::string TempDir(const std::string& root) { return root + "Temp/"; }

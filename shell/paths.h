@@ -19,6 +19,9 @@ std::string PluginLibrary(const std::string& root);       // root + "libdorvik.s
 std::string ReportFile(const std::string& root);          // root + "Temp/buh.htm"
 std::string ChartFile(const std::string& root);           // root + "Temp/diagr.bmp"
 std::string ReportErrorPage(const std::string& root);     // root + "Help/messerr1.htm"
+std::string ModuleInfoFile(const std::string& root);      // root + "in200.inf"
+std::string HelpViewer(const std::string& root);          // root + "KravHelp"
+std::string HelpPage(const std::string& root, const std::string& file);  // root + "Help/" + file
 std::string AgentCharacterFile(const std::string& root);  // root + "agent.acs"
 std::string AgentSettingsFile(const std::string& root);   // root + "agent.ini"
 

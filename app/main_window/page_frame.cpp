@@ -1,0 +1,80 @@
+#include "app/main_window/page_frame.h"
+
+#include <QHBoxLayout>
+#include <QStackedLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace krav::app {
+
+PageHeader::PageHeader(const QString& caption, QWidget* parent) : QWidget(parent) {
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(0xDF, 0xEF, 0xFF));
+  pal.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xA0));
+  setPalette(pal);
+  setFixedHeight(30);
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(8, 2, 2, 2);
+  row->setSpacing(0);
+  caption_ = new QLabel(caption, this);
+  QFont bold = caption_->font();
+  bold.setBold(true);
+  caption_->setFont(bold);
+  status_ = new QLabel(this);
+  status_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  row->addWidget(caption_);
+  row->addWidget(status_, 1);
+  row->addSpacing(5);  // the status text ends 5 pixels left of the tools
+  tools_ = new QHBoxLayout;
+  tools_->setSpacing(0);
+  row->addLayout(tools_);
+}
+
+QToolButton* PageHeader::addTool(const char* name, const QString& symbol, const QString& hint, int gap) {
+  auto* b = new QToolButton(this);
+  b->setObjectName(name);
+  b->setText(symbol);
+  b->setToolTip(hint);
+  b->setAutoRaise(true);
+  b->setFixedSize(22, 22);
+  if (gap > 0) tools_->insertSpacing(0, gap);
+  tools_->insertWidget(0, b);
+  return b;
+}
+
+QToolButton* PageHeader::tool(const char* name) const { return findChild<QToolButton*>(name); }
+
+PageFrame::PageFrame(const char* headerName, const QString& caption, const QString& emptyText, QWidget* parent)
+    : QWidget(parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  header_ = new PageHeader(caption, this);
+  header_->setObjectName(headerName);
+  layout->addWidget(header_);
+  body_ = new QStackedLayout;
+  empty_ = new QLabel(emptyText, this);
+  empty_->setAlignment(Qt::AlignCenter);
+  empty_->setEnabled(false);
+  body_->addWidget(empty_);
+  layout->addLayout(body_, 1);
+}
+
+void PageFrame::setContent(QWidget* content) {
+  if (content_) body_->removeWidget(content_);
+  content_ = content;
+  body_->addWidget(content_);
+  showEmpty(false);
+}
+
+void PageFrame::showEmpty(bool empty) { body_->setCurrentWidget(empty || !content_ ? empty_ : content_); }
+
+bool PageFrame::showsEmpty() const { return body_->currentWidget() == empty_; }
+
+void PageFrame::rebuild() {
+  ++rebuilds_;
+  if (rebuild_) rebuild_();
+}
+
+}  // namespace krav::app

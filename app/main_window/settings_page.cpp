@@ -1,0 +1,132 @@
+#include "app/main_window/settings_page.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/main_window/page_frame.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "shell/messages.h"
+#include "shell/paths.h"
+#include "shell/settings_keys.h"
+
+namespace krav::app {
+namespace {
+
+QString Q(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+std::string C(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
+
+}  // namespace
+
+SettingsPage::SettingsPage(const ProgramContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* header = new PageHeader(QString::fromUtf8("Планировщик : настройки"), this);
+  header->setObjectName("Caption200010");
+  layout->addWidget(header);
+
+  auto* body = new QVBoxLayout;
+  body->setContentsMargins(12, 8, 12, 8);
+  auto* label24 = new QLabel(QString::fromUtf8("Проигрывать музыкальный файл"), this);
+  label24->setObjectName("Label24");
+  body->addWidget(label24);
+  auto* soundRow = new QHBoxLayout;
+  edit14_ = new QLineEdit(this);
+  edit14_->setObjectName("Edit14");
+  edit14_->installEventFilter(this);
+  soundRow->addWidget(edit14_, 1);
+  auto tool = [&](const char* name, const char* text, const char* hint) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setText(QString::fromUtf8(text));
+    b->setToolTip(QString::fromUtf8(hint));
+    b->setFixedSize(22, 22);
+    soundRow->addWidget(b);
+    return b;
+  };
+  connect(tool("SpeedButton42", "▶", "Воспроизвести"), &QToolButton::clicked, this, &SettingsPage::play);
+  connect(tool("SpeedButton106", "■", "Стоп"), &QToolButton::clicked, this, &SettingsPage::stop);
+  connect(tool("SpeedButton43", "…", "Обзор ..."), &QToolButton::clicked, this, &SettingsPage::browse);
+  body->addLayout(soundRow);
+  body->addSpacing(8);
+
+  auto box = [&](const char* name, const char* text, bool shell::NotificationSettings::*field) {
+    auto* c = new QCheckBox(QString::fromUtf8(text), this);
+    c->setObjectName(name);
+    connect(c, &QCheckBox::clicked, this, [this, c, field] {
+      settings_.*field = c->isChecked();
+      changed_ = true;
+    });
+    body->addWidget(c);
+    return c;
+  };
+  checkBox2_ = box("CheckBox2", "Выводить заставку при сообщении", &shell::NotificationSettings::showDialog);
+  checkBox1_ = box("CheckBox1", "Автоматически удалять устаревшие напоминания", &shell::NotificationSettings::autoDelete);
+  checkBox3_ = box("CheckBox3", "Зачитывать сообщение", &shell::NotificationSettings::speak);
+  body->addStretch(1);
+  auto* label35 = new QLabel(QString::fromUtf8(
+                                 "Ниже укажите действия, как Кравитор 2000  должен Вас оповещать о сообщении (если "
+                                 "проигрывание музыкального файла не требуется, то просто оставьте поле пустым)"),
+                             this);
+  label35->setObjectName("Label35");
+  label35->setWordWrap(true);
+  body->addWidget(label35);
+  layout->addLayout(body, 1);
+}
+
+void SettingsPage::load() {
+  settings_ = shell::LoadNotificationSettings(context_.userSettings);
+  edit14_->setText(Q(settings_.soundFile));
+  checkBox2_->setChecked(settings_.showDialog);
+  checkBox1_->setChecked(settings_.autoDelete);
+  checkBox3_->setChecked(settings_.speak);
+  changed_ = false;
+}
+
+bool SettingsPage::save() {
+  ForceDir(context_.dataDir);
+  const bool ok = shell::SaveNotificationSettings(context_.userSettings, settings_);
+  SendWindowMessage(context_.shellWindow, shell::kMsgRecordsChanged, 0, 0);
+  if (ok) changed_ = false;
+  return ok;
+}
+
+void SettingsPage::tick() {
+  if (changed_) save();
+}
+
+void SettingsPage::play() {
+  WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key, C(edit14_->text()));
+  SendWindowMessage(context_.shellWindow, shell::kMsgPlaySound, 0, 0);
+}
+
+void SettingsPage::stop() { SendWindowMessage(context_.shellWindow, shell::kMsgStopSound, 0, 0); }
+
+void SettingsPage::browse() {
+  const std::string current = shell::ResolveShellPath(context_.root, C(edit14_->text()));
+  QFileDialog dialog(this, QString(), QFileInfo(QString::fromStdString(FsPath(current))).path(),
+                     QString::fromUtf8("Все файлы (*)"));  // every file
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  edit14_->setText(dialog.selectedFiles().front());
+  edit14_->setFocus();
+}
+
+bool SettingsPage::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == edit14_ && e->type() == QEvent::FocusOut) {
+    settings_.soundFile = C(edit14_->text());
+    changed_ = true;
+  }
+  return QWidget::eventFilter(watched, e);
+}
+
+}  // namespace krav::app

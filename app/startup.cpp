@@ -1,0 +1,29 @@
+#include "app/startup.h"
+
+#include <QApplication>
+
+#include "app/dialogs/message_dialog.h"
+#include "app/main_window/main_window.h"
+#include "platform/encoding.h"
+#include "shell/messages.h"
+
+namespace krav::app {
+
+std::unique_ptr<NamedMutex> TakeSingleInstance() {
+  auto mutex = std::make_unique<NamedMutex>("KravMess");
+  if (mutex->owned()) return mutex;
+  if (const WindowHandle first = FindWindowByCaption(Utf8ToCp1251(MainWindowCaption())))
+    PostWindowMessage(first, shell::kMsgActivateWindow, 0, 0);
+  return nullptr;
+}
+
+int RunMess(const std::string& root, const std::string& page) {
+  QApplication::setApplicationDisplayName(QString::fromUtf8("Планировщик для Кравитора 2000"));
+  const ProgramContext context = ProgramContext::ForRoot(root);
+  TMessFrm window(context, page);
+  TMdlg dialog(context.root);
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace krav::app

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+#include <vector>
+
+#include "app/main_window/frame_logic.h"
+#include "app/main_window/main_window.h"
+#include "app/main_window/news_line.h"
+#include "app/main_window/page_frame.h"
+#include "app/main_window/settings_page.h"
+#include "app/startup.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "qt_support.h"
+#include "shell/messages.h"
+#include "support.h"
+
+namespace krav::app {
+namespace {
+
+const std::string kModulePages = Ru("null;Основная,main;Бухгалтерия,buh;Корзина,trash;Настройка,setup");
+
+TEST(TabList, AllPagesAndTheWantedOne) {
+  TabList t = BuildTabList(kModulePages, "null", "trash");
+  ASSERT_EQ(t.tabs.size(), 4u);
+  EXPECT_EQ(t.tabs[1].caption, Ru("Бухгалтерия"));
+  EXPECT_EQ(t.current, 3);
+  EXPECT_EQ(t.page(), kTrashPage);
+  EXPECT_TRUE(t.stripVisible);
+  // The wanted identifier is compared exactly; no match leaves the first tab.
+  EXPECT_EQ(BuildTabList(kModulePages, "null", "TRASH").current, 1);
+  EXPECT_EQ(BuildTabList(kModulePages, "null", "nothing").current, 1);
+}
+
+TEST(TabList, NoEntryAndAFilterNamingNothing) {
+  for (const TabList& t : {BuildTabList("null", "null", ""), BuildTabList(kModulePages, "x;y", "main")}) {
+    EXPECT_TRUE(t.tabs.empty());
+    EXPECT_FALSE(t.stripVisible);
+    EXPECT_EQ(t.page(), kPlannerPage);
+  }
+}
+
+TEST(TabList, TheUserFilterIgnoresLetterCase) {
+  const TabList t = BuildTabList(kModulePages, "BUH;Setup", "setup");
+  ASSERT_EQ(t.tabs.size(), 2u);
+  EXPECT_EQ(t.tabs[0].id, "buh");
+  EXPECT_EQ(t.current, 2);
+  EXPECT_EQ(t.page(), kSettingsPage);
+  // One page: no strip, but its caption still chooses the page.
+  const TabList one = BuildTabList(kModulePages, "buh", "");
+  EXPECT_FALSE(one.stripVisible);
+  EXPECT_EQ(one.page(), kAccountingPage);
+}
+
+TEST(Placement, StoredValuesAndTheScreenEdges) {
+  const WindowPlacement now{false, 10, 20, 640, 520};
+  EXPECT_TRUE(RestorePlacement(50, 60, 700, 500, 1, now, 1024, 768).maximised);
+  EXPECT_EQ(RestorePlacement(50, 60, 700, 500, 1, now, 1024, 768).left, 10);  // not applied
+  EXPECT_EQ(RestorePlacement(50, 60, 700, 500, 0, now, 1024, 768), (WindowPlacement{false, 50, 60, 700, 500}));
+  EXPECT_EQ(RestorePlacement(0, -5, 0, 0, 0, now, 1024, 768), now);
+  EXPECT_EQ(RestorePlacement(2000, 900, 700, 500, 0, now, 1024, 768), (WindowPlacement{false, 324, 268, 700, 500}));
+  EXPECT_EQ(RestorePlacement(1024, 100, 0, 0, 0, now, 1024, 768).left, 1024 - 640);
+}
+
+TEST(FrameText, HelpFilesAndAbout) {
+  EXPECT_EQ(HelpFileOfPage(kPlannerPage), "Mess1.htm");
+  EXPECT_EQ(HelpFileOfPage(kTrashPage), "Mess3.htm");
+  EXPECT_EQ(HelpFileOfPage(kSettingsPage), "");
+  EXPECT_EQ(AboutText("2.1", "05.2004"), Ru("Для Кравитора 2000 2.1\r\nМодификация : 05.2004"));
+}
+
+// A stand-in for the shell's window that records what it receives.
+struct ShellWindow {
+  std::vector<int> received;
+  MessageWindow window{[this](int msg, std::int64_t, std::int64_t) { received.push_back(msg); }};
+  int count(int msg) const { return static_cast<int>(std::count(received.begin(), received.end(), msg)); }
+  void drain() {
+    for (int i = 0; i < 20; ++i) {
+      window.waitAndDispatch(10);
+      QCoreApplication::processEvents();
+    }
+  }
+};
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::TestApp();
+    ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+    shell = std::make_unique<ShellWindow>();
+    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    WriteIniString(t.root() + "krav2000.ini", "Main", "Handle", std::to_string(shell->window.handle()));
+    WriteIniString(t.root() + "programs.ini", "Tree", Ru("Планировщик"), kModulePages);
+    context = ProgramContext::ForRoot(t.root());
+  }
+  void TearDown() override {
+    shell.reset();
+    ::unsetenv("KRAV_RUNTIME_DIR");
+  }
+  std::string shellIni(const char* section, const char* key) {
+    return ReadIniString(t.root() + "krav2000.ini", section, key, "");
+  }
+  std::string userIni(const char* section, const char* key) {
+    return ReadIniString(context.userSettings, section, key, "");
+  }
+
+  test::TempRoot t;
+  std::unique_ptr<ShellWindow> shell;
+  ProgramContext context;
+};
+
+TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
+  WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0");
+  TMessFrm w(context, "setup");
+  EXPECT_EQ(context.shellWindow, shell->window.handle());
+  EXPECT_EQ(shellIni("Appl", "Voza"), std::to_string(w.handle()));
+  EXPECT_EQ(shellIni("Appl", "Current"), std::to_string(w.handle()));
+  EXPECT_EQ(w.currentPage(), kSettingsPage);
+  EXPECT_FALSE(w.tabBar()->isHidden());
+  EXPECT_EQ(w.tabBar()->count(), 4);
+  EXPECT_EQ(w.windowButton("HelpBtn")->toolTip(), QString::fromUtf8("Помощь"));
+  EXPECT_EQ(w.page(kTrashPage)->emptyText(), QString::fromUtf8("Список пуст"));
+  EXPECT_EQ(w.page(kPlannerPage)->header()->tool("SpeedButton7")->toolTip(), QString::fromUtf8("Добавить запись"));
+  EXPECT_EQ(w.page(kPlannerPage)->rebuilds(), 1);
+  w.switchToTab(1);
+  EXPECT_EQ(w.currentPage(), kPlannerPage);
+  // 3044 rebuilds the planner list.
+  w.handleMessage(shell::kMsgReloadList);
+  EXPECT_EQ(w.page(kPlannerPage)->rebuilds(), 2);
+  // The accounting page rebuilds when shown after a planner change.
+  w.setPlannerChanged(true);
+  w.switchToTab(2);
+  EXPECT_EQ(w.page(kAccountingPage)->rebuilds(), 1);
+  w.switchToTab(2);
+  EXPECT_EQ(w.page(kAccountingPage)->rebuilds(), 1);
+}
+
+TEST_F(MainWindow, PagesAndTheTitlePictureForAPerson) {
+  WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0");
+  WriteIniString(context.userSettings, "News", "String", Ru("Новости Кравитора"));
+  TMessFrm w(context, "");
+  w.show();
+  for (int tab = 1; tab <= 4; ++tab) {
+    w.switchToTab(tab);
+    test::SaveScreenshot(w.grab().toImage(), QString("main-window-page-%1").arg(tab - 1));
+  }
+  // The version is painted in white on the title picture.
+  const QImage title = w.titlePicture();
+  int white = 0;
+  for (int y = 21; y < 34; ++y)
+    for (int x = 6; x < 103; ++x) white += (title.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+  EXPECT_GT(white, 5);
+  EXPECT_EQ(w.newsLine()->newsText(), QString::fromUtf8("Новости Кравитора"));
+  w.closeByButton();
+}
+
+TEST_F(MainWindow, NoTabsShowThePlannerPage) {
+  WriteIniString(context.userSettings, "Tree", Ru("Планировщик"), "nothing");
+  TMessFrm w(context, "buh");
+  EXPECT_TRUE(w.tabs().tabs.empty());
+  EXPECT_TRUE(w.tabBar()->isHidden());
+  EXPECT_EQ(w.currentPage(), kPlannerPage);
+}
+
+TEST_F(MainWindow, CloseSequenceRunsOnceAndTellsTheShellHow) {
+  WriteIniInt(t.root() + "krav2000.ini", "Voza", "Left", 30);
+  WriteIniInt(t.root() + "krav2000.ini", "Voza", "Width", 700);
+  {
+    TMessFrm w(context, "");
+    w.show();
+    w.newsLine()->setOffset(-42);
+    w.closeByButton();
+    w.close();
+    EXPECT_TRUE(w.closing());
+    shell->drain();
+  }
+  EXPECT_EQ(shell->count(shell::kMsgPlannerClosedByButton), 1);
+  EXPECT_EQ(shell->count(shell::kMsgPlannerClosedOtherwise), 0);
+  EXPECT_EQ(shell->count(shell::kMsgRecordsChanged), 1);  // the settings saved at close
+  EXPECT_EQ(userIni("News", "RLPosition"), "-42");
+  EXPECT_EQ(shellIni("Voza", "Left"), "30");
+  EXPECT_EQ(shellIni("Voza", "Width"), "700");
+  EXPECT_EQ(shellIni("Voza", "State"), "0");
+
+  shell->received.clear();
+  TMessFrm w(context, "");
+  w.show();
+  w.minimiseAndClose();
+  shell->drain();
+  EXPECT_EQ(shell->count(shell::kMsgPlannerClosedOtherwise), 1);
+  EXPECT_EQ(shell->count(shell::kMsgPlannerClosedByButton), 0);
+}
+
+TEST_F(MainWindow, StoredStateOneOpensMaximised) {
+  WriteIniInt(t.root() + "krav2000.ini", "Voza", "State", 1);
+  TMessFrm w(context, "");
+  w.show();
+  EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+  EXPECT_FALSE(w.windowButton("resbtn")->isHidden());
+  EXPECT_TRUE(w.windowButton("maxbtn")->isHidden());
+}
+
+TEST_F(MainWindow, SettingsDefaultsAndOneSavePerChange) {
+  TMessFrm w(context, "setup");
+  SettingsPage* s = w.settingsPage();
+  EXPECT_EQ(s->soundEdit()->text(), QString::fromUtf8("Кравитор2000\\Sound\\message.wav"));
+  EXPECT_TRUE(s->showDialogBox()->isChecked());
+  EXPECT_TRUE(s->autoDeleteBox()->isChecked());
+  EXPECT_TRUE(s->speakBox()->isChecked());
+  s->tick();
+  shell->drain();
+  EXPECT_TRUE(shell->received.empty());  // nothing changed, nothing saved
+
+  s->speakBox()->click();
+  EXPECT_TRUE(s->changed());
+  s->tick();
+  s->tick();
+  s->tick();
+  shell->drain();
+  EXPECT_EQ(userIni("Messages", "Speak"), "0");
+  EXPECT_EQ(userIni("Messages", "ShowDialog"), "1");
+  EXPECT_EQ(shell->count(shell::kMsgRecordsChanged), 1);
+  EXPECT_FALSE(s->changed());
+}
+
+TEST_F(MainWindow, PlayUsesTheTypedPathAndStopAsksTheShell) {
+  TMessFrm w(context, "setup");
+  SettingsPage* s = w.settingsPage();
+  s->soundEdit()->setText("/tmp/other.wav");
+  s->play();
+  s->stop();
+  shell->drain();
+  EXPECT_EQ(shellIni("Media", "Subfile"), "/tmp/other.wav");
+  EXPECT_EQ(shell->received, (std::vector<int>{shell::kMsgPlaySound, shell::kMsgStopSound}));
+  // Not stored until the edit loses the focus.
+  EXPECT_FALSE(s->changed());
+  EXPECT_EQ(userIni("Messages", "Mus"), "");
+}
+
+TEST_F(MainWindow, ASecondCopyHandsOverAndEnds) {
+  TMessFrm w(context, "");
+  EXPECT_EQ(FindWindowByCaption(Utf8ToCp1251(MainWindowCaption())), w.handle());
+  auto first = TakeSingleInstance();
+  ASSERT_TRUE(first);
+  int activations = 0;
+  MessageWindow probe([&](int msg, std::int64_t, std::int64_t) { activations += msg == shell::kMsgActivateWindow; });
+  CaptionRegistration caption(Utf8ToCp1251(MainWindowCaption()), probe.handle());
+  // The newest registration of the caption answers: here the probe's.
+  EXPECT_FALSE(TakeSingleInstance());
+  for (int i = 0; i < 20 && !activations; ++i) probe.waitAndDispatch(10);
+  EXPECT_EQ(activations, 1);
+  first.reset();
+  EXPECT_TRUE(TakeSingleInstance());
+}
+
+}  // namespace
+}  // namespace krav::app
