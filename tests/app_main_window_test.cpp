@@ -5,6 +5,8 @@
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+#include <cstdlib>
+#include <sys/wait.h>
 #include <vector>
 
 #include "app/main_window/frame_logic.h"
@@ -256,6 +258,20 @@ TEST_F(MainWindow, ASecondCopyHandsOverAndEnds) {
   EXPECT_EQ(activations, 1);
   first.reset();
   EXPECT_TRUE(TakeSingleInstance());
+}
+
+TEST_F(MainWindow, TheProgramStartedTwiceEndsWithoutAWindow) {
+  auto first = TakeSingleInstance();
+  ASSERT_TRUE(first);
+  int activations = 0;
+  MessageWindow probe([&](int msg, std::int64_t, std::int64_t) { activations += msg == shell::kMsgActivateWindow; });
+  CaptionRegistration caption(Utf8ToCp1251(MainWindowCaption()), probe.handle());
+  // A copy that opened a window would run until the timeout kills it (124).
+  const int status = std::system((std::string("timeout 20 ") + KRAV_BUILD_DIR + "/app/mess").c_str());
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  for (int i = 0; i < 20 && !activations; ++i) probe.waitAndDispatch(10);
+  EXPECT_EQ(activations, 1);
 }
 
 }  // namespace
