@@ -147,21 +147,16 @@ void TPopupDlg::finish(const std::string& result) {
 void TPopupDlg::pick() { finish(DateToText(static_cast<double>(grid_->selectedDay()))); }
 void TPopupDlg::dismiss() { finish(original_); }
 
-void TPopupDlg::previousMonth() {
+void TPopupDlg::stepMonth(int step) {
   spin_->hide();
   yearLabel_->show();
   int y = year_, m = month_;
-  PreviousMonth(y, m);
+  step < 0 ? PreviousMonth(y, m) : NextMonth(y, m);
   showMonth(y, m, 1);
 }
 
-void TPopupDlg::nextMonth() {
-  spin_->hide();
-  yearLabel_->show();
-  int y = year_, m = month_;
-  NextMonth(y, m);
-  showMonth(y, m, 1);
-}
+void TPopupDlg::previousMonth() { stepMonth(-1); }
+void TPopupDlg::nextMonth() { stepMonth(1); }
 
 void TPopupDlg::chooseMonth(int month) { showMonth(year_, month, 1); }
 

@@ -58,6 +58,7 @@ class TPopupDlg : public QWidget {
 
  private:
   void finish(const std::string& result);
+  void stepMonth(int step);
 
   std::string original_;
   std::string result_;
