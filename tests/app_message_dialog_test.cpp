@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/dialogs/dialog_questions.h"
 #include "app/dialogs/message_dialog.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -175,6 +176,25 @@ TEST_F(MessageDialog, TheProgramWideFunctionUsesTheOneDialog) {
   EXPECT_EQ(TMdlg::instance(), &d);
   Press(d, 4);
   EXPECT_EQ(ShowMessageDialog("", "x", "", 3, "Ok", "", ""), 4);
+}
+
+TEST_F(MessageDialog, AccountingQuestionsCountOnlyTheirYesButton) {
+  TMdlg d(t.root());
+  DialogQuestions q;
+  Press(d, 3);
+  EXPECT_TRUE(q.createExampleData());
+  During([&] { QTest::keyClick(&d, Qt::Key_Escape); });
+  EXPECT_FALSE(q.createExampleData());
+  During([&] {
+    EXPECT_FALSE(d.inputLine()->isHidden());
+    d.inputLine()->setText("91.25");
+    d.button(3)->click();
+  });
+  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::optional<std::string>("91.25"));
+  During([&] { d.close(); });
+  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::nullopt);
+  Press(d, 4);
+  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::nullopt);
 }
 
 }  // namespace
