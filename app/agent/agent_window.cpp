@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "app/agent/owl_painter.h"
+#include "app/qt_text.h"
 #include "platform/encoding.h"
 
 namespace krav::app {
@@ -12,7 +13,7 @@ AgentWindow::AgentWindow(const AgentManifest& manifest)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool), manifest_(manifest) {
   setAttribute(Qt::WA_TranslucentBackground);
   setAttribute(Qt::WA_ShowWithoutActivating);
-  setWindowTitle(QString::fromStdString(Cp1251ToUtf8(manifest.name)));
+  setWindowTitle(FromCp1251(manifest.name));
   setFixedSize(manifest.width, manifest.height);
   frames_.setInterval(40);
   connect(&frames_, &QTimer::timeout, this, &AgentWindow::tick);

@@ -1,5 +1,6 @@
 #include "app/calendar/popup_calendar.h"
 
+#include "app/qt_text.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -24,7 +25,6 @@ namespace {
 
 const QColor kFill(0xF0, 0xF8, 0xFF), kFrame(0x88, 0xB0, 0xFF);
 
-QString Q(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
 
 QToolButton* SmallButton(QWidget* parent, const QString& text, const QString& hint) {
   auto* b = new QToolButton(parent);
@@ -55,7 +55,7 @@ TPopupDlg::TPopupDlg(const std::string& text, const std::string& title)
   auto* titleLine = new QHBoxLayout;
   auto* icon = new QLabel(QString::fromUtf8("▦"), this);
   icon->setStyleSheet("color: #0000A0;");
-  auto* titleText = new QLabel(Q(title), this);
+  auto* titleText = new QLabel(FromCp1251(title), this);
   titleText->setTextFormat(Qt::PlainText);
   QFont bold = titleText->font();
   bold.setBold(true);
@@ -104,7 +104,7 @@ TPopupDlg::TPopupDlg(const std::string& text, const std::string& title)
   months_ = new QMenu(this);
   months_->setObjectName("PopupMenu1");
   for (int m = 1; m <= 12; ++m)
-    months_->addAction(Q(CalendarMonthTitle(m)), this, [this, m] { chooseMonth(m); })->setData(m);
+    months_->addAction(FromCp1251(CalendarMonthTitle(m)), this, [this, m] { chooseMonth(m); })->setData(m);
 
   connect(closeButton, &QToolButton::clicked, this, &TPopupDlg::dismiss);
   connect(previous, &QToolButton::clicked, this, &TPopupDlg::previousMonth);
@@ -127,8 +127,8 @@ void TPopupDlg::showMonth(int year, int month, int selectedDay) {
   month_ = month;
   grid_->setDays(MonthGridDays(year, month));
   grid_->select(YmdToDay(year, month, std::clamp(selectedDay, 1, DaysInMonth(year, month))));
-  monthLabel_->setText(Q(CalendarMonthTitle(month)));
-  yearLabel_->setText(Q(CalendarYearTitle(year)));
+  monthLabel_->setText(FromCp1251(CalendarMonthTitle(month)));
+  yearLabel_->setText(FromCp1251(CalendarYearTitle(year)));
 }
 
 DayNumber TPopupDlg::selectedDay() const { return grid_->selectedDay(); }

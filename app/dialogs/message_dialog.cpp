@@ -1,5 +1,6 @@
 #include "app/dialogs/message_dialog.h"
 
+#include "app/qt_text.h"
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,7 +20,6 @@ namespace {
 
 TMdlg* g_instance = nullptr;
 
-QString Q(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
 
 ScreenSize PrimaryScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -103,7 +103,7 @@ TMdlg::~TMdlg() {
 
 TMdlg* TMdlg::instance() { return g_instance; }
 
-std::string TMdlg::inputText() const { return Utf8ToCp1251(edit1_->text().toStdString()); }
+std::string TMdlg::inputText() const { return ToCp1251(edit1_->text()); }
 
 int TMdlg::shownPicture() const {
   for (int i = 0; i < 4; ++i)
@@ -113,8 +113,8 @@ int TMdlg::shownPicture() const {
 
 void TMdlg::layOut(const std::string& title, const std::string& text, const std::array<std::string, 4>& buttons,
                    bool input) {
-  caption_->setText(Q(title));
-  label2_->setText(Q(text));
+  caption_->setText(FromCp1251(title));
+  label2_->setText(FromCp1251(text));
   label2_->setWordWrap(false);
   label2_->setMinimumWidth(0);
   label2_->setMaximumWidth(QWIDGETSIZE_MAX);
@@ -128,7 +128,7 @@ void TMdlg::layOut(const std::string& title, const std::string& text, const std:
 
   VisibleButtons visible{};
   for (int i = 0; i < 4; ++i) {
-    buttons_[i]->setText(Q(ButtonCaption(buttons[i])));
+    buttons_[i]->setText(FromCp1251(ButtonCaption(buttons[i])));
     visible[i] = !buttons[i].empty();
     buttons_[i]->setVisible(visible[i]);
   }

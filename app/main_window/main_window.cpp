@@ -1,5 +1,6 @@
 #include "app/main_window/main_window.h"
 
+#include "app/qt_text.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -38,7 +39,6 @@ const char* const kButtonHints[] = {"О программе", "Помощь", "С
 const char* const kButtonSymbols[] = {"i", "?", "–", "□", "❐", "×"};
 enum { kAbout, kHelp, kMin, kMax, kRes, kClose };
 
-QString Q(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QPixmap TitlePicture(const QString& version) {
@@ -93,13 +93,13 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
 
   const int position = ReadIniInt(context_.userSettings, "News", "RLPosition", 32000);
   const bool show = ReadIniBool(context_.userSettings, "News", "Show", true);
-  news_->setNewsText(show ? Q(ReadIniString(context_.userSettings, "News", "String", "")) : QString());
+  news_->setNewsText(show ? FromCp1251(ReadIniString(context_.userSettings, "News", "String", "")) : QString());
   if (position != 32000) news_->setOffset(position);
 
   const std::string pages = Ru("Планировщик");
   tabs_ = BuildTabList(ReadIniString(shell::ProgramsFile(context_.root), shell::kTreeSection, pages, "null"),
                        ReadIniString(context_.userSettings, shell::kTreeSection, pages, "null"), wantedPage);
-  for (const Tab& t : tabs_.tabs) tabBar_->addTab(Q(t.caption));
+  for (const Tab& t : tabs_.tabs) tabBar_->addTab(FromCp1251(t.caption));
   tabBar_->setVisible(tabs_.stripVisible);
   if (!tabs_.tabs.empty()) tabBar_->setCurrentIndex(tabs_.current - 1);
   connect(tabBar_, &QTabBar::tabBarClicked, this, [this](int index) { switchToTab(index + 1); });
@@ -124,7 +124,7 @@ void TMessFrm::buildTitleStrip() {
   titleStrip_->setAttribute(Qt::WA_TransparentForMouseEvents);
   titlePicture_ = new QLabel(this);
   titlePicture_->setObjectName("Image2");
-  titlePicture_->setPixmap(TitlePicture(Q(moduleVersion_)));
+  titlePicture_->setPixmap(TitlePicture(FromCp1251(moduleVersion_)));
   titlePicture_->setAttribute(Qt::WA_TransparentForMouseEvents);
   news_ = new NewsLine(this);
   for (int i = 0; i < 6; ++i) {

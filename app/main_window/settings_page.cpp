@@ -1,5 +1,6 @@
 #include "app/main_window/settings_page.h"
 
+#include "app/qt_text.h"
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
@@ -21,8 +22,6 @@
 namespace krav::app {
 namespace {
 
-QString Q(const std::string& cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
-std::string C(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
 
 }  // namespace
 
@@ -84,7 +83,7 @@ SettingsPage::SettingsPage(const ProgramContext& context, QWidget* parent) : QWi
 
 void SettingsPage::load() {
   settings_ = shell::LoadNotificationSettings(context_.userSettings);
-  edit14_->setText(Q(settings_.soundFile));
+  edit14_->setText(FromCp1251(settings_.soundFile));
   checkBox2_->setChecked(settings_.showDialog);
   checkBox1_->setChecked(settings_.autoDelete);
   checkBox3_->setChecked(settings_.speak);
@@ -104,14 +103,14 @@ void SettingsPage::tick() {
 }
 
 void SettingsPage::play() {
-  WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key, C(edit14_->text()));
+  WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key, ToCp1251(edit14_->text()));
   SendWindowMessage(context_.shellWindow, shell::kMsgPlaySound, 0, 0);
 }
 
 void SettingsPage::stop() { SendWindowMessage(context_.shellWindow, shell::kMsgStopSound, 0, 0); }
 
 void SettingsPage::browse() {
-  const std::string current = shell::ResolveShellPath(context_.root, C(edit14_->text()));
+  const std::string current = shell::ResolveShellPath(context_.root, ToCp1251(edit14_->text()));
   QFileDialog dialog(this, QString(), QFileInfo(QString::fromStdString(FsPath(current))).path(),
                      QString::fromUtf8("Все файлы (*)"));  // every file
   dialog.setFileMode(QFileDialog::ExistingFile);
@@ -123,7 +122,7 @@ void SettingsPage::browse() {
 
 bool SettingsPage::eventFilter(QObject* watched, QEvent* e) {
   if (watched == edit14_ && e->type() == QEvent::FocusOut) {
-    settings_.soundFile = C(edit14_->text());
+    settings_.soundFile = ToCp1251(edit14_->text());
     changed_ = true;
   }
   return QWidget::eventFilter(watched, e);
