@@ -147,6 +147,10 @@ TEST_F(MainWindow, PagesAndTheTitlePictureForAPerson) {
   WriteIniString(context.userSettings, "News", "String", Ru("Новости Кравитора"));
   TMessFrm w(context, "");
   w.show();
+  // Without a stored offset the text starts at the right edge and moves left.
+  EXPECT_EQ(w.newsLine()->offset(), w.newsLine()->width());
+  w.newsLine()->step();
+  EXPECT_EQ(w.newsLine()->offset(), w.newsLine()->width() - 3);
   for (int tab = 1; tab <= 4; ++tab) {
     w.switchToTab(tab);
     test::SaveScreenshot(w.grab().toImage(), QString("main-window-page-%1").arg(tab - 1));

@@ -1,6 +1,5 @@
 #include "app/calendar/popup_calendar.h"
 
-#include "app/qt_text.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -17,6 +16,7 @@
 
 #include "app/calendar/calendar_grid.h"
 #include "app/calendar/day_grid.h"
+#include "app/qt_text.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 
@@ -39,11 +39,10 @@ QToolButton* SmallButton(QWidget* parent, const QString& text, const QString& hi
 }  // namespace
 
 TPopupDlg::TPopupDlg(const std::string& text, const std::string& title)
-    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint),
+    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       original_(text),
       result_(text) {
   setAttribute(Qt::WA_DeleteOnClose, false);
-  setWindowFlag(Qt::NoDropShadowWindowHint, false);  // a shadow where the platform offers one
   QPalette pal = palette();
   pal.setColor(QPalette::Window, kFill);
   setPalette(pal);

@@ -1,6 +1,5 @@
 #include "app/dialogs/message_dialog.h"
 
-#include "app/qt_text.h"
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,6 +11,7 @@
 
 #include "app/agent/agent_window.h"
 #include "app/dialogs/message_pictures.h"
+#include "app/qt_text.h"
 #include "platform/encoding.h"
 #include "shell/paths.h"
 

@@ -1,6 +1,5 @@
 #include "app/main_window/main_window.h"
 
-#include "app/qt_text.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -21,6 +20,7 @@
 #include "app/main_window/news_line.h"
 #include "app/main_window/page_frame.h"
 #include "app/main_window/settings_page.h"
+#include "app/qt_text.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -102,13 +102,10 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
   for (const Tab& t : tabs_.tabs) tabBar_->addTab(FromCp1251(t.caption));
   tabBar_->setVisible(tabs_.stripVisible);
   if (!tabs_.tabs.empty()) tabBar_->setCurrentIndex(tabs_.current - 1);
-  connect(tabBar_, &QTabBar::tabBarClicked, this, [this](int index) { switchToTab(index + 1); });
   connect(tabBar_, &QTabBar::currentChanged, this, [this](int index) {
     if (index >= 0) switchToTab(index + 1);
   });
   switchToTab(tabs_.current);
-  periodLength_ = 10;
-  accountingMode_ = 100;
   frames_[kPlannerPage]->rebuild();
   frames_[kTrashPage]->rebuild();
 

@@ -15,28 +15,27 @@ NewsLine::NewsLine(QWidget* parent) : QWidget(parent) {
 void NewsLine::setNewsText(const QString& text) {
   text_ = text;
   offset_ = width();
-  placed_ = width() > 0;
+  atRightEdge_ = true;
   update();
 }
 
 void NewsLine::setOffset(int offset) {
   offset_ = offset;
-  placed_ = true;
+  atRightEdge_ = false;
   update();
 }
 
 void NewsLine::step() {
-  if (dragX_ >= 0) return;  // paused while dragged
+  if (dragX_ >= 0 || !isVisible()) return;  // paused while dragged or hidden
+  atRightEdge_ = false;
   offset_ -= 3;
   if (offset_ + fontMetrics().horizontalAdvance(text_) < 0) offset_ = width();
   update();
 }
 
 void NewsLine::resizeEvent(QResizeEvent*) {
-  if (!placed_) {
-    offset_ = width();
-    placed_ = width() > 0;
-  }
+  // Until it starts moving, a new text waits at the right edge.
+  if (atRightEdge_) offset_ = width();
 }
 
 void NewsLine::paintEvent(QPaintEvent*) {
@@ -55,6 +54,7 @@ void NewsLine::mouseMoveEvent(QMouseEvent* e) {
   const int x = e->position().toPoint().x();
   offset_ += x - dragX_;
   dragX_ = x;
+  atRightEdge_ = false;
   update();
 }
 

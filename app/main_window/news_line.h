@@ -29,7 +29,7 @@ class NewsLine : public QWidget {
  private:
   QString text_;
   int offset_ = 0;  // the text's left edge, in pixels from the line's left
-  bool placed_ = false;
+  bool atRightEdge_ = true;
   QTimer timer_;
   int dragX_ = -1;
 };

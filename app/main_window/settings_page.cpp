@@ -1,6 +1,5 @@
 #include "app/main_window/settings_page.h"
 
-#include "app/qt_text.h"
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
@@ -12,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_window/page_frame.h"
+#include "app/qt_text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/ini.h"
