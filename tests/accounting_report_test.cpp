@@ -13,6 +13,7 @@
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
+#include "qt_support.h"
 #include "support.h"
 
 namespace krav::accounting {
@@ -33,14 +34,6 @@ struct Rates : Questions {
   }
 };
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 class Report : public ::testing::Test {
  protected:
   test::TempRoot t;
@@ -48,7 +41,7 @@ class Report : public ::testing::Test {
   test::FixedClock clock{MakeDateTime(2026, 12, 8, 12, 0)};
   Rates rates;
   ChartWriter chart = [](const std::vector<PieSlice>& s, const std::string& p) {
-    App();
+    test::TestApp();
     return SavePieChart(s, p);
   };
   const Account cash{Ru("Наличные"), Ru("Рубли"), SavingsType()};
