@@ -193,9 +193,11 @@ struct LoadedFile {
   std::vector<std::string_view> lines;
 };
 
-void LoadInto(LoadedFile& f) {
-  if (!LoadBytes(f.path, f.bytes)) return;
+// False when the file exists but cannot be read; a missing file is empty.
+bool LoadInto(LoadedFile& f) {
+  if (!LoadBytesForUpdate(f.path, f.bytes)) return false;
   ForEachLine(f.bytes, [&](std::string_view l) { f.lines.push_back(l); });
+  return true;
 }
 
 // Adds the address-book dates of the range: kind "5" lines.
@@ -298,7 +300,7 @@ void EmitOccurrence(Collection& c, std::string_view line, std::string_view index
   EmitLine(c, line, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, sourcePath);
 }
 
-void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
+bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
                   const std::string& user, const CollectOptions& options) {
   out.clear();
   const std::string dir = shell::DataDir(root, user);
@@ -326,7 +328,10 @@ void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
       if (++m > 12) m = 1, ++y;
     }
   }
-  for (auto& f : files) LoadInto(f);
+  bool complete = true;
+  for (auto& f : files) complete = LoadInto(f) && complete;
+  // Nothing is removed on the strength of a store that was not read whole.
+  if (!complete) c.autoDelete = false;
 
   // The working list walked from its end: the last month's journal first.
   for (std::size_t fi = files.size(); fi-- > 0;) {
@@ -340,6 +345,7 @@ void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
     if (RemoveOutdated(root, user, c.outdated)) ShiftIndices(c, c.outdated);
   }
   CollectAddressBook(c, shell::AddressIndexFile(dir));
+  return complete;
 }
 
 bool RemoveOutdated(const std::string& root, const std::string& user,
@@ -347,7 +353,7 @@ bool RemoveOutdated(const std::string& root, const std::string& user,
   const std::string dir = shell::DataDir(root, user);
   DataDirLock lock(dir);
   Lines store;
-  LoadLines(shell::StoreFile(dir), store);
+  if (!LoadLinesForUpdate(shell::StoreFile(dir), store)) return false;
   std::sort(outdated.begin(), outdated.end());
   outdated.erase(std::unique(outdated.begin(), outdated.end()), outdated.end());
   Lines deleted;
@@ -357,7 +363,7 @@ bool RemoveOutdated(const std::string& root, const std::string& user,
 
   // The trash first: a failure then keeps the records in the store.
   Lines trash;
-  LoadLines(shell::TrashFile(dir), trash);
+  if (!LoadLinesForUpdate(shell::TrashFile(dir), trash)) return false;
   AddToTrash(trash, deleted);
   if (!SaveLines(shell::TrashFile(dir), trash)) return false;
   Lines kept;

@@ -38,7 +38,9 @@ struct Collection {
 // in "/"; files are found under root + "Users/" + user + "/". With autoDelete
 // the data directory's lock is held for the whole call, outdated records are
 // moved to the trash, and the returned indices refer to the store after it.
-void CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
+// False when the store or a journal exists but could not be read: the list
+// then lacks its lines and nothing was removed.
+bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
                   const std::string& user, const CollectOptions& options = {});
 
 // Adds the occurrences of one planner record that fall in the range, and

@@ -2,6 +2,7 @@
 
 #include "engine/dates.h"
 #include "engine/text.h"
+#include "platform/encoding.h"
 #include "shell/paths.h"
 
 namespace krav {
@@ -37,6 +38,15 @@ std::string OneTimeReminder(std::string_view date, std::string_view time, std::s
   return r;
 }
 
+std::string SnoozeRecordText(std::string text) {
+  constexpr std::size_t kRepeatHeaderLength = 37;
+  static const std::string kRepeatHeader = Ru("Повтор сообщения от");
+  if (text.compare(0, kRepeatHeader.size(), kRepeatHeader) == 0)
+    text = text.size() > kRepeatHeaderLength ? text.substr(kRepeatHeaderLength) : std::string();
+  std::erase_if(text, [](char c) { return (c >= kSep1 && c <= kSep4) || c == '\r' || c == '\n'; });
+  return text;
+}
+
 void AddToTrash(Lines& trash, const Lines& deleted) {
   for (const auto& line : deleted) {
     trash.push_back(TrashLine(line));
@@ -48,7 +58,7 @@ bool AppendToTrash(const std::string& line, const std::string& root, const std::
   const std::string dir = shell::DataDir(root, user);
   DataDirLock lock(dir);
   Lines trash;
-  LoadLines(shell::TrashFile(dir), trash);
+  if (!LoadLinesForUpdate(shell::TrashFile(dir), trash)) return false;
   AddToTrash(trash, {line});
   return SaveLines(shell::TrashFile(dir), trash);
 }
@@ -56,7 +66,7 @@ bool AppendToTrash(const std::string& line, const std::string& root, const std::
 bool AppendLines(const std::string& dataDir, const std::string& path, const Lines& lines) {
   DataDirLock lock(dataDir);
   Lines all;
-  LoadLines(path, all);
+  if (!LoadLinesForUpdate(path, all)) return false;
   all.insert(all.end(), lines.begin(), lines.end());
   return SaveLines(path, all);
 }

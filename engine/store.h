@@ -36,11 +36,18 @@ void AddToTrash(Lines& trash, const Lines& deleted);
 // The record of a one-time reminder: "3" #3 "1" #2 date #1 #1 "22" #2 time #3 text.
 std::string OneTimeReminder(std::string_view date, std::string_view time, std::string_view text);
 
-// Appends one line to the user's trash. False when the trash could not be saved.
-bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user);
+// The text of the reminder a snooze writes for a postponed reminder's text:
+// a leading "Повтор сообщения от dd.mm.yyyy hh:mm" header is dropped, and so
+// is every character that would split the record or the file.
+std::string SnoozeRecordText(std::string text);
+
+// Appends one line to the user's trash. False when the trash could not be
+// read or saved; an unreadable trash is left as it was.
+[[nodiscard]] bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user);
 
 // Appends lines at the end of a file of the data directory (the store, the
-// due list, a journal). False when it could not be saved.
-bool AppendLines(const std::string& dataDir, const std::string& path, const Lines& lines);
+// due list, a journal). False when the file could not be read or saved; a
+// file that exists but cannot be read is left as it was.
+[[nodiscard]] bool AppendLines(const std::string& dataDir, const std::string& path, const Lines& lines);
 
 }  // namespace krav

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -25,6 +26,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "host/speech.h"
 
 namespace krav::host {
 namespace {
@@ -73,14 +75,21 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   buttons->addStretch();
   buttons->addWidget(later);
   buttons->addWidget(ok);
+  failure_ = new QLabel(this);
+  failure_->setWordWrap(true);
+  failure_->setStyleSheet(QStringLiteral("color: #a00000"));
+  failure_->setAccessibleName(QStringLiteral("Ошибка"));
+  failure_->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
+  layout->addWidget(failure_);
   layout->addLayout(buttons);
   resize(520, 260);
   setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
 void RemindersWindow::showReminders(const std::vector<Reminder>& list) {
+  failure_->hide();
   list_->clear();
   for (const auto& r : list) list_->addTopLevelItem(new QTreeWidgetItem({r.when, r.description}));
   if (list_->topLevelItemCount() > 0)
@@ -88,6 +97,13 @@ void RemindersWindow::showReminders(const std::vector<Reminder>& list) {
   show();
   raise();
   activateWindow();
+}
+
+void RemindersWindow::showFailure(const QString& message) {
+  failure_->setText(message);
+  failure_->show();
+  show();
+  raise();
 }
 
 void RemindersWindow::postponeSelected() {
@@ -109,18 +125,46 @@ void RemindersWindow::postponeSelected() {
   connect(box, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
   connect(box, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
   if (ask.exec() != QDialog::Accepted || (hours->value() == 0 && minutes->value() == 0)) return;
-  host_.postpone(static_cast<std::size_t>(row), hours->value(), minutes->value());
+  // A failure keeps the reminder in the list and shows why (failure signal).
+  if (!host_.postpone(static_cast<std::size_t>(row), hours->value(), minutes->value())) return;
   const auto left = host_.reminders();
   if (left.empty()) hide();
   else showReminders(left);
 }
 
+static bool MediaBackendWorks(QString& why) {
+  // A media backend that lacks its plug-ins can crash while the player is
+  // built, so a child process tries it first.
+  QProcess probe;
+  probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe-sound")});
+  if (!probe.waitForFinished(15000)) {
+    probe.kill();
+    probe.waitForFinished();
+    why = QStringLiteral("the media backend did not answer");
+    return false;
+  }
+  if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
+    why = QStringLiteral("the media backend fails (exit %1); install the GStreamer plug-ins").arg(probe.exitCode());
+    return false;
+  }
+  return true;
+}
+
+int ProbeSound(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QMediaPlayer player;
+  QAudioOutput audio;
+  player.setAudioOutput(&audio);
+  return player.isAvailable() ? 0 : 1;
+}
+
 Desktop::Desktop(ShellHost& host) : host_(host), window_(std::make_unique<RemindersWindow>(host)) {
-  player_ = new QMediaPlayer(this);
-  audio_ = new QAudioOutput(this);
-  player_->setAudioOutput(audio_);
   connect(&host, &ShellHost::playSound, this, &Desktop::play);
-  connect(&host, &ShellHost::stopSound, player_, &QMediaPlayer::stop);
+  connect(&host, &ShellHost::stopSound, this, [this] {
+    if (player_) player_->stop();
+  });
+  connect(&host, &ShellHost::failure, this, &Desktop::reportFailure);
   connect(&host, &ShellHost::speak, this, &Desktop::say);
   connect(&host, &ShellHost::present, this, [this](const std::vector<Reminder>& list) {
     if (list.empty()) return;
@@ -155,6 +199,18 @@ Desktop::~Desktop() {
 }
 
 void Desktop::play(const QString& path) {
+  if (!player_) {
+    if (!soundChecked_) {
+      soundChecked_ = true;
+      QString why;
+      soundWorks_ = MediaBackendWorks(why);
+      if (!soundWorks_) std::fprintf(stderr, "no sound: %s\n", why.toUtf8().constData());
+    }
+    if (!soundWorks_) return;
+    player_ = new QMediaPlayer(this);
+    audio_ = new QAudioOutput(this);
+    player_->setAudioOutput(audio_);
+  }
   player_->setSource(QUrl::fromLocalFile(path));
   player_->play();
 }
@@ -171,18 +227,28 @@ void Desktop::say(const QString& text) {
   if (speech_->state() != QTextToSpeech::Error && speech_->locale().language() == QLocale::Russian) {
     speech_->say(text);
   } else if (!QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) {
-    Spawn({"espeak-ng", "-v", "ru", text.toStdString()});
+    Spawn(EspeakCommand(text.toStdString()));
   }
 }
 
 void Desktop::notify(const std::vector<Reminder>& list) {
+  QStringList lines;
+  for (const auto& r : list) lines << r.when + "  " + r.description;
+  notifyText(QStringLiteral("Напоминание"), lines.join('\n'));
+}
+
+void Desktop::notifyText(const QString& summary, const QString& body) {
   QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
                      QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
   if (!bus.isValid()) return;
-  QStringList lines;
-  for (const auto& r : list) lines << r.when + "  " + r.description;
-  bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"),
-           QStringLiteral("Напоминание"), lines.join('\n'), QStringList(), QVariantMap(), 10000);
+  bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"), summary, body,
+           QStringList(), QVariantMap(), 10000);
+}
+
+void Desktop::reportFailure(const QString& message) {
+  std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+  window_->showFailure(message);
+  notifyText(QStringLiteral("Напоминание не отложено"), message);
 }
 
 void Desktop::updateTray(bool newMessages) {

@@ -12,6 +12,7 @@ class QMediaPlayer;
 class QAudioOutput;
 class QSystemTrayIcon;
 class QTextToSpeech;
+class QLabel;
 class QTreeWidget;
 
 namespace krav::host {
@@ -21,11 +22,14 @@ class RemindersWindow : public QDialog {
  public:
   explicit RemindersWindow(ShellHost& host);
   void showReminders(const std::vector<Reminder>& list);
+  // A line under the list telling why a postponement failed.
+  void showFailure(const QString& message);
 
  private:
   void postponeSelected();
   ShellHost& host_;
   QTreeWidget* list_;
+  QLabel* failure_ = nullptr;
 };
 
 class Desktop : public QObject {
@@ -38,6 +42,8 @@ class Desktop : public QObject {
   void play(const QString& path);
   void say(const QString& text);
   void notify(const std::vector<Reminder>& list);
+  void notifyText(const QString& summary, const QString& body);
+  void reportFailure(const QString& message);
   void updateTray(bool newMessages);
   void openPlanner();
 
@@ -47,6 +53,11 @@ class Desktop : public QObject {
   QAudioOutput* audio_ = nullptr;
   QTextToSpeech* speech_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
+  bool soundChecked_ = false, soundWorks_ = false;
 };
+
+// Run as "shellhost --probe-sound": builds a media player and ends with 0
+// when the media backend works; a broken backend crashes this process only.
+int ProbeSound(int argc, char** argv);
 
 }  // namespace krav::host

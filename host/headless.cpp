@@ -22,6 +22,7 @@ Headless::Headless(ShellHost& host, std::optional<PostponeRequest> autoPostpone)
   connect(&host, &ShellHost::playSound, this, [](const QString& p) { Print("play " + p); });
   connect(&host, &ShellHost::stopSound, this, [] { Print("stop sound"); });
   connect(&host, &ShellHost::speak, this, [](const QString& t) { Print("speak " + t); });
+  connect(&host, &ShellHost::failure, this, [](const QString& m) { Print("failure " + m); });
   connect(&host, &ShellHost::indicatorChanged, this,
           [](bool on) { Print(on ? "indicator on" : "indicator off"); });
   connect(&host, &ShellHost::present, this, [this](const std::vector<Reminder>& list) {

@@ -12,9 +12,9 @@
 
 namespace {
 
-bool WantsHeadless(int argc, char** argv) {
+bool HasArgument(int argc, char** argv, std::string_view name) {
   for (int i = 1; i < argc; ++i)
-    if (std::string_view(argv[i]) == "--headless") return true;
+    if (std::string_view(argv[i]) == name) return true;
   return false;
 }
 
@@ -22,7 +22,8 @@ bool WantsHeadless(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace krav::host;
-  std::unique_ptr<QCoreApplication> app = WantsHeadless(argc, argv)
+  if (HasArgument(argc, argv, "--probe-sound")) return ProbeSound(argc, argv);
+  std::unique_ptr<QCoreApplication> app = HasArgument(argc, argv, "--headless")
                                               ? std::make_unique<QCoreApplication>(argc, argv)
                                               : std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("shellhost"));
@@ -43,7 +44,15 @@ int main(int argc, char** argv) {
   cli.addOptions({headless, root, postpone, exitAfter});
   cli.process(*app);
 
-  QString rootDir = cli.isSet(root) ? cli.value(root) : QCoreApplication::applicationDirPath();
+  const QString rootDir = cli.isSet(root) ? cli.value(root) : QCoreApplication::applicationDirPath();
+  // The settings and records name the root in cp1251: a letter it lacks
+  // would lead to another folder, so such a root is refused before anything
+  // is made there.
+  if (const std::string letter = krav::FirstCharOutsideCp1251(rootDir.toStdString()); !letter.empty()) {
+    std::fprintf(stderr, "shellhost: the root directory %s has the letter \"%s\", which code page 1251 lacks; "
+                 "use a folder whose path has only Latin and Russian letters\n", rootDir.toUtf8().constData(), letter.c_str());
+    return 2;
+  }
   ShellHost host(krav::Utf8ToCp1251(rootDir.toStdString()));
 
   std::optional<PostponeRequest> request;

@@ -4,12 +4,16 @@
 #include <unistd.h>
 
 #include <QCryptographicHash>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
 #include "platform/process.h"
+#include "platform/runtime_dir.h"
 #include "shell/messages.h"
 #include "shell/paths.h"
 #include "shell/settings_keys.h"
@@ -61,16 +65,32 @@ void ShellHost::prepareRoot() {
   const std::string ini = shell::ShellSettingsFile(root_);
   if (user().empty())
     WriteIniString(ini, shell::kActiveUser.section, shell::kActiveUser.key, Utf8ToCp1251(LoginName()));
-  if (!FileExists(shell::ProgramsFile(root_)))
-    SaveLines(shell::ProgramsFile(root_), {"[Tree]", "[HotKeys]"});
+  if (!FileExists(shell::ProgramsFile(root_)) && !SaveLines(shell::ProgramsFile(root_), {"[Tree]", "[HotKeys]"}))
+    log(QStringLiteral("%1 could not be written").arg(Q(shell::ProgramsFile(root_))));
   ForceDir(shell::DataDir(root_, user()));
 }
 
 bool ShellHost::start() {
-  const QByteArray id = QCryptographicHash::hash(QByteArray::fromStdString(root_), QCryptographicHash::Sha1).toHex();
+  if (std::string why; !RuntimeDirUsable(&why)) {
+    log(QString::fromStdString(why));
+    return false;
+  }
+  // One host per root, however the root is spelled: the mutex is named after
+  // the root's real path.
+  ForceDir(root_);
+  char real[PATH_MAX];
+  const std::string fsRoot = FsPath(root_);
+  const std::string key = ::realpath(fsRoot.c_str(), real) ? std::string(real) : fsRoot;
+  const QByteArray id = QCryptographicHash::hash(QByteArray::fromStdString(key), QCryptographicHash::Sha1).toHex();
   mutex_ = std::make_unique<NamedMutex>("shellhost-" + id.left(16).toStdString());
   if (!mutex_->owned()) {
     log(QStringLiteral("another host already runs on %1").arg(Q(root_)));
+    return false;
+  }
+  const std::string settings = shell::ShellSettingsFile(root_);
+  if (!IniFileIntact(settings)) {
+    log(QStringLiteral("the settings file %1 cannot be read or is damaged; it is left as it is and the host does not start")
+            .arg(Q(settings)));
     return false;
   }
   prepareRoot();
@@ -95,10 +115,13 @@ bool ShellHost::start() {
   lastIndicator_ = newMessages();
   emit indicatorChanged(lastIndicator_);
   timer_.start(1000);
+  running_ = true;
   return true;
 }
 
 void ShellHost::stop() {
+  if (!running_) return;
+  running_ = false;
   timer_.stop();
   if (plugin_.loaded()) {
     log(QStringLiteral("plugin FreeIf"));
@@ -142,27 +165,69 @@ void ShellHost::acknowledge() {
   plugin_.command(shell::kCmdUpdateIndicator, 0);
 }
 
-void ShellHost::postpone(std::size_t i, int hours, int minutes) {
+namespace {
+
+// How many one-time reminders of the store carry the text; -1 when the store
+// cannot be read.
+long CountReminders(const std::string& dir, const std::string& text) {
+  Lines store;
+  if (!LoadLinesForUpdate(shell::StoreFile(dir), store)) return -1;
+  return std::count_if(store.begin(), store.end(), [&](const std::string& l) {
+    return FieldView(l, kSep3, 1) == "3" && FieldView(l, kSep3, 3) == text;
+  });
+}
+
+}  // namespace
+
+bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   const std::string dir = shell::DataDir(root_, user());
-  std::string text;
+  const std::string due = shell::DueFile(dir);
+  std::string line;
   {
     DataDirLock lock(dir);
     Lines lines;
-    LoadLines(shell::DueFile(dir), lines);
+    if (!LoadLinesForUpdate(due, lines)) return postponeFailed(QStringLiteral("не читается список %1").arg(Q(due)));
     std::erase(lines, std::string());
-    if (i >= lines.size()) return;
-    text = GetField(GetField(lines[i], kSep4, 2), kSep1, 1);
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-    if (lines.empty()) RemoveFile(shell::DueFile(dir));
-    else SaveLines(shell::DueFile(dir), lines);
+    if (i >= lines.size()) return false;
+    line = lines[i];
   }
+  const std::string text = GetField(GetField(line, kSep4, 2), kSep1, 1);
   const std::string ini = shell::ShellSettingsFile(root_);
-  WriteIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, text);
-  WriteIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key, hours);
-  WriteIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key, minutes);
-  log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(Q(text)).arg(hours).arg(minutes));
+  if (!WriteIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, text) ||
+      !WriteIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key, hours) ||
+      !WriteIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key, minutes))
+    return postponeFailed(QStringLiteral("не записан файл настроек %1").arg(Q(ini)));
+
+  // The due line goes only once the new record is in the store.
+  const std::string recordText = SnoozeRecordText(text);
+  const long before = CountReminders(dir, recordText);
+  if (before < 0) return postponeFailed(QStringLiteral("не читается файл %1").arg(Q(shell::StoreFile(dir))));
   plugin_.command(shell::kCmdSnooze, 0);
+  if (CountReminders(dir, recordText) <= before)
+    return postponeFailed(QStringLiteral("новое напоминание не записано в %1").arg(Q(shell::StoreFile(dir))));
+  log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(Q(text)).arg(hours).arg(minutes));
+
+  bool removed = false;
+  {
+    DataDirLock lock(dir);
+    Lines lines;
+    if (LoadLinesForUpdate(due, lines)) {
+      std::erase(lines, std::string());
+      if (auto it = std::find(lines.begin(), lines.end(), line); it != lines.end()) lines.erase(it);
+      removed = lines.empty() ? (RemoveFile(due) || !FileExists(due)) : SaveLines(due, lines);
+    }
+  }
+  // The reminder is then both postponed and still due: shown twice, never lost.
+  if (!removed) log(QStringLiteral("the postponed reminder stays in %1: the list could not be saved").arg(Q(due)));
   plugin_.command(shell::kCmdUpdateIndicator, 0);
+  return true;
+}
+
+bool ShellHost::postponeFailed(const QString& why) {
+  const QString message = QStringLiteral("Напоминание не отложено: %1. Оно остаётся в списке.").arg(why);
+  log(QStringLiteral("postpone failed: ") + message);
+  emit failure(message);
+  return false;
 }
 
 void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam) {
@@ -237,7 +302,7 @@ void ShellHost::showAddressCard() {
   const std::string card = ReadIniString(shell::UserSettingsFile(shell::DataDir(root_, user())),
                                          shell::kActiveCard.section, shell::kActiveCard.key, "");
   log(QStringLiteral("address-book card: %1").arg(card.empty() ? QStringLiteral("(none)") : Q(card)));
-  if (FileExists(card)) Spawn({"xdg-open", FsPath(card)});
+  if (FileExists(card)) Spawn({"xdg-open", PathArgument(FsPath(card))});
 }
 
 }  // namespace krav::host

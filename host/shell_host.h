@@ -49,8 +49,10 @@ class ShellHost : public QObject {
   std::vector<Reminder> reminders() const;
   // "Понял": the reminders were seen.
   void acknowledge();
-  // Postpones reminder i of reminders() by hours and minutes.
-  void postpone(std::size_t i, int hours, int minutes);
+  // Postpones reminder i of reminders() by hours and minutes. The reminder
+  // leaves the due list only once its new record is in the store; on a
+  // failure it stays due, failure() tells why, and false is returned.
+  bool postpone(std::size_t i, int hours, int minutes);
   bool newMessages() const;  // [Indicators] Isnewmess of the active user
 
   void handleMessage(int msg, std::int64_t wParam, std::int64_t lParam);
@@ -63,9 +65,12 @@ class ShellHost : public QObject {
   void present(const std::vector<krav::host::Reminder>& reminders);
   void indicatorChanged(bool newMessages);
   void activateRequested();
+  // A postponement failed; the text says why, for the user.
+  void failure(const QString& message);
 
  private:
   void prepareRoot();
+  bool postponeFailed(const QString& why);
   void log(const QString& line) { emit logLine(line); }
   void tick();
   void runShellCommand(int n);
@@ -79,6 +84,7 @@ class ShellHost : public QObject {
   QTimer timer_;
   int counter_ = 0;
   bool lastIndicator_ = false;
+  bool running_ = false;
 };
 
 }  // namespace krav::host

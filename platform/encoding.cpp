@@ -104,4 +104,16 @@ char Cp1251Lower(char c) {
   return c;
 }
 
+std::string FirstCharOutsideCp1251(std::string_view utf8) {
+  const std::string back = Cp1251ToUtf8(Utf8ToCp1251(utf8));
+  std::size_t i = 0;
+  while (i < utf8.size() && i < back.size() && utf8[i] == back[i]) ++i;
+  if (i == utf8.size() && i == back.size()) return {};
+  // Back to the first byte of the character, then the character whole.
+  while (i > 0 && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) --i;
+  std::size_t end = i + 1;
+  while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+  return std::string(utf8.substr(i, end - i));
+}
+
 }  // namespace krav

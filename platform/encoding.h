@@ -12,6 +12,10 @@ namespace krav {
 // becomes "?".
 std::string Utf8ToCp1251(std::string_view utf8);
 
+// The first character of a UTF-8 text that cp1251 cannot hold (or the first
+// malformed byte), as UTF-8; empty when the whole text converts both ways.
+std::string FirstCharOutsideCp1251(std::string_view utf8);
+
 // cp1251 to UTF-8; every byte has a character.
 std::string Cp1251ToUtf8(std::string_view cp1251);
 

@@ -29,7 +29,9 @@ std::map<std::string, Held>& Table() {
 }
 
 int OpenLockFile(const std::string& fsPath) {
-  return ::open(fsPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  // A symbolic link in the lock's place is refused: it could make us create or
+  // truncate another file.
+  return ::open(fsPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 
 #include "platform/encoding.h"
@@ -23,6 +27,88 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
+}
+
+
+constexpr const char* kTempInfix = ".tmp";
+constexpr std::size_t kTempSuffixLength = 6;
+
+// Reads a whole file; 0 or the errno of the failure. A directory in the
+// file's place fails with EISDIR.
+int ReadWhole(const std::string& fsPath, std::string& bytes) {
+  bytes.clear();
+  const int fd = ::open(fsPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : 0;
+      ::close(fd);
+      if (error) bytes.clear();
+      return error;
+    }
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+}
+
+std::string FolderOf(const std::string& fsPath) {
+  const std::size_t slash = fsPath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : fsPath.substr(0, slash);
+}
+
+// The file a path finally names once symbolic links are followed (a link to
+// a missing file names that file); the path itself when it is no link.
+std::string FollowLinks(std::string fsPath) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(fsPath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return fsPath;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(fsPath.c_str(), target.data(), target.size());
+    if (n <= 0) return fsPath;
+    target.resize(static_cast<std::size_t>(n));
+    fsPath = target.front() == '/' ? target : FolderOf(fsPath) + "/" + target;
+  }
+  return fsPath;
+}
+
+// Gives the unnamed file the name temp (its X's replaced by a free suffix).
+bool LinkUnnamed(int fd, std::string& temp) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  static const char* kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::uint64_t r = 0;
+    if (::getrandom(&r, sizeof r, 0) != sizeof r) r = static_cast<std::uint64_t>(TickCount()) * 2654435761u + attempt;
+    for (std::size_t i = temp.size() - kTempSuffixLength; i < temp.size(); ++i, r /= 36) temp[i] = kLetters[r % 36];
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+// Removes the temporary files of earlier saves of the same file that were
+// killed before their rename: the ones no live save holds locked.
+void RemoveLeftovers(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string prefix = target.substr(target.rfind('/') + 1) + kTempInfix;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name.size() != prefix.size() + kTempSuffixLength || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string path = folder + "/" + std::string(name);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    ::close(fd);
+  }
+  ::closedir(dir);
 }
 
 }  // namespace
@@ -60,23 +146,12 @@ std::int64_t TickCount() {
 }
 
 bool LoadBytes(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  int fd = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(fd);
-      if (n < 0) bytes.clear();
-      return n == 0;
-    }
-    bytes.append(buf, static_cast<std::size_t>(n));
-  }
+  return ReadWhole(FsPath(path), bytes) == 0;
+}
+
+bool LoadBytesForUpdate(const std::string& path, std::string& bytes) {
+  const int error = ReadWhole(FsPath(path), bytes);
+  return error == 0 || error == ENOENT;
 }
 
 bool LoadLines(const std::string& path, Lines& lines) {
@@ -87,19 +162,45 @@ bool LoadLines(const std::string& path, Lines& lines) {
   return true;
 }
 
+bool LoadLinesForUpdate(const std::string& path, Lines& lines) {
+  lines.clear();
+  std::string bytes;
+  if (!LoadBytesForUpdate(path, bytes)) return false;
+  ForEachLine(bytes, [&](std::string_view l) { lines.emplace_back(l); });
+  return true;
+}
+
 bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
-  const std::string target = FsPath(path);
-  std::string temp = target + ".tmpXXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
+  const std::string target = FollowLinks(FsPath(path));
+  const std::string folder = FolderOf(target);
   // Keep the permissions of the file being replaced, or the usual 0644.
   struct stat st {};
-  ::fchmod(fd, ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+  const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+
+  // The data goes to an unnamed file of the folder where the file system
+  // allows it, so that a writer killed midway leaves nothing behind; it gets
+  // the temporary name only once it is complete. Either way the temporary
+  // file is locked while it lives, which tells leftovers from live saves.
+  std::string temp = target + kTempInfix + "XXXXXX";
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  ::flock(fd, LOCK_EX | LOCK_NB);
+  ::fchmod(fd, mode);
   bool ok = WriteAll(fd, bytes) && (flush == Flush::Later || ::fsync(fd) == 0);
-  ok = (::close(fd) == 0) && ok;
+  bool named = !unnamed;
+  if (ok && unnamed) ok = named = LinkUnnamed(fd, temp);
+  // Renamed while still open, so that the lock covers it until it is in place.
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  if (ok) named = false;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok) {
+    if (named) ::unlink(temp.c_str());
+    return false;
+  }
+  RemoveLeftovers(target);
+  return true;
 }
 
 bool FlushFileSystem(const std::string& path) {

@@ -47,18 +47,26 @@ void ForEachLine(std::string_view text, F&& f) {
 // Loads a list of lines; a missing file gives an empty list and false.
 bool LoadLines(const std::string& path, Lines& lines);
 
+// The loads of a read-modify-write. A missing file is an empty one and
+// succeeds; any other failure to read (no permission, a directory in its
+// place, an I/O error) returns false, and the caller must not save over it.
+[[nodiscard]] bool LoadBytesForUpdate(const std::string& path, std::string& bytes);
+[[nodiscard]] bool LoadLinesForUpdate(const std::string& path, Lines& lines);
+
 // Writes the lines, each ended by CR LF, to a temporary file in the same
 // folder and renames it over the old file. On failure the old file is left
-// as it was and false is returned.
+// as it was and false is returned. A path that is a symbolic link is written
+// through: the link's target is replaced and the link stays. Temporary files
+// left by a save of the same file that was killed midway are removed.
 //
 // With Flush::Later the data is not forced to the disk before the rename;
 // the caller writes a batch of files that way and then calls
 // FlushFileSystem once, before anything that relies on them is written.
 enum class Flush { Now, Later };
-bool SaveLines(const std::string& path, const Lines& lines, Flush flush = Flush::Now);
+[[nodiscard]] bool SaveLines(const std::string& path, const Lines& lines, Flush flush = Flush::Now);
 
 // Writes bytes the same safe way.
-bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
+[[nodiscard]] bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
 
 // Forces every file written to the file system holding `path` to the disk.
 bool FlushFileSystem(const std::string& path);

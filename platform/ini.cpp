@@ -43,6 +43,27 @@ bool Load(const std::string& path, Ini& ini) {
   return ini.LoadData(bytes.data(), bytes.size()) >= 0;
 }
 
+// True when every line of a settings text is one the parser keeps: blank, a
+// comment, a section header or name=value. A text with any other line (or a
+// NUL byte, where the parser would stop) was not read whole, and writing it
+// back would lose what was not read.
+bool ReadsWhole(std::string_view bytes) {
+  if (bytes.find('\0') != std::string_view::npos) return false;
+  bool whole = true;
+  ForEachLine(bytes, [&](std::string_view line) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t' || line.front() == '\r'))
+      line.remove_prefix(1);
+    if (line.empty() || line.front() == ';' || line.front() == '#') return;
+    if (line.front() == '[') {
+      if (line.find(']') == std::string_view::npos) whole = false;
+      return;
+    }
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos || eq == 0) whole = false;
+  });
+  return whole;
+}
+
 bool ParseInt(const std::string& text, int& value) {
   std::string_view s = text;
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -66,12 +87,22 @@ std::string ReadIniString(const std::string& path, const std::string& section,
 bool WriteIniString(const std::string& path, const std::string& section,
                     const std::string& key, const std::string& value) {
   FileLock lock(path + ".lock");
+  // A file that exists but cannot be read, or holds lines the parser would
+  // drop, is never written over.
+  std::string bytes;
+  if (!LoadBytesForUpdate(path, bytes) || !ReadsWhole(bytes)) return false;
   Ini ini;
-  Load(path, ini);
+  Configure(ini);
+  if (ini.LoadData(bytes.data(), bytes.size()) < 0) return false;
   if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) return false;
   std::string out;
   if (ini.Save(out) < 0) return false;
   return SaveBytes(path, out);
+}
+
+bool IniFileIntact(const std::string& path) {
+  std::string bytes;
+  return LoadBytesForUpdate(path, bytes) && ReadsWhole(bytes);
 }
 
 int ReadIniInt(const std::string& path, const std::string& section,

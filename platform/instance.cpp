@@ -27,18 +27,19 @@ std::string SafeName(const std::string& name) {
 }
 
 std::string CaptionPath(const std::string& caption) {
-  return RuntimeDir() + "/caption-" + SafeName(caption);
+  return RuntimePath("caption-" + SafeName(caption));
 }
 
 }  // namespace
 
 // The runtime folder is already UTF-8; FsPath leaves ASCII unchanged.
 NamedMutex::NamedMutex(const std::string& name)
-    : lock_(RuntimeDir() + "/mutex-" + SafeName(name)) {}
+    : lock_(RuntimePath("mutex-" + SafeName(name))) {}
 
 CaptionRegistration::CaptionRegistration(const std::string& caption, WindowHandle handle)
     : path_(CaptionPath(caption)), handle_(handle) {
-  SaveBytes(path_, std::to_string(handle));
+  // Without a runtime folder the window cannot be found; nothing else breaks.
+  if (!path_.empty()) (void)SaveBytes(path_, std::to_string(handle));
 }
 
 CaptionRegistration::~CaptionRegistration() {

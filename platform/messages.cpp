@@ -2,11 +2,13 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <charconv>
 #include <cstring>
 #include <map>
@@ -33,13 +35,13 @@ std::map<WindowHandle, MessageWindow*>& LocalWindows() {
 }
 
 std::string WindowSocketPath(WindowHandle h) {
-  return RuntimeDir() + "/wnd-" + std::to_string(h);
+  return RuntimePath("wnd-" + std::to_string(h));
 }
 
 bool MakeAddress(const std::string& path, sockaddr_un& addr) {
   std::memset(&addr, 0, sizeof addr);
   addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof addr.sun_path) return false;
+  if (path.empty() || path.size() >= sizeof addr.sun_path) return false;
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   return true;
 }
@@ -72,16 +74,19 @@ bool SocketAlive(const std::string& path) {
 }
 
 // Binds a datagram socket at path, replacing a stale socket of a dead process.
+// The socket is readable and writable by its owner only.
 int BindAt(const std::string& path, bool replaceStale) {
   sockaddr_un addr;
   if (!MakeAddress(path, addr)) return -1;
   int fd = DatagramSocket();
   if (fd < 0) return -1;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
-  if (errno == EADDRINUSE && replaceStale && !SocketAlive(path)) {
+  bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  if (!bound && errno == EADDRINUSE && replaceStale && !SocketAlive(path)) {
     ::unlink(path.c_str());
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
+    bound = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
   }
+  if (bound && ::chmod(path.c_str(), 0600) == 0) return fd;
+  if (bound) ::unlink(path.c_str());
   ::close(fd);
   return -1;
 }
@@ -108,6 +113,8 @@ bool ParseNumber(std::string_view& s, std::int64_t& v) {
 bool Parse(std::string_view s, Parsed& out) {
   std::int64_t msg = 0;
   if (!ParseNumber(s, msg) || !ParseNumber(s, out.w) || !ParseNumber(s, out.l)) return false;
+  // A number an int cannot hold is refused, never cut to another message.
+  if (msg < INT_MIN || msg > INT_MAX) return false;
   out.msg = static_cast<int>(msg);
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   out.replyTo = std::string(s);
@@ -138,8 +145,7 @@ bool SendWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64
   if (!SocketAlive(target)) return false;
 
   static std::atomic<int> counter{0};
-  const std::string reply =
-      RuntimeDir() + "/reply-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+  const std::string reply = RuntimePath("reply-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
   int fd = BindAt(reply, true);
   if (fd < 0) return false;
   bool answered = false;
@@ -215,7 +221,8 @@ int MessageWindow::dispatch() {
     deliver(p.msg, p.w, p.l);
     ++count;
     // Answers go only to reply sockets of the runtime folder.
-    if (!p.replyTo.empty() && p.replyTo.rfind(RuntimeDir() + "/reply-", 0) == 0)
+    if (const std::string prefix = RuntimePath("reply-");
+        !p.replyTo.empty() && !prefix.empty() && p.replyTo.rfind(prefix, 0) == 0)
       SendDatagram(p.replyTo, "done");
   }
   return count;

@@ -90,6 +90,10 @@ bool Spawn(const std::vector<std::string>& argv) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
+std::string PathArgument(const std::string& fsPath) {
+  return fsPath.empty() || fsPath.front() == '/' ? fsPath : "./" + fsPath;
+}
+
 bool StartProgram(const std::string& file, const std::string& parameters) {
   if (!FileExists(file)) return false;
   const std::string fsFile = FsPath(file);
@@ -99,7 +103,7 @@ bool StartProgram(const std::string& file, const std::string& parameters) {
     argv.push_back(fsFile.find('/') == std::string::npos ? "./" + fsFile : fsFile);
     for (auto& a : SplitArguments(FsPath(parameters))) argv.push_back(std::move(a));
   } else {
-    argv = {"xdg-open", fsFile};
+    argv = {"xdg-open", PathArgument(fsFile)};
   }
   return Spawn(argv);
 }

@@ -12,6 +12,10 @@ namespace krav {
 // outside quotes keeps the next character. Nothing is expanded.
 std::vector<std::string> SplitArguments(const std::string& text);
 
+// A path handed to another program as an argument: a relative path gets a
+// leading "./", so that a file named "-x" can never be read as an option.
+std::string PathArgument(const std::string& fsPath);
+
 // Starts a program file with its parameter text (cp1251 texts). A file that
 // is not executable is handed to the desktop's opener (xdg-open) instead.
 // False when the file does not exist or nothing could be started.

@@ -81,7 +81,8 @@ void ActingCheck(DorvikState& s) {
 void Reload(DorvikState& s) {
   const DateTime today = static_cast<double>(Today());
   CollectRange(s.today, today, today, s.root, s.user, {true, s.autoDelete});
-  SaveLines(shell::TodayFile(s.root), s.today);  // the shell's copy; a failure costs only it
+  // The shell's copy; a failure costs only it.
+  if (!SaveLines(shell::TodayFile(s.root), s.today)) LogEvent(s, Ru(" Не записан ") + shell::TodayFile(s.root));
   std::erase_if(s.today, [](const std::string& l) {
     const std::string_view kind = FieldView(FieldView(l, kSep4, 1), kSep3, 1);
     return kind == "1" || kind == "2";
@@ -117,7 +118,8 @@ void DueCheck(DorvikState& s) {
     }
   }
   s.lastMinute = minute;
-  if (!due.empty()) AppendLines(DataDirOf(s), shell::DueFile(DataDirOf(s)), due);
+  if (!due.empty() && !AppendLines(DataDirOf(s), shell::DueFile(DataDirOf(s)), due))
+    LogEvent(s, Ru(" Список наступивших напоминаний не записан: ") + shell::DueFile(DataDirOf(s)));
   if (!found) return;
 
   if (!s.speak) speakText.clear();

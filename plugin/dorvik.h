@@ -42,8 +42,9 @@ void UpdateIndicator(const DorvikState& s);
 void LogEvent(const DorvikState& s, const std::string& message);
 
 // Turns [Voza] Text, Hour and Min into a one-time reminder in "mess.dat" and
-// sends 3044 to the program's window.
-void Snooze(const std::string& root, const std::string& user);
+// sends 3044 to the program's window. False, sending nothing, when the
+// record could not be added to the store.
+bool Snooze(const std::string& root, const std::string& user);
 // The date and time of a reminder postponed from now by hours and minutes.
 struct SnoozeTime {
   std::string date, time;

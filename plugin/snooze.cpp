@@ -14,14 +14,6 @@
 namespace krav::dorvik {
 namespace {
 
-constexpr std::size_t kRepeatHeaderLength = 37;
-
-// The characters that would split a record or the file.
-std::string RecordSafe(std::string text) {
-  std::erase_if(text, [](char c) { return (c >= kSep1 && c <= kSep4) || c == '\r' || c == '\n'; });
-  return text;
-}
-
 }  // namespace
 
 SnoozeTime SnoozeMoment(long long hours, long long minutes) {
@@ -39,9 +31,9 @@ SnoozeTime SnoozeMoment(long long hours, long long minutes) {
           PadLeft(std::to_string(m / 60), "00") + ":" + PadLeft(std::to_string(m % 60), "00")};
 }
 
-void Snooze(const std::string& root, const std::string& user) {
+bool Snooze(const std::string& root, const std::string& user) {
   const std::string ini = shell::ShellSettingsFile(root);
-  std::string text = ReadIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, "");
+  const std::string text = ReadIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, "");
   const int hours = ReadIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key,
                                shell::kSnoozeHourDefault);
   const int minutes = ReadIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key,
@@ -50,14 +42,12 @@ void Snooze(const std::string& root, const std::string& user) {
       ini, shell::kProgramWindow.section, shell::kProgramWindow.key, shell::kWindowDefault));
 
   const SnoozeTime at = SnoozeMoment(hours, minutes);
-  static const std::string kRepeatHeader = Ru("Повтор сообщения от");
-  if (text.compare(0, kRepeatHeader.size(), kRepeatHeader) == 0)
-    text = text.size() > kRepeatHeaderLength ? text.substr(kRepeatHeaderLength) : std::string();
-
-  const std::string record = OneTimeReminder(at.date, at.time, RecordSafe(text));
+  const std::string record = OneTimeReminder(at.date, at.time, SnoozeRecordText(text));
   const std::string dir = shell::DataDir(root, user);
-  AppendLines(dir, shell::StoreFile(dir), {record});
+  // The shell learns of a failure by not finding the record in the store.
+  if (!AppendLines(dir, shell::StoreFile(dir), {record})) return false;
   SendWindowMessage(program, shell::kMsgReloadList, 0, 0);
+  return true;
 }
 
 }  // namespace krav::dorvik

@@ -52,7 +52,7 @@ class Agent : public ::testing::Test {
                        [] { return ScreenSize{1024, 768}; }};
 
   bool load(const std::string& text) {
-    SaveBytes(t.root() + "agent.acs", text);
+    EXPECT_TRUE(SaveBytes(t.root() + "agent.acs", text));
     return agent.load("Krav2000", t.root() + "agent.acs");
   }
   void placeAt(int left, int top) {

@@ -134,7 +134,7 @@ TEST_F(MessageDialog, WithoutACharacterThereIsNoPointer) {
 
 TEST_F(MessageDialog, TheBalloonPointsAtTheCharacter) {
   ASSERT_TRUE(SaveBytes(t.root() + "agent.acs", kCharacter));
-  SaveBytes(t.root() + "agent.ini", "[Commandes]\r\n2=Think\r\n");
+  EXPECT_TRUE(SaveBytes(t.root() + "agent.ini", "[Commandes]\r\n2=Think\r\n"));
   TMdlg d(t.root());
   ASSERT_TRUE(d.agent().available());
   const Box c = d.agent().geometry();

@@ -1,8 +1,13 @@
 // What the stand-in shell makes of each window message.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
+
+#include <QCoreApplication>
 #include <QStringList>
 
 #include "engine/text.h"
@@ -17,9 +22,13 @@ namespace {
 class HostMessages : public ::testing::Test {
  protected:
   test::TempRoot t;
-  ShellHost host{t.root()};
   QStringList events;
+  ShellHost host{t.root()};
   void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
     WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
     QObject::connect(&host, &ShellHost::logLine, [this](const QString& l) { events << "log " + l; });
     QObject::connect(&host, &ShellHost::playSound, [this](const QString& p) { events << "play " + p; });
@@ -32,7 +41,7 @@ class HostMessages : public ::testing::Test {
 
 TEST_F(HostMessages, SoundIsResolvedFromTheRoot) {
   ForceDir(t.root() + "Snd");
-  SaveBytes(t.root() + "Snd/a.wav", "RIFF");
+  EXPECT_TRUE(SaveBytes(t.root() + "Snd/a.wav", "RIFF"));
   WriteIniString(t.root() + "krav2000.ini", "Media", "Subfile", "Snd\\a.wav");
   host.handleMessage(8125, 0, 0);
   EXPECT_EQ(events.last(), "play " + QString::fromStdString(t.root()) + "Snd/a.wav");
@@ -65,22 +74,76 @@ TEST_F(HostMessages, PresentsAcknowledgesAndPostpones) {
   EXPECT_EQ(list[1].when, "08.12.2026");
   EXPECT_EQ(list[1].description, "two\t1 000.00");
 
-  host.postpone(1, 2, 15);
-  EXPECT_EQ(t.read(t.data("mess-now.dat")), Lines{a});
+  // Without the plug-in nothing writes the new record: the reminder stays due.
+  EXPECT_FALSE(host.postpone(1, 2, 15));
+  EXPECT_EQ(t.read(t.data("mess-now.dat")), (Lines{a, b}));
+  EXPECT_TRUE(events.filter("postpone failed").size());
   EXPECT_EQ(ReadIniString(t.root() + "krav2000.ini", "Voza", "Text", ""), "two");
   EXPECT_EQ(ReadIniString(t.root() + "krav2000.ini", "Voza", "Hour", ""), "2");
   EXPECT_EQ(ReadIniString(t.root() + "krav2000.ini", "Voza", "Min", ""), "15");
-  host.postpone(5, 0, 5);  // no such reminder: nothing
-  EXPECT_EQ(t.read(t.data("mess-now.dat")).size(), 1u);
+  EXPECT_FALSE(host.postpone(5, 0, 5));  // no such reminder: nothing
+  EXPECT_EQ(t.read(t.data("mess-now.dat")).size(), 2u);
   host.acknowledge();
   EXPECT_FALSE(FileExists(t.data("mess-now.dat")));
 }
 
+// The host with the built plug-in in its root.
+class HostWithPlugIn : public HostMessages {
+ protected:
+  QStringList failures;
+  void SetUp() override {
+    HostMessages::SetUp();
+    ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+    std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/plugin/libdorvik.so", t.root() + "libdorvik.so");
+    QObject::connect(&host, &ShellHost::failure, [this](const QString& m) { failures << m; });
+    ASSERT_TRUE(host.start());
+  }
+  void TearDown() override {
+    host.stop();
+    ::unsetenv("KRAV_RUNTIME_DIR");
+  }
+};
+
+const std::string kDue = test::Join({test::Join({"3", "08.12.2026 14:35"}, kSep3), "tea", "0", "/p"}, kSep4);
+
+TEST_F(HostWithPlugIn, PostponingMovesTheReminderIntoTheStore) {
+  t.write(t.data("mess.dat"), {"keep"});
+  t.write(t.data("mess-now.dat"), {kDue});
+  ASSERT_TRUE(host.postpone(0, 1, 0));
+  EXPECT_TRUE(failures.isEmpty());
+  EXPECT_FALSE(FileExists(t.data("mess-now.dat")));
+  const Lines store = t.read(t.data("mess.dat"));
+  ASSERT_EQ(store.size(), 2u);
+  EXPECT_EQ(GetField(store[1], kSep3, 3), "tea");
+}
+
+TEST_F(HostWithPlugIn, APostponementThatCannotBeStoredLeavesTheReminderDue) {
+  // A full disk: no file may grow past the store's present size.
+  const Lines big(200, std::string(100, 'x'));
+  t.write(t.data("mess.dat"), big);
+  t.write(t.data("mess-now.dat"), {kDue});
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  auto* previous = ::signal(SIGXFSZ, SIG_IGN);
+  rlimit full = old;
+  full.rlim_cur = 200 * 102;
+  ::setrlimit(RLIMIT_FSIZE, &full);
+  const bool ok = host.postpone(0, 1, 0);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, previous);
+
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(t.read(t.data("mess-now.dat")), Lines{kDue});
+  EXPECT_EQ(t.read(t.data("mess.dat")), big);
+  ASSERT_EQ(failures.size(), 1);
+  EXPECT_TRUE(failures[0].startsWith("Напоминание не отложено")) << failures[0].toStdString();
+}
+
 TEST_F(HostMessages, ShellCommandsComeFromHotKeys) {
   const std::string out = t.root() + "ran.txt";
-  SaveBytes(t.root() + "programs.ini",
+  EXPECT_TRUE(SaveBytes(t.root() + "programs.ini",
             "[HotKeys]\nA=Calc,calc,1,no-such-program;Dump,x,12," + std::string(KRAV_TEST_BIN_DIR) +
-                "/test_argdump " + out + " ok\n");
+                "/test_argdump " + out + " ok\n"));
   host.handleMessage(1024 + 12, 0, 0);
   EXPECT_TRUE(events.last().startsWith("log shell command 12: "));
   std::string bytes;

@@ -85,7 +85,7 @@ TEST_F(Plugin, AMinuteWithoutAnActingCheckIsNotCaughtUp) {
 TEST_F(Plugin, MessagesAndSettingsWhenSomethingFallsDue) {
   store({Record("3", "1|08.12.2026", "", "22|14:35", "first"), Record("3", "1|08.12.2026", "", "22|14:35", "second")});
   ForceDir(t.root() + "Sound");
-  SaveBytes(t.root() + "Sound/ding.wav", "RIFF");
+  EXPECT_TRUE(SaveBytes(t.root() + "Sound/ding.wav", "RIFF"));
   WriteIniString(shell.userIni(), "Messages", "Mus", "Sound\\ding.wav");
   init();
   shell.received();
@@ -200,7 +200,7 @@ TEST_F(Plugin, AutomaticRemovalStartsWithTheSecondReload) {
 TEST_F(Plugin, IndicatorFollowsTheDueFile) {
   init();
   EXPECT_EQ(ReadIniString(shell.userIni(), "Indicators", "Isnewmess", "unset"), "unset");  // unchanged
-  SaveBytes(t.data("mess-now.dat"), "x\r\n");
+  EXPECT_TRUE(SaveBytes(t.data("mess-now.dat"), "x\r\n"));
   Command(s, 2005, 0);
   EXPECT_EQ(ReadIniString(shell.userIni(), "Indicators", "Isnewmess", ""), "1");
   RemoveFile(t.data("mess-now.dat"));

@@ -26,13 +26,13 @@ int main(int argc, char** argv) {
     });
     if (!w.valid()) return 1;
     krav::CaptionRegistration caption("Peer window", w.handle());
-    krav::SaveBytes(file, std::to_string(w.handle()));
+    (void)krav::SaveBytes(file, std::to_string(w.handle()));
     for (int i = 0; i < 600 && !quit; ++i) w.waitAndDispatch(100);
     return 0;
   }
   if (mode == "mutex" && argc == 4) {
     krav::NamedMutex m(argv[2]);
-    krav::SaveBytes(argv[3], m.owned() ? "owned" : "busy");
+    (void)krav::SaveBytes(argv[3], m.owned() ? "owned" : "busy");
     for (int i = 0; i < 600 && krav::FileExists(argv[3]); ++i) ::usleep(10 * 1000);
     return 0;
   }
