@@ -136,7 +136,8 @@ static bool MediaBackendWorks(QString& why) {
   // A media backend that lacks its plug-ins can crash while the player is
   // built, so a child process tries it first.
   QProcess probe;
-  probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  probe.setStandardOutputFile(QProcess::nullDevice());
+  probe.setStandardErrorFile(QProcess::nullDevice());
   probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe-sound")});
   if (!probe.waitForFinished(15000)) {
     probe.kill();

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and runs with (the GStreamer
-# plug-ins play the reminder sound; clang builds the fuzz targets), when any
+# plug-ins play the reminder sound, espeak-ng speaks where Qt has no voice;
+# clang builds the fuzz targets), when any
 # is missing.
 set -euo pipefail
 packages=(g++ cmake make pkg-config binutils libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-speech-dev qt6-declarative-dev qt6-charts-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good clang)
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good espeak-ng clang)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +13,8 @@
 
 #include "engine/text.h"
 #include "host/shell_host.h"
+#include "host/speech.h"
+#include "platform/process.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
 #include "support.h"
@@ -137,6 +140,29 @@ TEST_F(HostWithPlugIn, APostponementThatCannotBeStoredLeavesTheReminderDue) {
   EXPECT_EQ(t.read(t.data("mess.dat")), big);
   ASSERT_EQ(failures.size(), 1);
   EXPECT_TRUE(failures[0].startsWith("Напоминание не отложено")) << failures[0].toStdString();
+}
+
+TEST(Speech, AReminderTextNeverBecomesAnOptionOfEspeak) {
+  test::TempRoot t;
+  // A stand-in espeak-ng that writes its arguments down.
+  const std::string bin = t.root() + "bin", out = t.root() + "args.txt";
+  ForceDir(bin);
+  EXPECT_TRUE(SaveBytes(bin + "/espeak-ng", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + out + ".part && mv " +
+                                                out + ".part " + out + "\n"));
+  ::chmod((bin + "/espeak-ng").c_str(), 0755);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", (bin + ":" + path).c_str(), 1);
+  const std::string victim = t.root() + "victim";
+  EXPECT_TRUE(SaveBytes(victim, "precious"));
+  const bool started = Spawn(EspeakCommand("--phonout=" + victim));
+  ::setenv("PATH", path.c_str(), 1);
+  ASSERT_TRUE(started);
+  std::string args;
+  for (int i = 0; i < 500 && !LoadBytes(out, args); ++i) ::usleep(10000);
+  EXPECT_EQ(args, "-v\nru\n--\n--phonout=" + victim + "\n");
+  std::string bytes;
+  EXPECT_TRUE(LoadBytes(victim, bytes));
+  EXPECT_EQ(bytes, "precious");
 }
 
 TEST_F(HostMessages, ShellCommandsComeFromHotKeys) {

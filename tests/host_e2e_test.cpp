@@ -21,9 +21,11 @@ namespace {
 
 using test::Record;
 
-// Runs the host until it quits and returns its standard output.
-std::string RunHost(const std::vector<std::string>& args) {
-  std::vector<std::string> all{std::string(KRAV_BUILD_DIR) + "/host/shellhost", "--headless"};
+// Runs the host until it quits and returns its standard output (with its
+// standard error); its exit status goes to *status.
+std::string RunHost(const std::vector<std::string>& args, bool headless = true, int* exitStatus = nullptr) {
+  std::vector<std::string> all{std::string(KRAV_BUILD_DIR) + "/host/shellhost"};
+  if (headless) all.push_back("--headless");
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
@@ -33,6 +35,7 @@ std::string RunHost(const std::vector<std::string>& args) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_adddup2(&fa, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&fa, out[1], STDERR_FILENO);
   posix_spawn_file_actions_addclose(&fa, out[0]);
   posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   pid_t pid = -1;
@@ -46,6 +49,7 @@ std::string RunHost(const std::vector<std::string>& args) {
   ::close(out[0]);
   int status = 0;
   if (rc == 0) ::waitpid(pid, &status, 0);
+  if (exitStatus) *exitStatus = rc != 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return text;
 }
 
@@ -104,6 +108,85 @@ TEST(HostEndToEnd, AMissingPlugInIsReportedAndTheHostRuns) {
   EXPECT_NE(ReadIniString(t.root() + "krav2000.ini", "Main", "Handle", "0"), "0");
   EXPECT_NE(ReadIniString(t.root() + "krav2000.ini", "Users", "Active", ""), "");
   ::unsetenv("KRAV_RUNTIME_DIR");
+}
+
+// A root whose reminder falls due now, with the shipped sound.
+void PrepareDueRoot(const test::TempRoot& t) {
+  std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/plugin/libdorvik.so", t.root() + "libdorvik.so");
+  const std::string sound = t.root() + "Кравитор2000/Sound/";
+  ForceDir(Utf8ToCp1251(sound));
+  std::filesystem::copy_file(std::string(KRAV_SOURCE_DIR) + "/data/root/Кравитор2000/Sound/message.wav", sound + "message.wav");
+  WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  const DateTime now = Now();
+  t.write(t.data("mess.dat"), {Record("3", "1|" + DateToText(now), "", "22|" + TimeToText(now), "tea"),
+                               Record("3", "1|" + DateToText(now), "", "21", "all day")});
+}
+
+TEST(HostEndToEnd, WithWindowsTheHostPlaysOrGoesOnWithoutSound) {
+  ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  for (const bool brokenBackend : {false, true}) {
+    SCOPED_TRACE(brokenBackend ? "no GStreamer plug-ins" : "the installed media backend");
+    test::TempRoot t;
+    ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+    if (brokenBackend) {
+      ForceDir(t.root() + "noplugins");
+      ::setenv("GST_PLUGIN_SYSTEM_PATH_1_0", (t.root() + "noplugins").c_str(), 1);
+      ::setenv("GST_PLUGIN_PATH_1_0", (t.root() + "noplugins").c_str(), 1);
+      ::setenv("GST_REGISTRY_1_0", (t.root() + "registry.bin").c_str(), 1);
+    }
+    PrepareDueRoot(t);
+    int status = -1;
+    const std::string out = RunHost({"--root", t.root(), "--exit-after", "4"}, false, &status);
+    for (const char* v : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0", "GST_REGISTRY_1_0", "KRAV_RUNTIME_DIR"})
+      ::unsetenv(v);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("message 1034 0 513"), std::string::npos) << out;
+    if (out.find("message 8125") == std::string::npos) continue;  // the minute turned over
+    EXPECT_EQ(out.find("no sound:") != std::string::npos, brokenBackend) << out;
+  }
+}
+
+TEST(HostEndToEnd, OneHostPerRootHoweverItIsSpelled) {
+  ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+  test::TempRoot t;
+  ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+  const std::string link = t.root() + "link";
+  std::filesystem::create_directory_symlink(t.root(), link);
+  std::vector<pid_t> hosts;
+  for (const std::string& spelling : {t.root(), t.root() + "/", link, t.root() + "Temp/.."}) {
+    int status = -1;
+    if (spelling == t.root()) {
+      // The first host runs in the background for the others to meet.
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        (void)RunHost({"--root", spelling, "--exit-after", "4"});
+        ::_exit(0);
+      }
+      hosts.push_back(pid);
+      ::usleep(1500 * 1000);
+      continue;
+    }
+    const std::string out = RunHost({"--root", spelling, "--exit-after", "3"}, true, &status);
+    EXPECT_EQ(status, 1) << spelling << "\n" << out;
+    EXPECT_NE(out.find("another host already runs"), std::string::npos) << out;
+  }
+  for (pid_t p : hosts) ::waitpid(p, nullptr, 0);
+  ::unsetenv("KRAV_RUNTIME_DIR");
+}
+
+TEST(HostEndToEnd, ARootWithALetterOutsideTheCodePageIsRefused) {
+  test::TempRoot t;
+  const std::string root = t.root() + "Łódź";
+  int status = -1;
+  const std::string out = RunHost({"--root", root, "--exit-after", "1"}, true, &status);
+  EXPECT_EQ(status, 2) << out;
+  EXPECT_NE(out.find("\"Ł\""), std::string::npos) << out;
+  EXPECT_FALSE(std::filesystem::exists(root));
+  EXPECT_FALSE(std::filesystem::exists(t.root() + "?\xf3d\xbf"));
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(t.root())) ++entries;
+  EXPECT_EQ(entries, 2u);  // Temp and Users of the test root only
 }
 
 }  // namespace

@@ -26,5 +26,14 @@ TEST(Encoding, MissingCharactersBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToCp1251("\xd0"), "?");                      // cut short
 }
 
+TEST(Encoding, TheFirstLetterOutsideTheCodePageIsNamed) {
+  EXPECT_EQ(FirstCharOutsideCp1251("/home/user/Документы/krav"), "");
+  EXPECT_EQ(FirstCharOutsideCp1251("/home/Łukasz/krav"), "Ł");
+  EXPECT_EQ(FirstCharOutsideCp1251("/tmp/日本/x"), "日");
+  EXPECT_EQ(FirstCharOutsideCp1251("/tmp/a?b"), "");
+  EXPECT_EQ(FirstCharOutsideCp1251(std::string("/tmp/\xff")), "\xff");
+}
+
 }  // namespace
+
 }  // namespace krav

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,6 +115,68 @@ TEST_F(Messages, WindowsOfOneProcess) {
   PostWindowMessage(a.handle(), 2023, -1, 5);
   EXPECT_EQ(a.waitAndDispatch(2000), 1);
   EXPECT_EQ(got.back(), "2023/-1/5");
+}
+
+// Sends a raw datagram to a window's socket, as any local program could.
+void SendRaw(WindowHandle to, const std::string& text) {
+  const int fd = ::socket(AF_UNIX, SOCK_DGRAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, (RuntimeDir() + "/wnd-" + std::to_string(to)).c_str());
+  EXPECT_EQ(::sendto(fd, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&addr), sizeof addr),
+            static_cast<ssize_t>(text.size()));
+  ::close(fd);
+}
+
+TEST_F(Messages, NumbersBeyondThirtyTwoBitsAreRefusedAndSocketsAreTheOwnersOnly) {
+  std::vector<int> got;
+  MessageWindow w([&](int m, std::int64_t, std::int64_t) { got.push_back(m); });
+  ASSERT_TRUE(w.valid());
+  struct stat st {};
+  ASSERT_EQ(::stat((RuntimeDir() + "/wnd-" + std::to_string(w.handle())).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  // 4294968327 is 1031 (shell command 7) once cut to 32 bits.
+  SendRaw(w.handle(), "4294968327 0 0");
+  SendRaw(w.handle(), "-2147483649 0 0");
+  SendRaw(w.handle(), "1031 99999999999999999999 0");
+  SendRaw(w.handle(), "2147483647 0 0");
+  w.waitAndDispatch(2000);
+  EXPECT_EQ(got, std::vector<int>{2147483647});
+}
+
+TEST(RuntimeFolder, AFolderOthersCanReachIsRefused) {
+  test::TempRoot t;
+  const std::string dir = t.root() + "run";
+  ::setenv("KRAV_RUNTIME_DIR", dir.c_str(), 1);
+  std::string why;
+  ASSERT_TRUE(RuntimeDirUsable(&why)) << why;
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+  ::chmod(dir.c_str(), 0777);
+  EXPECT_FALSE(RuntimeDirUsable(&why));
+  EXPECT_NE(why.find("open to other users"), std::string::npos) << why;
+  EXPECT_EQ(RuntimeDir(), "");
+  EXPECT_FALSE(MessageWindow([](int, std::int64_t, std::int64_t) {}).valid());
+  EXPECT_FALSE(NamedMutex("x").owned());
+  ::chmod(dir.c_str(), 0700);
+
+  // Made beforehand by another user.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(dir.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(RuntimeDirUsable(&why));
+    EXPECT_NE(why.find("belongs to another user"), std::string::npos) << why;
+    ASSERT_EQ(::chown(dir.c_str(), 0, 0), 0);
+  }
+  // A symbolic link in the folder's place.
+  ::rmdir(dir.c_str());
+  ForceDir(t.root() + "real");
+  ::chmod((t.root() + "real").c_str(), 0700);
+  ASSERT_EQ(::symlink((t.root() + "real").c_str(), dir.c_str()), 0);
+  EXPECT_FALSE(RuntimeDirUsable(&why));
+  EXPECT_NE(why.find("not a folder"), std::string::npos) << why;
+  ::unsetenv("KRAV_RUNTIME_DIR");
 }
 
 TEST_F(Messages, NamedMutexBetweenProcesses) {
