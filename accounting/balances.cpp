@@ -32,6 +32,7 @@ struct Walk {
   // operation itself, which becomes the opening row of the period.
   DayNumber periodStart = 0;
   std::vector<Kopecks> latest;  // the balances after the latest operation walked
+  bool openingTaken = false;    // t.openings holds the balances at the period's start
   std::optional<BalanceTable::Row> before;
 
   int column(std::string_view reference) {
@@ -91,10 +92,11 @@ struct Operation {
     r.description = description;
     r.amount = amount;
     r.day = day;
-    r.balances = balances;
     r.incomeColumn = incomeColumn;
     r.expenseColumn = expenseColumn;
     r.value = value;
+    if (incomeColumn >= 0) r.incomeBalance = balances[incomeColumn];
+    if (expenseColumn >= 0) r.expenseBalance = balances[expenseColumn];
     return r;
   }
 };
@@ -115,8 +117,9 @@ void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     const auto f = Fields<7>(line, kSep3);
     if (f[0] != "2") return;
     Operation op{f[1], f[2], f[3], f[6]};
+    // An amount beyond any household's means is a damaged line: left out.
+    if (!ParseMoneyWithin(op.amount, op.value)) return;
     op.day = DayOf(TextToDate(op.date));
-    op.value = ParseMoney(op.amount);
     const auto parts = Fields<3>(f[4], kSep1);
     if (!IsNoAccount(parts[1])) op.incomeColumn = w.column(parts[1]);
     if (!IsNoAccount(parts[2])) op.expenseColumn = w.column(parts[2]);
@@ -141,20 +144,20 @@ void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     t.rows.reserve(std::max(2 * t.rows.capacity(), t.rows.size() + inPeriod * (1 + monthsLeft)));
   w.latest.resize(t.columns.size(), 0);
   const Operation* before = nullptr;
-  std::vector<Kopecks> beforeBalances;
   for (const SortKey& k : order) {
     const Operation& op = ops[k.index];
-    if (op.incomeColumn >= 0) w.latest[op.incomeColumn] += op.entry(op.incomeColumn);
-    if (op.expenseColumn >= 0 && op.expenseColumn != op.incomeColumn)
-      w.latest[op.expenseColumn] += op.entry(op.expenseColumn);
-    if (op.day >= w.periodStart) {
-      t.rows.push_back(op.row(w.latest));
-    } else {
-      before = &op;
-      beforeBalances.assign(w.latest.begin(), w.latest.end());
+    const bool inPeriod = op.day >= w.periodStart;
+    if (inPeriod && !w.openingTaken) {
+      t.openings = w.latest;
+      w.openingTaken = true;
     }
+    if (op.incomeColumn >= 0) w.latest[op.incomeColumn] = AddMoney(w.latest[op.incomeColumn], op.entry(op.incomeColumn));
+    if (op.expenseColumn >= 0 && op.expenseColumn != op.incomeColumn)
+      w.latest[op.expenseColumn] = AddMoney(w.latest[op.expenseColumn], op.entry(op.expenseColumn));
+    if (inPeriod) t.rows.push_back(op.row(w.latest));
+    else before = &op;
   }
-  if (before) w.before = before->row(beforeBalances);
+  if (before) w.before = before->row(w.latest);
 }
 
 // Takes the current currency and type of every account still in the account file.
@@ -201,6 +204,36 @@ void SaveLastChanges(Walk& w) {
 
 }  // namespace
 
+Kopecks BalanceTable::balance(std::size_t row, std::size_t column) const {
+  if (column >= rowsOf.size()) return openingBalance(column);
+  const auto& list = rowsOf[column];
+  const auto it = std::upper_bound(list.begin(), list.end(), row);
+  if (it == list.begin()) return openingBalance(column);
+  const Row& r = rows[*(it - 1)];
+  return static_cast<int>(column) == r.expenseColumn ? r.expenseBalance : r.incomeBalance;
+}
+
+Kopecks BalanceTable::closing(std::size_t column) const {
+  return rows.empty() ? openingBalance(column) : balance(rows.size() - 1, column);
+}
+
+BalanceTable::Totals BalanceTable::totals(std::size_t column) const {
+  Totals t;
+  t.opening = t.closing = openingBalance(column);
+  if (column >= rowsOf.size()) return t;
+  for (const std::uint32_t i : rowsOf[column]) {
+    const Row& r = rows[i];
+    const Kopecks after = static_cast<int>(column) == r.expenseColumn ? r.expenseBalance : r.incomeBalance;
+    const __int128 change = static_cast<__int128>(after) - t.closing;
+    const Kopecks step = change > kMoneyBound * 100 ? kMoneyBound * 100
+                         : change < -kMoneyBound * 100 ? -kMoneyBound * 100 : static_cast<Kopecks>(change);
+    if (step > 0) t.income = AddMoney(t.income, step);
+    else t.expense = AddMoney(t.expense, -step);
+    t.closing = after;
+  }
+  return t;
+}
+
 int BalanceTable::find(const std::string& name) const {
   const std::string key = LowerText(name);
   for (std::size_t c = 0; c < columns.size(); ++c)
@@ -220,7 +253,7 @@ std::string BalanceTable::cell(std::size_t row, std::size_t column) const {
     case 1: return c.currency;
     case 2: return c.type;
     case 3: return c.moved ? "*" : "";
-    default: return MoneyText((row == 4 ? opening : rows.at(row - 5)).balance(column - 3));
+    default: return MoneyText(row == 4 ? openingBalance(column - 3) : balance(row - 5, column - 3));
   }
 }
 
@@ -240,10 +273,10 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   LoadLines(ledger.balanceFile(DateToText(monthBefore)), opening);
   for (const auto& line : opening) {
     const int c = w.AddColumn({GetField(line, kSep1, 1), GetField(line, kSep1, 2), GetField(line, kSep1, 3)});
-    t.opening.balances.resize(t.columns.size());
-    t.opening.balances[c] = ParseMoney(GetField(line, kSep1, 4));
+    t.openings.resize(t.columns.size());
+    if (!ParseMoneyWithin(GetField(line, kSep1, 4), t.openings[c])) t.openings[c] = 0;
   }
-  w.latest = t.opening.balances;
+  w.latest = t.openings;
   w.periodStart = DayOf(start);
 
   Lines accounts;
@@ -267,20 +300,23 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   // Trim to the period; the last operation before it gives the opening.
   const DayNumber first = DayOf(start), last = DayOf(end);
   if (w.before) t.opening = std::move(*w.before);
+  if (!w.openingTaken) t.openings = w.latest;
   std::erase_if(t.rows, [&](const BalanceTable::Row& row) { return row.day < first || row.day > last; });
 
   // Movement marks and idle accounts, in one pass over the rows.
   const std::size_t columns = t.columns.size();
+  t.openings.resize(columns, 0);
+  std::vector<Kopecks> current = t.openings;
   std::vector<char> busy(columns, 0);
-  for (std::size_t c = 0; c < columns; ++c) busy[c] = t.opening.balance(c) != 0;
-  const BalanceTable::Row* prev = &t.opening;
+  for (std::size_t c = 0; c < columns; ++c) busy[c] = t.openings[c] != 0;
+  auto visit = [&](const BalanceTable::Row& row, int column, Kopecks after) {
+    if (after != current[column]) t.columns[column].moved = true;
+    if (after != 0) busy[column] = 1;
+    current[column] = after;
+  };
   for (const auto& row : t.rows) {
-    for (std::size_t c = 0; c < columns; ++c) {
-      const Kopecks now = row.balance(c);
-      if (now != prev->balance(c)) t.columns[c].moved = true;
-      if (now != 0) busy[c] = 1;
-    }
-    prev = &row;
+    if (row.incomeColumn >= 0 && row.incomeColumn != row.expenseColumn) visit(row, row.incomeColumn, row.incomeBalance);
+    if (row.expenseColumn >= 0) visit(row, row.expenseColumn, row.expenseBalance);
   }
 
   // Drop the accounts that are 0 throughout.
@@ -288,24 +324,34 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   std::size_t kept = 0;
   for (std::size_t c = 0; c < columns; ++c)
     if (busy[c]) newIndex[c] = static_cast<int>(kept++);
-  if (kept == columns) return true;
-  auto compact = [&](BalanceTable::Row& row) {
+  if (kept != columns) {
+    auto remap = [&](BalanceTable::Row& row) {
+      for (int* column : {&row.incomeColumn, &row.expenseColumn})
+        if (*column >= 0) *column = newIndex[*column];
+    };
+    remap(t.opening);
+    for (auto& row : t.rows) remap(row);
     std::size_t to = 0;
-    for (std::size_t c = 0; c < row.balances.size(); ++c)
-      if (busy[c]) row.balances[to++] = row.balances[c];
-    row.balances.resize(std::min(to, kept));
-    for (int* column : {&row.incomeColumn, &row.expenseColumn})
-      if (*column >= 0) *column = newIndex[*column];
-  };
-  compact(t.opening);
-  for (auto& row : t.rows) compact(row);
-  std::size_t to = 0;
-  for (std::size_t c = 0; c < columns; ++c) {
-    if (!busy[c]) continue;
-    if (to != c) t.columns[to] = std::move(t.columns[c]);
-    ++to;
+    for (std::size_t c = 0; c < columns; ++c) {
+      if (!busy[c]) continue;
+      if (to != c) {
+        t.columns[to] = std::move(t.columns[c]);
+        t.openings[to] = t.openings[c];
+      }
+      ++to;
+    }
+    t.columns.resize(kept);
+    t.openings.resize(kept);
   }
-  t.columns.resize(kept);
+
+  // The rows that move each account, for finding a balance at any row.
+  t.rowsOf.assign(kept, {});
+  for (std::size_t i = 0; i < t.rows.size(); ++i) {
+    const auto& row = t.rows[i];
+    if (row.incomeColumn >= 0) t.rowsOf[row.incomeColumn].push_back(static_cast<std::uint32_t>(i));
+    if (row.expenseColumn >= 0 && row.expenseColumn != row.incomeColumn)
+      t.rowsOf[row.expenseColumn].push_back(static_cast<std::uint32_t>(i));
+  }
   return true;
 }
 

@@ -3,6 +3,7 @@
 // its computation month by month from the month balance cache.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 
 namespace krav::accounting {
 
+// The table keeps, for each operation, only the balances of the accounts it
+// moves, and for each account the operations that move it: its memory grows
+// with operations plus accounts, never with their product.
 struct BalanceTable {
   struct Column {
     std::string name, currency, type;
@@ -23,21 +27,40 @@ struct BalanceTable {
     std::string description;  // journal field 4
     std::string amount;       // journal field 7, as typed
     DayNumber day = 0;        // the date of `when`
-    std::vector<Kopecks> balances;  // per column; missing ones are 0
     // The columns this row puts its amount on: + for the income account,
     // - for the expense account (which wins when both are the same).
     int incomeColumn = -1, expenseColumn = -1;
     Kopecks value = 0;
-    Kopecks balance(std::size_t column) const { return column < balances.size() ? balances[column] : 0; }
+    // The balances of those two columns after this row.
+    Kopecks incomeBalance = 0, expenseBalance = 0;
     Kopecks entry(std::size_t column) const {
       const int c = static_cast<int>(column);
       return c == expenseColumn ? -value : c == incomeColumn ? value : 0;
     }
+    bool moves(std::size_t column) const {
+      const int c = static_cast<int>(column);
+      return c == incomeColumn || c == expenseColumn;
+    }
+  };
+  // An account's figures over the period: income is the sum of the rises of
+  // its balance, expense the sum of the falls (a positive number).
+  struct Totals {
+    Kopecks opening = 0, income = 0, expense = 0, closing = 0;
   };
 
   std::vector<Column> columns;
-  Row opening;             // row 4: the balances at the start of the period
-  std::vector<Row> rows;   // rows 5 and later, in chronological order
+  Row opening;                    // row 4: the operation before the period (texts only)
+  std::vector<Kopecks> openings;  // the balances at the start of the period, per column
+  std::vector<Row> rows;          // rows 5 and later, in chronological order
+  std::vector<std::vector<std::uint32_t>> rowsOf;  // per column: the rows that move it
+
+  Kopecks openingBalance(std::size_t column) const {
+    return column < openings.size() ? openings[column] : 0;
+  }
+  // The balance of a column after rows[row].
+  Kopecks balance(std::size_t row, std::size_t column) const;
+  Kopecks closing(std::size_t column) const;
+  Totals totals(std::size_t column) const;
 
   // The text of a cell as the grid of the accounting page holds it: rows 0-4
   // fixed, columns 0-2 the operation, columns 3 and later the accounts.

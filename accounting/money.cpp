@@ -27,6 +27,17 @@ Kopecks ParseMoney(std::string_view raw) {
   return negative ? -k : k;
 }
 
+bool ParseMoneyWithin(std::string_view text, Kopecks& k) {
+  k = ParseMoney(text);
+  return k <= kMoneyBound && k >= -kMoneyBound;
+}
+
+Kopecks AddMoney(Kopecks a, Kopecks b) {
+  Kopecks sum = 0;
+  if (!__builtin_add_overflow(a, b, &sum)) return sum;
+  return b > 0 ? std::numeric_limits<Kopecks>::max() : std::numeric_limits<Kopecks>::min();
+}
+
 std::string MoneyText(Kopecks k) {
   const bool negative = k < 0;
   const std::uint64_t a = negative ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);

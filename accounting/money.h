@@ -16,6 +16,15 @@ using Kopecks = std::int64_t;
 // has no leading number.
 Kopecks ParseMoney(std::string_view text);
 
+// The largest amount the ledger takes: a thousand billion in any currency.
+constexpr Kopecks kMoneyBound = 100'000'000'000'000;
+
+// ParseMoney, refusing (false) an amount beyond the bound either way.
+bool ParseMoneyWithin(std::string_view text, Kopecks& k);
+
+// a + b, stopping at the ends of the range instead of overflowing.
+Kopecks AddMoney(Kopecks a, Kopecks b);
+
 // "1234.50", "-20.00", "0.00".
 std::string MoneyText(Kopecks k);
 

@@ -53,11 +53,14 @@ std::string W(const char* width, const char* more = "") { return std::string(" w
 
 std::string Quoted(const std::string& name) { return "\"" + EscapeHtml(name) + "\""; }
 
-Kopecks Closing(const BalanceTable& t, std::size_t c) {
-  return t.rows.empty() ? t.opening.balance(c) : t.rows.back().balance(c);
+// An amount in another currency; a product beyond the ledger's range stops at its end.
+Kopecks Times(Kopecks k, double rate) {
+  const double x = static_cast<double>(k) * rate;
+  constexpr double kEnd = 9.2e18;
+  if (!(x < kEnd)) return x > 0 ? static_cast<Kopecks>(kEnd) : 0;
+  if (x < -kEnd) return -static_cast<Kopecks>(kEnd);
+  return static_cast<Kopecks>(std::llround(x));
 }
-
-Kopecks Times(Kopecks k, double rate) { return static_cast<Kopecks>(std::llround(static_cast<double>(k) * rate)); }
 
 struct Entry {
   std::size_t column;
@@ -80,16 +83,19 @@ void AccountSection(Lines& html, const BalanceTable& t, int number, Entry& e) {
                      " height=\"3\" align=\"center\"", true));
   if (!turnoverOnly)
     html.push_back(Row(kHeaderColour, {{Ru("Остаток на начало периода"), W("88%", " colspan=\"4\"")},
-                                       {FormatMoney(t.opening.balance(e.column)), W("12%", " align=\"right\"")}},
+                                       {FormatMoney(t.openingBalance(e.column)), W("12%", " align=\"right\"")}},
                        "", true));
-  const BalanceTable::Row* prev = &t.opening;
-  for (const auto& r : t.rows) {
-    const Kopecks before = prev->balance(e.column), after = r.balance(e.column);
-    prev = &r;
+  const BalanceTable::Totals totals = t.totals(e.column);
+  e.income = totals.income;
+  e.expense = totals.expense;
+  Kopecks before = t.openingBalance(e.column);
+  for (const std::uint32_t i : t.rowsOf[e.column]) {
+    const BalanceTable::Row& r = t.rows[i];
+    const Kopecks after = t.balance(i, e.column);
     if (before == after) continue;
-    const Kopecks amount = ParseMoney(r.amount);
     const bool rose = after > before;
-    (rose ? e.income : e.expense) += amount;
+    const Kopecks amount = rose ? AddMoney(after, -before) : AddMoney(before, -after);
+    before = after;
     html.push_back(Row(kDataColour,
                        {{EscapeHtml(r.when), W("16%", " align=\"center\"")}, {EscapeHtml(r.description), W("48%")},
                         {rose ? FormatMoney(amount) : "", W("12%", " align=\"right\"")},
@@ -103,7 +109,7 @@ void AccountSection(Lines& html, const BalanceTable& t, int number, Entry& e) {
                      "", true));
   if (!turnoverOnly)
     html.push_back(Row(kHeaderColour, {{Ru("Остаток на конец периода"), W("88%", " colspan=\"4\"")},
-                                       {FormatMoney(Closing(t, e.column)), W("12%", " align=\"right\"")}},
+                                       {FormatMoney(t.closing(e.column)), W("12%", " align=\"right\"")}},
                        "", true));
   html.push_back("</table><br>");
 }
@@ -122,7 +128,7 @@ void SummaryTable(Lines& html, const BalanceTable& t, const std::vector<Entry>& 
     html.push_back(Row(kDataColour, {{EscapeHtml(col.name) + " (" + EscapeHtml(col.currency) + ")", W("48%")},
                                      {e.income ? FormatMoney(e.income) : "", W("18%", " align=\"right\"")},
                                      {e.expense ? FormatMoney(e.expense) : "", W("17%", " align=\"right\"")},
-                                     {col.type == TurnoverType() ? "" : FormatMoney(Closing(t, e.column)),
+                                     {col.type == TurnoverType() ? "" : FormatMoney(t.closing(e.column)),
                                       W("17%", " align=\"right\"")}}));
   }
   html.push_back("</table><br>");
@@ -151,7 +157,7 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
   for (const auto& entry : entries) {
     const auto& col = t.columns[entry.column];
     if (col.type != SavingsType()) continue;
-    const Kopecks o = t.opening.balance(entry.column), c = Closing(t, entry.column);
+    const Kopecks o = t.openingBalance(entry.column), c = t.closing(entry.column);
     const double rs = o != 0 ? rate(col.currency, start) : 1.0;
     if (rs == 0) {
       cancelled = true;
@@ -162,8 +168,8 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
       cancelled = true;
       break;
     }
-    s += Times(o, rs);
-    e += Times(c, re);
+    s = AddMoney(s, Times(o, rs));
+    e = AddMoney(e, Times(c, re));
   }
   auto totalRow = [&](const std::string& label, const std::string& value) {
     html.push_back(Row(kHeaderColour, {{label, W("89%", " colspan=\"4\"")}, {value, W("13%", " align=\"right\"")}}, "", true));
@@ -173,7 +179,7 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
   for (const auto& entry : entries) {
     const auto& col = t.columns[entry.column];
     if (col.type != SavingsType()) continue;
-    const Kopecks c = Closing(t, entry.column);
+    const Kopecks c = t.closing(entry.column);
     const double r = c != 0 ? rate(col.currency, end) : 1.0;
     if (r == 0) {
       cancelled = true;

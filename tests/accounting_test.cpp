@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
+#include <limits>
+#include <map>
+#include <tuple>
 
 #include "accounting/balances.h"
 #include "accounting/ledger_files.h"
@@ -149,7 +153,7 @@ TEST_F(Accounting, IdleAccountsDropNetZeroStays) {
   EXPECT_EQ(tb.find(food.name), -1);
   ASSERT_GE(tb.find(debts.name), 0);
   EXPECT_TRUE(tb.columns[tb.find(debts.name)].moved);
-  EXPECT_EQ(tb.rows.back().balance(tb.find(debts.name)), 0);
+  EXPECT_EQ(tb.closing(tb.find(debts.name)), 0);
 }
 
 TEST_F(Accounting, IdleAccountBetweenBusyOnesKeepsColumnsAligned) {
@@ -179,7 +183,7 @@ TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
                          Op("12.03.2026", "10:00", "b", nullptr, &cash, "0.10")});
   const BalanceTable tb = compute(1, 3, 31, 3);
   ASSERT_EQ(tb.rows.size(), 2u);
-  EXPECT_EQ(MoneyText(tb.rows.back().balance(0)), "10.00");
+  EXPECT_EQ(MoneyText(tb.closing(0)), "10.00");
   const BalanceTable none = compute(20, 3, 10, 3);
   EXPECT_TRUE(none.rows.empty());
 }
@@ -241,6 +245,110 @@ TEST_F(Accounting, CurrencyRates) {
   EXPECT_EQ(ReadIniString(ledger.ratesFile(), usd, "08.12.2026", ""), "90.50");
   EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "08.12.2026"), 90.5);  // stored: not asked
   EXPECT_EQ(q.prompts.size(), 4u);
+}
+
+}  // namespace
+}  // namespace krav::accounting
+
+namespace krav::accounting {
+namespace {
+
+TEST(Money, SumsStopAtTheEndsOfTheRange) {
+  const Kopecks max = std::numeric_limits<Kopecks>::max(), min = std::numeric_limits<Kopecks>::min();
+  EXPECT_EQ(AddMoney(max - 1, 5), max);
+  EXPECT_EQ(AddMoney(min + 1, -5), min);
+  EXPECT_EQ(AddMoney(100, -250), -150);
+  Kopecks k = 0;
+  EXPECT_TRUE(ParseMoneyWithin("1 000 000 000 000", k));
+  EXPECT_EQ(k, kMoneyBound);
+  EXPECT_FALSE(ParseMoneyWithin("1000000000000.01", k));
+  EXPECT_FALSE(ParseMoneyWithin("-92233720368547749", k));
+}
+
+class Journals : public ::testing::Test {
+ protected:
+  test::TempRoot t;
+  Ledger ledger{t.root(), t.user()};
+  test::FixedClock clock{MakeDateTime(2026, 12, 8, 12, 0)};
+  std::vector<Account> accounts;
+  void SetUp() override {
+    for (int i = 0; i < 12; ++i)
+      accounts.push_back({"acc" + std::to_string(i), "RUB", i % 3 == 0 ? TurnoverType() : SavingsType()});
+    ForceDir(t.data("Plan"));
+    WriteIniString(ledger.settingsFile(), kBuhSection, kFirstDateKey, "01.01.2026");
+  }
+  std::string op(int day, int month, int minute, int income, int expense, const std::string& amount) const {
+    auto ref = [&](int a) { return a < 0 ? NoAccountReference() : AccountReference(accounts[a]); };
+    const std::string date = test::Join({day < 10 ? "0" + std::to_string(day) : std::to_string(day),
+                                         month < 10 ? "0" + std::to_string(month) : std::to_string(month), "2026"}, '.');
+    const std::string time = (minute / 60 < 10 ? "0" : "") + std::to_string(minute / 60) + ":" +
+                             (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60);
+    return test::Join({"2", date, time, "op", "op" + std::string(1, kSep1) + ref(income) + kSep1 + ref(expense), "", amount},
+                      kSep3);
+  }
+};
+
+TEST_F(Journals, AmountsBeyondTheBoundAreLeftOut) {
+  t.write(ledger.journalFile("01.03.2026"), {op(2, 3, 60, 1, -1, "92233720368547749"),
+                                             op(3, 3, 60, 1, -1, "92233720368547749"),
+                                             op(4, 3, 60, 1, -1, "100")});
+  BalanceTable tb;
+  ASSERT_TRUE(ComputeBalances(ledger, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), tb));
+  ASSERT_EQ(tb.rows.size(), 1u);
+  EXPECT_EQ(MoneyText(tb.closing(0)), "100.00");
+}
+
+// Random journals over three months, the middle one the period: every cell
+// of the table is the running sum of the operations up to its row.
+TEST_F(Journals, EveryBalanceIsTheRunningSumOfItsOperations) {
+  std::srand(7);
+  struct Generated {
+    int month, day, minute, income, expense;
+    Kopecks value;
+  };
+  std::vector<Generated> all;
+  for (int month = 1; month <= 3; ++month) {
+    Lines lines;
+    for (int i = 0; i < 120; ++i) {
+      // Unique moments, written out of order; the same account on both sides now and then.
+      const Generated g{month, 1 + (i * 7) % 28, (i * 37) % 1400, std::rand() % 13 - 1, std::rand() % 13 - 1,
+                        (std::rand() % 200000) - 20000};
+      all.push_back(g);
+      lines.push_back(op(g.day, g.month, g.minute, g.income, g.expense, MoneyText(g.value)));
+    }
+    t.write(ledger.journalFile("01.0" + std::to_string(month) + ".2026"), lines);
+  }
+  std::sort(all.begin(), all.end(), [](const Generated& a, const Generated& b) {
+    return std::tie(a.month, a.day, a.minute) < std::tie(b.month, b.day, b.minute);
+  });
+  BalanceTable tb;
+  ASSERT_TRUE(ComputeBalances(ledger, MakeDateTime(2026, 2, 28), MakeDateTime(2026, 2, 1), tb));
+
+  std::map<std::string, Kopecks> running;  // by account name
+  auto apply = [&](const Generated& g) {
+    if (g.expense >= 0) running[accounts[g.expense].name] -= g.value;
+    if (g.income >= 0 && g.income != g.expense) running[accounts[g.income].name] += g.value;
+  };
+  std::size_t row = 0;
+  for (const Generated& g : all) {
+    if (g.month == 1) apply(g);
+    if (g.month != 2) continue;
+    if (row == 0)
+      for (std::size_t c = 0; c < tb.columns.size(); ++c) EXPECT_EQ(tb.openingBalance(c), running[tb.columns[c].name]);
+    apply(g);
+    ASSERT_LT(row, tb.rows.size());
+    for (std::size_t c = 0; c < tb.columns.size(); ++c)
+      ASSERT_EQ(tb.balance(row, c), running[tb.columns[c].name]) << "row " << row << " " << tb.columns[c].name;
+    ++row;
+  }
+  EXPECT_EQ(row, tb.rows.size());
+  for (std::size_t c = 0; c < tb.columns.size(); ++c) {
+    const auto totals = tb.totals(c);
+    EXPECT_EQ(totals.closing, running[tb.columns[c].name]);
+    EXPECT_EQ(totals.opening + totals.income - totals.expense, totals.closing);
+    EXPECT_GE(totals.income, 0);
+    EXPECT_GE(totals.expense, 0);
+  }
 }
 
 }  // namespace

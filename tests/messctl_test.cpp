@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/text.h"
@@ -86,6 +87,70 @@ TEST_F(MessctlTool, BadArgumentsExitWithTwo) {
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--root", "--user", "--from", "--to", "--no-journal", "--autodel", "--raw"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(MessctlTool, AMissingRootOrUserIsAnErrorAndCreatesNothing) {
+  const std::string missingRoot = t.root() + "typo";
+  for (const std::string& args :
+       {"collect --root " + missingRoot, "balances --root " + missingRoot + " --user Иван --from 01.12.2026 --to 08.12.2026",
+        "report --root " + missingRoot + " --user Иван --from 01.12.2026 --to 08.12.2026",
+        "collect --root " + t.root() + " --user Пётр",
+        "balances --root " + t.root() + " --user Пётр --from 01.12.2026 --to 08.12.2026",
+        "report --root " + t.root() + " --user Пётр --from 01.12.2026 --to 08.12.2026"}) {
+    const ToolRun r = Messctl(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.out, "") << args;
+  }
+  EXPECT_FALSE(DirExists(missingRoot));
+  EXPECT_FALSE(DirExists(t.root() + "Users/" + Ru("Пётр")));
+  EXPECT_FALSE(FileExists(t.root() + "Temp/buh.htm"));
+}
+
+TEST_F(MessctlTool, AnUnreadableStoreIsAFailure) {
+  RemoveFile(t.data("mess.dat"));
+  ForceDir(t.data("mess.dat"));
+  const ToolRun r = Messctl("collect --root " + t.root() + " --from 08.12.2026 --autodel");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(DirExists(t.data("mess.dat")));
+}
+
+TEST_F(MessctlTool, ARateThatIsNoPositiveNumberIsRefusedAtOnce) {
+  for (const char* rate : {"USD=0", "USD=abc", "USD=-1", "USD="}) {
+    const std::string cmd = std::string(KRAV_BUILD_DIR) + "/tools/messctl report --root " + t.root() +
+                            " --from 01.12.2026 --to 08.12.2026 --rate " + rate + " 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    ASSERT_TRUE(p);
+    std::string text;
+    char buf[512];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+    const int st = ::pclose(p);
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 2) << rate;
+    EXPECT_NE(text.find("--rate"), std::string::npos) << text;
+    EXPECT_NE(text.find("USD"), std::string::npos) << text;
+  }
+}
+
+// A record every minute over a hundred years: the listing starts at once,
+// month by month, instead of being built whole first.
+TEST_F(MessctlTool, ALongRangeIsPrintedAsItIsCollected) {
+  t.write(t.data("mess.dat"), {test::Record("3", "6|0|0|1", "11|01.01.2000|00:00", "", "tick")});
+  const std::string cmd = "exec " + std::string(KRAV_BUILD_DIR) +
+                          "/tools/messctl collect --root " + t.root() + " --from 01.01.2000 --to 31.12.2099 --raw";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_TRUE(p);
+  std::string first;
+  char buf[65536];
+  // The first two months: 60 days of 1440 lines.
+  std::size_t lines = 0;
+  while (lines < 60 * 1440) {
+    const size_t n = std::fread(buf, 1, sizeof buf, p);
+    if (n == 0) break;
+    lines += static_cast<std::size_t>(std::count(buf, buf + n, '\n'));
+    if (first.size() < 200) first.append(buf, std::min<size_t>(n, 200));
+  }
+  EXPECT_GE(lines, 60u * 1440);
+  EXPECT_NE(first.find("01.01.2000 00:00"), std::string::npos);
+  ::pclose(p);  // closing the pipe ends the program with SIGPIPE
 }
 
 }  // namespace

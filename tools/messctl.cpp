@@ -36,7 +36,10 @@ constexpr const char* kUsage =
     "opening balance, income, expense and closing balance of the period, as the accounting\n"
     "page computes them (the month balance files are brought up to date on the way).\n"
     "report writes the accounting report DIR/Temp/buh.htm; each --rate answers the question\n"
-    "for a currency's rate, and a rate not given answers as a cancel.\n"
+    "for a currency's rate (a number above zero), and a rate not given answers as a cancel.\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written, 2 a bad argument (a\n"
+    "missing root directory or user included), 3 the report lacks a currency rate.\n"
     "\n"
     "  --root DIR       the shell's root directory\n"
     "  --user NAME      the user (default: [Users] Active of DIR/krav2000.ini)\n"
@@ -44,8 +47,18 @@ constexpr const char* kUsage =
     "  --to DATE        the last day (default: the first day)\n"
     "  --no-journal     leave out the diary entries and accounting operations\n"
     "  --autodel        move outdated records to the trash, as automatic removal does\n"
-    "  --raw            print the occurrence lines exactly as collected (cp1251 bytes)\n"
+    "  --raw            print the occurrence lines exactly as collected, a month at a time\n"
+    "                   (cp1251 bytes)\n"
     "  --help           show this text\n";
+
+// A rate as the rate question takes it: a number above zero.
+bool IsPositiveRate(const std::string& text) {
+  const std::string t = RemoveChars(text, " ");
+  if (t.empty()) return false;
+  for (char c : t)
+    if (!((c >= '0' && c <= '9') || c == '.' || c == ',')) return false;
+  return TextToReal(t) > 0;
+}
 
 int Fail(const std::string& message) {
   std::cerr << "messctl: " << message << "\n";
@@ -102,16 +115,11 @@ int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime las
     return 1;
   }
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    Kopecks income = 0, expense = 0;
-    for (const auto& row : table.rows) {
-      const Kopecks e = row.entry(c);
-      (e > 0 ? income : expense) += e;
-    }
     const auto& col = table.columns[c];
-    const Kopecks closing = table.rows.empty() ? table.opening.balance(c) : table.rows.back().balance(c);
+    const BalanceTable::Totals totals = table.totals(c);
     std::cout << Cp1251ToUtf8(col.name) << "\t" << Cp1251ToUtf8(col.currency) << "\t" << Cp1251ToUtf8(col.type)
-              << "\t" << MoneyText(table.opening.balance(c)) << "\t" << MoneyText(income) << "\t"
-              << MoneyText(-expense) << "\t" << MoneyText(closing) << "\n";
+              << "\t" << MoneyText(totals.opening) << "\t" << MoneyText(totals.income) << "\t"
+              << MoneyText(totals.expense) << "\t" << MoneyText(totals.closing) << "\n";
   }
   return 0;
 }
@@ -191,7 +199,10 @@ int main(int argc, char** argv) {
     } else if (a == "--rate" && args[0] == "report") {
       std::string r;
       if (!value(r) || r.find('=') == std::string::npos) return Fail("--rate needs CURRENCY=VALUE");
-      rates[Utf8ToCp1251(r.substr(0, r.find('=')))] = r.substr(r.find('=') + 1);
+      const std::string currency = r.substr(0, r.find('=')), rate = r.substr(r.find('=') + 1);
+      if (!IsPositiveRate(rate))
+        return Fail("--rate " + r + ": the rate of " + currency + " must be a positive number");
+      rates[Utf8ToCp1251(currency)] = rate;
     } else if (a == "--no-journal" && args[0] == "collect") {
       options.includeJournal = false;
     } else if (a == "--autodel" && args[0] == "collect") {
@@ -218,25 +229,45 @@ int main(int argc, char** argv) {
   if (!to.empty() && !parseDate(to, last)) return Fail("not a valid date: '" + to + "'");
   if (last < first) return Fail("--to lies before --from");
 
+  // Paths are cp1251 texts: a letter outside the code page would name another folder.
+  for (const std::string* text : {&root, &user})
+    if (const std::string letter = FirstCharOutsideCp1251(*text); !letter.empty())
+      return Fail("'" + *text + "' has the letter \"" + letter + "\", which code page 1251 lacks");
   const std::string cpRoot = shell::NormalizeRoot(Utf8ToCp1251(root));
+  if (!DirExists(cpRoot)) return Fail("no root directory '" + root + "'");
   std::string cpUser = Utf8ToCp1251(user);
   if (cpUser.empty())
     cpUser = ReadIniString(shell::ShellSettingsFile(cpRoot), shell::kActiveUser.section,
                            shell::kActiveUser.key, "");
   if (cpUser.empty()) return Fail("no user: give --user or set [Users] Active in the root");
+  if (!DirExists(shell::DataDir(cpRoot, cpUser)))
+    return Fail("no user '" + Cp1251ToUtf8(cpUser) + "' in " + root + " (no folder " +
+                FsPath(shell::DataDir(cpRoot, cpUser)) + ")");
 
   if (args[0] == "balances") return PrintBalances({cpRoot, cpUser}, first, last);
   if (args[0] == "report") return WriteReport({cpRoot, cpUser}, first, last, rates);
 
+  // A month at a time, so that the memory stays bounded however long the range.
   Lines out;
-  CollectRange(out, first, last, cpRoot, cpUser, options);
-  if (raw) {
-    for (const auto& l : out) {
-      std::fwrite(l.data(), 1, l.size(), stdout);
-      std::fputc('\n', stdout);
+  for (DayNumber from = DayOf(first), end = DayOf(last); from <= end;) {
+    const DayNumber monthEnd = std::min<DayNumber>(end, DayOf(LastDayOfMonth(static_cast<double>(from))));
+    if (!CollectRange(out, static_cast<double>(from), static_cast<double>(monthEnd), cpRoot, cpUser, options)) {
+      std::cerr << "messctl: a record file of " << FsPath(shell::DataDir(cpRoot, cpUser))
+                << " exists but cannot be read\n";
+      return 1;
     }
-  } else {
-    PrintReadable(out);
+    // Outdated means before the whole range: only the first month may remove.
+    options.autoDelete = false;
+    if (raw) {
+      for (const auto& l : out) {
+        std::fwrite(l.data(), 1, l.size(), stdout);
+        std::fputc('\n', stdout);
+      }
+    } else {
+      PrintReadable(out);
+    }
+    std::fflush(stdout);
+    from = monthEnd + 1;
   }
   return 0;
 }
