@@ -10,6 +10,7 @@
 #include <random>
 
 #include "accounting/balances.h"
+#include "generate.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
@@ -103,10 +104,35 @@ void WarmLastMonth(benchmark::State& state) {
   state.counters["rows"] = static_cast<double>(t.rows.size());
 }
 
+// Many accounts, each moved once: 20,000 accounts and 20,000 operations in
+// one month. The table's memory must grow with their sum, not their product.
+void ManyAccounts(benchmark::State& state) {
+  constexpr int kMany = 20000;
+  char tmpl[] = "/tmp/krav-bench-many-XXXXXX";
+  const Ledger l{std::string(::mkdtemp(tmpl)) + "/", "bench"};
+  ForceDir(l.dataDir() + "Plan");
+  {
+    std::ofstream out(FsPath(l.journalFile("01.03.2026")), std::ios::binary);
+    for (int i = 0; i < kMany; ++i)
+      out << "2" << kSep3 << PadLeft(std::to_string(1 + i % 28), "00") << ".03.2026" << kSep3 << "12:00" << kSep3
+          << "op " << kSep3 << "op" << kSep1 << AccountReference({"a" + std::to_string(i), "RUB", SavingsType()})
+          << kSep1 << Ru("[Нет]") << kSep2 << kSep2 << Ru("Нет") << kSep3 << kSep3 << "10.00\r\n";
+  }
+  WriteIniString(l.settingsFile(), kBuhSection, kFirstDateKey, "01.03.2026");
+  BalanceTable t;
+  bench::ResetPeakMemory();
+  const double before = bench::PeakMemoryMb();
+  for (auto _ : state) ComputeBalances(l, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), t);
+  state.counters["columns"] = static_cast<double>(t.columns.size());
+  state.counters["peak_MB_growth"] = bench::PeakMemoryMb() - before;
+  bench::RemoveRoot(FsPath(l.root));
+}
+
 BENCHMARK(ReadJournalsBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColdComputation)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColdLastMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(WarmLastMonth)->Unit(benchmark::kMillisecond);
+BENCHMARK(ManyAccounts)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -49,19 +49,23 @@ bool Load(const std::string& path, Ini& ini) {
 // back would lose what was not read.
 bool ReadsWhole(std::string_view bytes) {
   if (bytes.find('\0') != std::string_view::npos) return false;
-  bool whole = true;
-  ForEachLine(bytes, [&](std::string_view line) {
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t' || line.front() == '\r'))
-      line.remove_prefix(1);
-    if (line.empty() || line.front() == ';' || line.front() == '#') return;
+  // The parser ends a line at CR as well as at LF.
+  std::size_t pos = 0;
+  while (pos <= bytes.size()) {
+    std::size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(pos, end - pos);
+    pos = end + 1;
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
-      if (line.find(']') == std::string_view::npos) whole = false;
-      return;
+      if (line.find(']') == std::string_view::npos) return false;
+      continue;
     }
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos || eq == 0) whole = false;
-  });
-  return whole;
+    if (eq == std::string_view::npos || eq == 0) return false;
+  }
+  return true;
 }
 
 bool ParseInt(const std::string& text, int& value) {

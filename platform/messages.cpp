@@ -95,13 +95,6 @@ std::string Format(int msg, std::int64_t w, std::int64_t l) {
   return std::to_string(msg) + " " + std::to_string(w) + " " + std::to_string(l);
 }
 
-struct Parsed {
-  int msg = 0;
-  std::int64_t w = 0;
-  std::int64_t l = 0;
-  std::string replyTo;
-};
-
 bool ParseNumber(std::string_view& s, std::int64_t& v) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
@@ -110,9 +103,11 @@ bool ParseNumber(std::string_view& s, std::int64_t& v) {
   return true;
 }
 
-bool Parse(std::string_view s, Parsed& out) {
+}  // namespace
+
+bool ParseWindowMessage(std::string_view s, ParsedMessage& out) {
   std::int64_t msg = 0;
-  if (!ParseNumber(s, msg) || !ParseNumber(s, out.w) || !ParseNumber(s, out.l)) return false;
+  if (!ParseNumber(s, msg) || !ParseNumber(s, out.wParam) || !ParseNumber(s, out.lParam)) return false;
   // A number an int cannot hold is refused, never cut to another message.
   if (msg < INT_MIN || msg > INT_MAX) return false;
   out.msg = static_cast<int>(msg);
@@ -120,8 +115,6 @@ bool Parse(std::string_view s, Parsed& out) {
   out.replyTo = std::string(s);
   return true;
 }
-
-}  // namespace
 
 void PostWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64_t lParam) {
   if (to <= 0 || to > kMaxHandle) return;
@@ -216,9 +209,9 @@ int MessageWindow::dispatch() {
     ssize_t n = ::recv(fd_, buf, sizeof buf - 1, MSG_DONTWAIT);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) break;
-    Parsed p;
-    if (!Parse(std::string_view(buf, static_cast<std::size_t>(n)), p)) continue;
-    deliver(p.msg, p.w, p.l);
+    ParsedMessage p;
+    if (!ParseWindowMessage(std::string_view(buf, static_cast<std::size_t>(n)), p)) continue;
+    deliver(p.msg, p.wParam, p.lParam);
     ++count;
     // Answers go only to reply sockets of the runtime folder.
     if (const std::string prefix = RuntimePath("reply-");

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace krav {
 
@@ -24,6 +25,15 @@ bool SendWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64
 
 // True when a live window owns that handle.
 bool WindowExists(WindowHandle handle);
+
+// A message datagram as read: "MSG WPARAM LPARAM [REPLY-PATH]", decimal
+// numbers, MSG within the range of an int. False for anything else.
+struct ParsedMessage {
+  int msg = 0;
+  std::int64_t wParam = 0, lParam = 0;
+  std::string replyTo;
+};
+bool ParseWindowMessage(std::string_view datagram, ParsedMessage& out);
 
 class MessageWindow {
  public:
