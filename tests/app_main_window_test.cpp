@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabBar>
@@ -276,6 +278,23 @@ TEST_F(MainWindow, TheProgramStartedTwiceEndsWithoutAWindow) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   for (int i = 0; i < 20 && !activations; ++i) probe.waitAndDispatch(10);
   EXPECT_EQ(activations, 1);
+}
+
+TEST(MessProgram, AFolderWithALetterOutsideTheCodePageIsRefused) {
+  test::TempRoot t;
+  const std::string folder = FsPath(t.root()) + "Łódź";
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/app/mess", folder + "/mess");
+  const std::string out = t.root() + "out.txt";
+  const int status =
+      std::system(("timeout 20 '" + folder + "/mess' > '" + out + "' 2>&1").c_str());
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  std::string text;
+  EXPECT_TRUE(LoadBytes(out, text));
+  EXPECT_NE(text.find("\"Ł\""), std::string::npos) << text;
+  // Nothing was made beside the program.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace
