@@ -7,12 +7,17 @@
 
 #include "platform/instance.h"
 
+class QApplication;
+
 namespace krav::app {
 
 // Takes the named mutex "KravMess". When another copy holds it, asks that
 // copy's window (found by its caption) to come to the front and returns
 // null: this copy must end.
 std::unique_ptr<NamedMutex> TakeSingleInstance();
+
+// Installs Qt's Russian translations for its own dialogs and buttons.
+void LoadQtTranslations(QApplication& app);
 
 // Runs the program on a root directory; `page` is the wanted page
 // identifier of the command line. Needs a QApplication.

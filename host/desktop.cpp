@@ -23,6 +23,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/kit/colours.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -77,7 +78,7 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   buttons->addWidget(ok);
   failure_ = new QLabel(this);
   failure_->setWordWrap(true);
-  failure_->setStyleSheet(QStringLiteral("color: #a00000"));
+  failure_->setStyleSheet("color: " + app::colours::Css(app::colours::kErrorText) + ";");
   failure_->setAccessibleName(QStringLiteral("Ошибка"));
   failure_->hide();
   auto* layout = new QVBoxLayout(this);

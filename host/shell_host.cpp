@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "app/kit/qt_text.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -21,7 +22,7 @@
 namespace krav::host {
 namespace {
 
-QString Q(std::string_view cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+using app::FromCp1251;
 
 std::string LoginName() {
   if (const char* u = std::getenv("USER"); u && *u) return u;
@@ -33,18 +34,18 @@ std::string LoginName() {
 
 Reminder ReminderOf(const std::string& line) {
   Reminder r;
-  r.when = Q(GetField(FieldView(line, kSep4, 1), kSep3, 2)).trimmed();
+  r.when = FromCp1251(GetField(FieldView(line, kSep4, 1), kSep3, 2)).trimmed();
   const std::string description = GetField(line, kSep4, 2);
-  r.description = Q(GetField(description, kSep1, 1));
+  r.description = FromCp1251(GetField(description, kSep1, 1));
   const std::string amount = GetField(description, kSep1, 2);
-  if (!amount.empty()) r.description += "\t" + Q(amount);
+  if (!amount.empty()) r.description += "\t" + FromCp1251(amount);
   r.line = line;
   return r;
 }
 
 QString SpokenText(const std::string& text) {
-  if (text.find(kSep4) == std::string::npos) return Q(text);
-  return Q(GetField(GetField(text, kSep4, 2), kSep1, 1));
+  if (text.find(kSep4) == std::string::npos) return FromCp1251(text);
+  return FromCp1251(GetField(GetField(text, kSep4, 2), kSep1, 1));
 }
 
 ShellHost::ShellHost(std::string root, QObject* parent)
@@ -66,7 +67,7 @@ void ShellHost::prepareRoot() {
   if (user().empty())
     WriteIniString(ini, shell::kActiveUser.section, shell::kActiveUser.key, Utf8ToCp1251(LoginName()));
   if (!FileExists(shell::ProgramsFile(root_)) && !SaveLines(shell::ProgramsFile(root_), {"[Tree]", "[HotKeys]"}))
-    log(QStringLiteral("%1 could not be written").arg(Q(shell::ProgramsFile(root_))));
+    log(QStringLiteral("%1 could not be written").arg(FromCp1251(shell::ProgramsFile(root_))));
   ForceDir(shell::DataDir(root_, user()));
 }
 
@@ -84,13 +85,13 @@ bool ShellHost::start() {
   const QByteArray id = QCryptographicHash::hash(QByteArray::fromStdString(key), QCryptographicHash::Sha1).toHex();
   mutex_ = std::make_unique<NamedMutex>("shellhost-" + id.left(16).toStdString());
   if (!mutex_->owned()) {
-    log(QStringLiteral("another host already runs on %1").arg(Q(root_)));
+    log(QStringLiteral("another host already runs on %1").arg(FromCp1251(root_)));
     return false;
   }
   const std::string settings = shell::ShellSettingsFile(root_);
   if (!IniFileIntact(settings)) {
     log(QStringLiteral("the settings file %1 cannot be read or is damaged; it is left as it is and the host does not start")
-            .arg(Q(settings)));
+            .arg(FromCp1251(settings)));
     return false;
   }
   prepareRoot();
@@ -107,7 +108,7 @@ bool ShellHost::start() {
 
   const std::string library = shell::PluginLibrary(root_);
   if (plugin_.load(FsPath(library))) {
-    log(QStringLiteral("plugin InitIf %1").arg(Q(root_)));
+    log(QStringLiteral("plugin InitIf %1").arg(FromCp1251(root_)));
     plugin_.init(root_);
   } else {
     log(QStringLiteral("plug-in not loaded: %1").arg(QString::fromStdString(plugin_.error())));
@@ -186,7 +187,7 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   {
     DataDirLock lock(dir);
     Lines lines;
-    if (!LoadLinesForUpdate(due, lines)) return postponeFailed(QStringLiteral("не читается список %1").arg(Q(due)));
+    if (!LoadLinesForUpdate(due, lines)) return postponeFailed(QStringLiteral("не читается список %1").arg(FromCp1251(due)));
     std::erase(lines, std::string());
     if (i >= lines.size()) return false;
     line = lines[i];
@@ -196,16 +197,16 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   if (!WriteIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, text) ||
       !WriteIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key, hours) ||
       !WriteIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key, minutes))
-    return postponeFailed(QStringLiteral("не записан файл настроек %1").arg(Q(ini)));
+    return postponeFailed(QStringLiteral("не записан файл настроек %1").arg(FromCp1251(ini)));
 
   // The due line goes only once the new record is in the store.
   const std::string recordText = SnoozeRecordText(text);
   const long before = CountReminders(dir, recordText);
-  if (before < 0) return postponeFailed(QStringLiteral("не читается файл %1").arg(Q(shell::StoreFile(dir))));
+  if (before < 0) return postponeFailed(QStringLiteral("не читается файл %1").arg(FromCp1251(shell::StoreFile(dir))));
   plugin_.command(shell::kCmdSnooze, 0);
   if (CountReminders(dir, recordText) <= before)
-    return postponeFailed(QStringLiteral("новое напоминание не записано в %1").arg(Q(shell::StoreFile(dir))));
-  log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(Q(text)).arg(hours).arg(minutes));
+    return postponeFailed(QStringLiteral("новое напоминание не записано в %1").arg(FromCp1251(shell::StoreFile(dir))));
+  log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(FromCp1251(text)).arg(hours).arg(minutes));
 
   bool removed = false;
   {
@@ -218,7 +219,7 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
     }
   }
   // The reminder is then both postponed and still due: shown twice, never lost.
-  if (!removed) log(QStringLiteral("the postponed reminder stays in %1: the list could not be saved").arg(Q(due)));
+  if (!removed) log(QStringLiteral("the postponed reminder stays in %1: the list could not be saved").arg(FromCp1251(due)));
   plugin_.command(shell::kCmdUpdateIndicator, 0);
   return true;
 }
@@ -238,7 +239,7 @@ void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam)
       const std::string file = ReadIniString(ini, shell::kMediaFile.section, shell::kMediaFile.key, "");
       const std::string path = shell::ResolveShellPath(root_, file);
       if (FileExists(path)) emit playSound(QString::fromStdString(FsPath(path)));
-      else log(QStringLiteral("no sound file %1").arg(Q(path)));
+      else log(QStringLiteral("no sound file %1").arg(FromCp1251(path)));
       return;
     }
     case shell::kMsgStopSound:
@@ -294,14 +295,14 @@ void ShellHost::runShellCommand(int n) {
     log(QStringLiteral("shell command %1 names nothing to run").arg(n));
     return;
   }
-  log(QStringLiteral("shell command %1: %2").arg(n).arg(Q(command)));
+  log(QStringLiteral("shell command %1: %2").arg(n).arg(FromCp1251(command)));
   if (!StartCommandLine(command)) log(QStringLiteral("shell command %1 could not be started").arg(n));
 }
 
 void ShellHost::showAddressCard() {
   const std::string card = ReadIniString(shell::UserSettingsFile(shell::DataDir(root_, user())),
                                          shell::kActiveCard.section, shell::kActiveCard.key, "");
-  log(QStringLiteral("address-book card: %1").arg(card.empty() ? QStringLiteral("(none)") : Q(card)));
+  log(QStringLiteral("address-book card: %1").arg(card.empty() ? QStringLiteral("(none)") : FromCp1251(card)));
   if (FileExists(card)) Spawn({"xdg-open", PathArgument(FsPath(card))});
 }
 

@@ -24,7 +24,26 @@ constexpr const char* kWindowDefault = "0";
 constexpr int kSnoozeHourDefault = 0;
 constexpr int kSnoozeMinDefault = 5;
 
+// The program's window placement, in the shell settings file.
+constexpr Key kWindowLeft{"Voza", "Left"};
+constexpr Key kWindowTop{"Voza", "Top"};
+constexpr Key kWindowWidth{"Voza", "Width"};
+constexpr Key kWindowHeight{"Voza", "Height"};
+constexpr Key kWindowState{"Voza", "State"};            // 1 maximised
+
+// The module information file "in200.inf".
+constexpr Key kModuleName{"Main", "Name"};
+constexpr Key kModuleVersion{"Main", "Version"};
+constexpr Key kModuleUpdate{"Main", "Update"};
+
+// The agent's settings "agent.ini": [Commandes] <picture kind> = animation.
+constexpr const char* kAgentCommandsSection = "Commandes";
+
 // User settings file (data directory "krav2000.ini").
+constexpr Key kNewsPosition{"News", "RLPosition"};     // 32000: not stored
+constexpr Key kNewsShow{"News", "Show"};               // default true
+constexpr Key kNewsText{"News", "String"};
+constexpr int kNewsPositionNone = 32000;
 constexpr Key kSoundFile{"Messages", "Mus"};
 constexpr Key kShowDialog{"Messages", "ShowDialog"};  // default true
 constexpr Key kAutoDelete{"Messages", "AutoDel"};     // default true

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/agent/agent_character.h"
+#include "app/logic/agent_character.h"
 #include "app/agent/agent_window.h"
 #include "platform/files.h"
 #include "platform/ini.h"

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/calendar/calendar_grid.h"
+#include "app/logic/calendar_grid.h"
 #include "app/calendar/day_grid.h"
 #include "app/calendar/popup_calendar.h"
 #include "platform/encoding.h"

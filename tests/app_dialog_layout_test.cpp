@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/dialogs/message_layout.h"
+#include "app/logic/message_layout.h"
 
 namespace krav::app {
 namespace {

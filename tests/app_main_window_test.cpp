@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "app/main_window/frame_logic.h"
+#include "app/logic/frame_logic.h"
 #include "app/main_window/main_window.h"
 #include "app/main_window/news_line.h"
 #include "app/main_window/page_frame.h"
@@ -121,7 +121,7 @@ class MainWindow : public ::testing::Test {
 TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
   WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0");
   TMessFrm w(context, "setup");
-  EXPECT_EQ(context.shellWindow, shell->window.handle());
+  EXPECT_EQ(context.shellWindow(), shell->window.handle());
   EXPECT_EQ(shellIni("Appl", "Voza"), std::to_string(w.handle()));
   EXPECT_EQ(shellIni("Appl", "Current"), std::to_string(w.handle()));
   EXPECT_EQ(w.currentPage(), kSettingsPage);

@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/dialogs/dialog_questions.h"
+#include "app/dialogs/dialog_asking.h"
+#include "app/logic/accounting_questions.h"
+#include "app/logic/preset_asking.h"
 #include "app/dialogs/message_dialog.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -178,23 +180,49 @@ TEST_F(MessageDialog, TheProgramWideFunctionUsesTheOneDialog) {
   EXPECT_EQ(ShowMessageDialog("", "x", "", 3, "Ok", "", ""), 4);
 }
 
-TEST_F(MessageDialog, AccountingQuestionsCountOnlyTheirYesButton) {
-  TMdlg d(t.root());
-  DialogQuestions q;
-  Press(d, 3);
+TEST(AccountingQuestions, OnlyTheirYesButtonCounts) {
+  PresetAsking asked;
+  const ScopedAsking scope(asked);
+  AccountingQuestions q;
+  asked.answerNext(3);
   EXPECT_TRUE(q.createExampleData());
-  During([&] { QTest::keyClick(&d, Qt::Key_Escape); });
+  asked.answerNext(0);  // closed with Esc or by the window manager
   EXPECT_FALSE(q.createExampleData());
+  asked.answerNext(4);
+  EXPECT_FALSE(q.createExampleData());
+  asked.answerNext(3, "91.25");
+  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::optional<std::string>("91.25"));
+  asked.answerNext(0, "91.25");
+  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::nullopt);
+  asked.answerNext(4);
+  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::nullopt);
+  ASSERT_EQ(asked.messages().size(), 6u);
+  EXPECT_EQ(asked.messages()[0].pictureKind, 2);
+  EXPECT_EQ(asked.messages()[0].button3, Ru("Да"));
+  EXPECT_EQ(asked.messages()[0].button4, Ru("Нет"));
+  EXPECT_EQ(asked.messages()[3].pictureKind, 7);
+  EXPECT_EQ(asked.messages()[3].text, "?");
+  EXPECT_EQ(asked.messages()[3].button3, Ru("Готово"));
+  EXPECT_EQ(asked.unusedAnswers(), 0u);
+}
+
+// The program's asking service drives the real dialog: the pressed button
+// and, for picture kind 7, the input line's text come back.
+TEST_F(MessageDialog, TheDialogAskingServiceReturnsButtonAndInput) {
+  TMdlg d(t.root());
+  DialogAsking asking;
+  Press(d, 3);
+  EXPECT_EQ(asking.message({"t", "x", 2, "", "", Ru("Да"), Ru("Нет")}).button, 3);
   During([&] {
     EXPECT_FALSE(d.inputLine()->isHidden());
     d.inputLine()->setText("91.25");
     d.button(3)->click();
   });
-  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::optional<std::string>("91.25"));
+  const MessageReply r = asking.message({"t", "rate?", 7, "", "", Ru("Готово"), Ru("Отменить")});
+  EXPECT_EQ(r.button, 3);
+  EXPECT_EQ(r.input, "91.25");
   During([&] { d.close(); });
-  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::nullopt);
-  Press(d, 4);
-  EXPECT_EQ(q.askRate("USD", "01.03.2026", "?"), std::nullopt);
+  EXPECT_EQ(asking.message({"t", "rate?", 7, "", "", Ru("Готово"), Ru("Отменить")}).button, 0);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "app/agent/owl_painter.h"
-#include "app/qt_text.h"
+#include "app/kit/qt_text.h"
 #include "platform/encoding.h"
 
 namespace krav::app {

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/agent/agent_character.h"
+#include "app/logic/agent_character.h"
 
 namespace krav::app {
 

@@ -4,7 +4,7 @@
 
 #include <QRectF>
 
-#include "app/agent/agent_manifest.h"
+#include "app/logic/agent_manifest.h"
 
 class QPainter;
 

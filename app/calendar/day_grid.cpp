@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/calendar/calendar_grid.h"
+#include "app/kit/colours.h"
+#include "app/logic/calendar_grid.h"
 
 namespace krav::app {
 namespace {
@@ -46,7 +47,7 @@ void DayGrid::paintEvent(QPaintEvent*) {
     g.fillRect(r, kFill);
     g.setPen(kFrame);
     g.drawLine(r.bottomLeft(), r.bottomRight());
-    g.setPen(QColor(0, 0, 206));
+    g.setPen(colours::kCalendarToday);
     g.drawText(r, Qt::AlignCenter, QString::fromUtf8(kWeekdays[c]));
   }
   for (int i = 0; i < 42; ++i) {
@@ -60,7 +61,7 @@ void DayGrid::paintEvent(QPaintEvent*) {
       g.setBrush(Qt::NoBrush);
     }
     const int dayOfMonth = DayToYmd(days_[i]).day;
-    g.setPen(IsNeighbourDay(row, dayOfMonth) ? QColor(220, 220, 220) : Qt::black);
+    g.setPen(IsNeighbourDay(row, dayOfMonth) ? colours::kNeighbourDay : Qt::black);
     g.drawText(r, Qt::AlignCenter, QString::number(dayOfMonth).rightJustified(2, '0'));
   }
 }

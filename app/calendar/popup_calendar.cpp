@@ -14,9 +14,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/calendar/calendar_grid.h"
+#include "app/logic/calendar_grid.h"
 #include "app/calendar/day_grid.h"
-#include "app/qt_text.h"
+#include "app/kit/colours.h"
+#include "app/kit/qt_text.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 
@@ -53,7 +54,7 @@ TPopupDlg::TPopupDlg(const std::string& text, const std::string& title)
   layout->setSpacing(2);
   auto* titleLine = new QHBoxLayout;
   auto* icon = new QLabel(QString::fromUtf8("▦"), this);
-  icon->setStyleSheet("color: #0000A0;");
+  icon->setStyleSheet("color: " + colours::Css(colours::kBandBlue) + ";");
   auto* titleText = new QLabel(FromCp1251(title), this);
   titleText->setTextFormat(Qt::PlainText);
   QFont bold = titleText->font();

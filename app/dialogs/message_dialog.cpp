@@ -11,7 +11,9 @@
 
 #include "app/agent/agent_window.h"
 #include "app/dialogs/message_pictures.h"
-#include "app/qt_text.h"
+#include "app/kit/colours.h"
+#include "app/kit/qt_text.h"
+#include "app/kit/screen.h"
 #include "platform/encoding.h"
 #include "shell/paths.h"
 
@@ -21,12 +23,6 @@ namespace {
 TMdlg* g_instance = nullptr;
 
 
-ScreenSize PrimaryScreen() {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return {1024, 768};
-  const QRect g = screen->geometry();
-  return {g.width(), g.height()};
-}
 
 }  // namespace
 
@@ -35,11 +31,11 @@ std::string ButtonCaption(const std::string& text) { return text.substr(0, text.
 TMdlg::TMdlg(const std::string& root, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       root_(root),
-      agent_([](const AgentManifest& m) { return std::make_unique<AgentWindow>(m); }, PrimaryScreen) {
+      agent_([](const AgentManifest& m) { return std::make_unique<AgentWindow>(m); }, PrimaryScreenSize) {
   setObjectName("Mdlg");
   setModal(true);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(0xDF, 0xEF, 0xFF));
+  pal.setColor(QPalette::Window, colours::kPageBack);
   setPalette(pal);
   setAutoFillBackground(true);
 
@@ -50,7 +46,7 @@ TMdlg::TMdlg(const std::string& root, QWidget* parent)
   caption_->setTextFormat(Qt::PlainText);
   caption_->setAutoFillBackground(true);
   QPalette band = caption_->palette();
-  band.setColor(QPalette::Window, QColor(0x00, 0x00, 0xA0));
+  band.setColor(QPalette::Window, colours::kBandBlue);
   band.setColor(QPalette::WindowText, Qt::white);
   caption_->setPalette(band);
   QFont bold = caption_->font();
@@ -76,7 +72,7 @@ TMdlg::TMdlg(const std::string& root, QWidget* parent)
   shape1_->setFrameShape(QFrame::NoFrame);
   shape1_->setAutoFillBackground(true);
   QPalette grey = shape1_->palette();
-  grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+  grey.setColor(QPalette::Window, colours::kShadowGrey);
   shape1_->setPalette(grey);
   for (int i = 0; i < 4; ++i) {
     buttons_[i] = new QPushButton(page_);
@@ -89,8 +85,8 @@ TMdlg::TMdlg(const std::string& root, QWidget* parent)
     });
   }
   resize(442, 240);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->geometry().center() - rect().center());
+  const ScreenSize screen = PrimaryScreenSize();
+  move(QPoint(screen.width / 2, screen.height / 2) - rect().center());
 
   agent_.load("Krav2000", shell::AgentCharacterFile(root_));
   g_instance = this;
@@ -150,7 +146,7 @@ int TMdlg::ShowMessageDialog(const std::string& title, const std::string& text, 
   layOut(title, text, {button1, button2, button3, button4}, input);
 
   if (agent_.available()) {
-    const Placement p = PlaceAgainstCharacter(agent_.geometry(), width(), height(), PrimaryScreen().width);
+    const Placement p = PlaceAgainstCharacter(agent_.geometry(), width(), height(), PrimaryScreenSize().width);
     pointer_ = p.pointer;
     move(p.left, p.top);
   } else {

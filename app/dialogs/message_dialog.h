@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/agent/agent_character.h"
-#include "app/dialogs/message_layout.h"
+#include "app/logic/agent_character.h"
+#include "app/logic/message_layout.h"
 
 class QLabel;
 class QLineEdit;

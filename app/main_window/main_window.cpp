@@ -15,12 +15,16 @@
 #include <QUrl>
 #include <QWindow>
 
-#include "app/agent/agent_character.h"
+#include "app/logic/agent_character.h"
 #include "app/dialogs/message_dialog.h"
 #include "app/main_window/news_line.h"
+#include "app/logic/asking.h"
 #include "app/main_window/page_frame.h"
+#include "app/main_window/pages.h"
 #include "app/main_window/settings_page.h"
-#include "app/qt_text.h"
+#include "app/kit/colours.h"
+#include "app/kit/qt_text.h"
+#include "app/kit/screen.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -43,7 +47,7 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QPixmap TitlePicture(const QString& version) {
   QPixmap p(160, kTitleHeight);
-  p.fill(QColor(0, 0, 187));
+  p.fill(colours::kTitleBlue);
   QPainter g(&p);
   g.setRenderHint(QPainter::Antialiasing);
   QFont title("Arial", 11, QFont::Bold);
@@ -54,11 +58,6 @@ QPixmap TitlePicture(const QString& version) {
   g.setFont(small);
   g.drawText(QRect(6, 21, 97, 13), Qt::AlignRight | Qt::AlignVCenter, version);
   return p;
-}
-
-ScreenSize Screen() {
-  const QScreen* s = QGuiApplication::primaryScreen();
-  return s ? ScreenSize{s->geometry().width(), s->geometry().height()} : ScreenSize{1024, 768};
 }
 
 }  // namespace
@@ -80,9 +79,9 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
   }
 
   const std::string info = shell::ModuleInfoFile(context_.root);
-  moduleName_ = ReadIniString(info, "Main", "Name", Ru("Название не указано"));
-  moduleVersion_ = ReadIniString(info, "Main", "Version", Ru("Не указана"));
-  moduleUpdate_ = ReadIniString(info, "Main", "Update", Ru("Не указана"));
+  moduleName_ = ReadIniString(info, shell::kModuleName.section, shell::kModuleName.key, Ru("Название не указано"));
+  moduleVersion_ = ReadIniString(info, shell::kModuleVersion.section, shell::kModuleVersion.key, Ru("Не указана"));
+  moduleUpdate_ = ReadIniString(info, shell::kModuleUpdate.section, shell::kModuleUpdate.key, Ru("Не указана"));
   const std::string handle = std::to_string(this->handle());
   WriteIniString(context_.shellSettings, shell::kProgramWindow.section, shell::kProgramWindow.key, handle);
   WriteIniString(context_.shellSettings, shell::kCurrentProgram.section, shell::kCurrentProgram.key, handle);
@@ -91,10 +90,11 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
   buildPages();
   settings_->load();
 
-  const int position = ReadIniInt(context_.userSettings, "News", "RLPosition", 32000);
-  const bool show = ReadIniBool(context_.userSettings, "News", "Show", true);
-  news_->setNewsText(show ? FromCp1251(ReadIniString(context_.userSettings, "News", "String", "")) : QString());
-  if (position != 32000) news_->setOffset(position);
+  const std::string& user = context_.userSettings;
+  const int position = ReadIniInt(user, shell::kNewsPosition.section, shell::kNewsPosition.key, shell::kNewsPositionNone);
+  const bool show = ReadIniBool(user, shell::kNewsShow.section, shell::kNewsShow.key, true);
+  news_->setNewsText(show ? FromCp1251(ReadIniString(user, shell::kNewsText.section, shell::kNewsText.key, "")) : QString());
+  if (position != shell::kNewsPositionNone) news_->setOffset(position);
 
   const std::string pages = Ru("Планировщик");
   tabs_ = BuildTabList(ReadIniString(shell::ProgramsFile(context_.root), shell::kTreeSection, pages, "null"),
@@ -106,8 +106,8 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
     if (index >= 0) switchToTab(index + 1);
   });
   switchToTab(tabs_.current);
-  frames_[kPlannerPage]->rebuild();
-  frames_[kTrashPage]->rebuild();
+  planner_->rebuild();
+  trash_->rebuild();
 
   timer1_.setInterval(1000);
   connect(&timer1_, &QTimer::timeout, settings_, &SettingsPage::tick);
@@ -128,10 +128,15 @@ void TMessFrm::buildTitleStrip() {
     auto* b = new QToolButton(this);
     b->setObjectName(kButtonNames[i]);
     b->setToolTip(U(kButtonHints[i]));
+    b->setAccessibleName(U(kButtonHints[i]));
     b->setText(U(kButtonSymbols[i]));
     b->setAutoRaise(true);
     b->setFixedSize(kButtonSize, kButtonSize);
-    b->setStyleSheet("QToolButton { color: white; font-weight: bold; }");
+    // White on the blue strip, hovered or not.
+    b->setStyleSheet("QToolButton { color: white; font-weight: bold; border: none; background: transparent; }"
+                     "QToolButton:hover { background: " + colours::Css(colours::kTitleHover) + "; }"
+                     "QToolButton:pressed { background: " + colours::Css(colours::kTitlePressed) + "; }"
+                     "QToolButton:focus { border: 1px dotted white; }");
     buttons_[i] = b;
   }
   buttons_[kRes]->hide();
@@ -150,35 +155,28 @@ void TMessFrm::buildTitleStrip() {
   tabBar_ = new QTabBar(this);
   tabBar_->setObjectName("Bookmark20001");
   tabBar_->setDrawBase(false);
-  tabBar_->setStyleSheet("QTabBar::tab { color: #0000A0; font-weight: bold; padding: 6px 14px; }");
+  tabBar_->setStyleSheet("QTabBar::tab { color: " + colours::Css(colours::kBandBlue) +
+                         "; font-weight: bold; padding: 6px 14px; }");
 }
 
 void TMessFrm::buildPages() {
   notebook_ = new QStackedWidget(this);
   notebook_->setObjectName("Notebook1");
-  auto* planner = new PageFrame("Caption20001", U("Планировщик : основная"), U("Нет данных"), notebook_);
-  PageHeader* h = planner->header();
-  h->addTool("SpeedButton26", U("↔"), U("Диапазон"));
-  h->addTool("SpeedButton27", U("▦"), U("Календарь"));
-  h->addTool("SpeedButton28", U("●"), U("Сегодня"), 5);
-  h->addTool("SpeedButton2", U("✕"), U("Удалить записи"), 5);
-  h->addTool("SpeedButton1", U("✎"), U("Открыть запись"));
-  h->addTool("SpeedButton7", U("+"), U("Добавить запись"));
-  auto* accounting = new PageFrame("Caption20003", U("Домашняя бухгалтерия"), U("Нет данных"), notebook_);
-  h = accounting->header();
-  h->addTool("SpeedButton5", U("↔"), U("Диапазон"));
-  h->addTool("SpeedButton4", U("▦"), U("Календарь"));
-  h->addTool("SpeedButton3", U("●"), U("Сегодня"), 5);
-  h->addTool("SpeedButton19", U("⚙"), U("Настройки ..."));
-  auto* trash = new PageFrame("Caption20009", U("Планировщик : корзина"), U("Список пуст"), notebook_);
-  h = trash->header();
-  h->addTool("SpeedButton30", U("🗑"), U("Очистить корзину"));
-  h->addTool("SpeedButton29", U("✕"), U("Удалить отмеченные"));
+  planner_ = new PlannerPage(notebook_);
+  accounting_ = new AccountingPage(notebook_);
+  trash_ = new TrashPage(notebook_);
   settings_ = new SettingsPage(context_, notebook_);
-  frames_ = {planner, accounting, trash};
-  for (QWidget* w : {static_cast<QWidget*>(planner), static_cast<QWidget*>(accounting),
-                     static_cast<QWidget*>(trash), static_cast<QWidget*>(settings_)})
-    notebook_->addWidget(w);
+  // In the order of the Page numbers.
+  for (QWidget* w : std::initializer_list<QWidget*>{planner_, accounting_, trash_, settings_}) notebook_->addWidget(w);
+}
+
+PageFrame* TMessFrm::page(int page) const {
+  switch (page) {
+    case kPlannerPage: return planner_;
+    case kAccountingPage: return accounting_;
+    case kTrashPage: return trash_;
+    default: return nullptr;
+  }
 }
 
 QToolButton* TMessFrm::windowButton(const char* name) const { return findChild<QToolButton*>(name); }
@@ -198,7 +196,7 @@ void TMessFrm::switchToTab(int tab) {
     const int page = PageOfCaption(tabs_.tabs[tab - 1].caption);
     if (page >= 0) notebook_->setCurrentIndex(page);
     if (page == kAccountingPage && plannerChanged_) {
-      frames_[kAccountingPage]->rebuild();
+      accounting_->rebuild();
       plannerChanged_ = false;
     }
   }
@@ -234,9 +232,9 @@ void TMessFrm::resizeEvent(QResizeEvent*) { layOutFrame(); }
 
 void TMessFrm::paintEvent(QPaintEvent*) {
   QPainter g(this);
-  g.fillRect(QRect(0, 0, width(), kTitleHeight), QColor(0, 0, 187));
+  g.fillRect(QRect(0, 0, width(), kTitleHeight), colours::kTitleBlue);
   // BuLabel: the thinner band under the news line.
-  g.fillRect(QRect(160, 28, width() - 161, kTitleHeight - 30), QColor(0, 0, 160));
+  g.fillRect(QRect(160, 28, width() - 161, kTitleHeight - 30), colours::kBandBlue);
   if (windowState() != lastState_) syncWindowButtons();
 }
 
@@ -249,11 +247,12 @@ void TMessFrm::syncWindowButtons() {
 
 void TMessFrm::placeFromSettings() {
   const std::string& ini = context_.shellSettings;
-  const ScreenSize s = Screen();
+  const ScreenSize s = PrimaryScreenSize();
   const WindowPlacement now{false, x(), y(), width(), height()};
-  const WindowPlacement p = RestorePlacement(ReadIniInt(ini, "Voza", "Left", 0), ReadIniInt(ini, "Voza", "Top", 0),
-                                             ReadIniInt(ini, "Voza", "Width", 0), ReadIniInt(ini, "Voza", "Height", 0),
-                                             ReadIniInt(ini, "Voza", "State", 0), now, s.width, s.height);
+  auto stored = [&](const shell::Key& k) { return ReadIniInt(ini, k.section, k.key, 0); };
+  const WindowPlacement p = RestorePlacement(stored(shell::kWindowLeft), stored(shell::kWindowTop),
+                                             stored(shell::kWindowWidth), stored(shell::kWindowHeight),
+                                             stored(shell::kWindowState), now, s.width, s.height);
   if (p.maximised) {
     setWindowState(Qt::WindowMaximized);
   } else {
@@ -280,7 +279,7 @@ void TMessFrm::bringToFront() {
 }
 
 void TMessFrm::handleMessage(int msg) {
-  if (msg == shell::kMsgReloadList) frames_[kPlannerPage]->rebuild();
+  if (msg == shell::kMsgReloadList) planner_->rebuild();
   if (msg == shell::kMsgProgram2023) bringToFront();
   if (msg == shell::kMsgActivateWindow) {
     bringToFront();
@@ -299,7 +298,7 @@ void TMessFrm::mousePressEvent(QMouseEvent* e) {
 }
 
 void TMessFrm::showAbout() {
-  ShowMessageDialog(moduleName_, AboutText(moduleVersion_, moduleUpdate_), "", 4, Ru("Понял@3"), "", "");
+  AskMessage(moduleName_, AboutText(moduleVersion_, moduleUpdate_), "", 4, Ru("Понял@3"), "", "");
 }
 
 void TMessFrm::showHelp() {
@@ -333,16 +332,17 @@ void TMessFrm::closeEvent(QCloseEvent* e) {
   closing_ = true;
   settings_->save();
   ForceDir(context_.dataDir);
-  WriteIniInt(context_.userSettings, "News", "RLPosition", news_->offset());
+  WriteIniInt(context_.userSettings, shell::kNewsPosition.section, shell::kNewsPosition.key, news_->offset());
   const std::string& ini = context_.shellSettings;
   const QRect g = isMaximized() ? normalGeometry() : geometry();
-  WriteIniInt(ini, "Voza", "Left", g.x());
-  WriteIniInt(ini, "Voza", "Top", g.y());
-  WriteIniInt(ini, "Voza", "Width", g.width());
-  WriteIniInt(ini, "Voza", "Height", g.height());
-  WriteIniInt(ini, "Voza", "State", isMaximized() ? 1 : 0);
+  auto store = [&](const shell::Key& k, int value) { WriteIniInt(ini, k.section, k.key, value); };
+  store(shell::kWindowLeft, g.x());
+  store(shell::kWindowTop, g.y());
+  store(shell::kWindowWidth, g.width());
+  store(shell::kWindowHeight, g.height());
+  store(shell::kWindowState, isMaximized() ? 1 : 0);
   hide();
-  PostWindowMessage(context_.shellWindow,
+  PostWindowMessage(context_.shellWindow(),
                     closeButton_ ? shell::kMsgPlannerClosedByButton : shell::kMsgPlannerClosedOtherwise, 0, 0);
 }
 

@@ -8,8 +8,8 @@
 #include <array>
 #include <memory>
 
-#include "app/main_window/frame_logic.h"
-#include "app/main_window/program_context.h"
+#include "app/logic/frame_logic.h"
+#include "app/logic/program_context.h"
 #include "platform/instance.h"
 #include "platform/messages.h"
 
@@ -21,8 +21,11 @@ class QToolButton;
 
 namespace krav::app {
 
+class AccountingPage;
 class NewsLine;
 class PageFrame;
+class PlannerPage;
+class TrashPage;
 class SettingsPage;
 
 // The caption a second copy looks for.
@@ -40,7 +43,11 @@ class TMessFrm : public QWidget {
   QTabBar* tabBar() const { return tabBar_; }
   int currentPage() const;
   void switchToTab(int tab);  // numbered from 1
-  PageFrame* page(int page) const { return frames_.at(page); }
+  // The planner, accounting and trash pages by their Page number.
+  PageFrame* page(int page) const;
+  PlannerPage* plannerPage() const { return planner_; }
+  AccountingPage* accountingPage() const { return accounting_; }
+  TrashPage* trashPage() const { return trash_; }
   SettingsPage* settingsPage() const { return settings_; }
   NewsLine* newsLine() const { return news_; }
   QToolButton* windowButton(const char* name) const;
@@ -48,8 +55,6 @@ class TMessFrm : public QWidget {
 
   // The planner-changed flag; the accounting page rebuilds when next shown.
   void setPlannerChanged(bool changed) { plannerChanged_ = changed; }
-  int periodLength() const { return periodLength_; }
-  int accountingMode() const { return accountingMode_; }
 
   void minimiseAndClose();  // minbtn
   void closeByButton();     // closebtn
@@ -84,7 +89,9 @@ class TMessFrm : public QWidget {
   std::array<QToolButton*, 6> buttons_{};  // About, Help, min, max, res, close
   QTabBar* tabBar_ = nullptr;
   QStackedWidget* notebook_ = nullptr;
-  std::array<PageFrame*, 3> frames_{};     // planner, accounting, trash
+  PlannerPage* planner_ = nullptr;
+  AccountingPage* accounting_ = nullptr;
+  TrashPage* trash_ = nullptr;
   SettingsPage* settings_ = nullptr;
   TabList tabs_;
   QTimer timer1_;
@@ -93,8 +100,6 @@ class TMessFrm : public QWidget {
   bool plannerChanged_ = false;
   bool firstShow_ = true;
   Qt::WindowStates lastState_ = Qt::WindowNoState;
-  int periodLength_ = 10;
-  int accountingMode_ = 100;
 };
 
 }  // namespace krav::app

@@ -1,5 +1,7 @@
 #include "app/main_window/news_line.h"
 
+#include "app/kit/colours.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -40,7 +42,7 @@ void NewsLine::resizeEvent(QResizeEvent*) {
 
 void NewsLine::paintEvent(QPaintEvent*) {
   QPainter g(this);
-  g.fillRect(rect(), QColor(255, 151, 47));
+  g.fillRect(rect(), colours::kNewsBack);
   g.setPen(Qt::white);
   g.drawText(QRect(offset_, 0, fontMetrics().horizontalAdvance(text_) + 4, height()), Qt::AlignVCenter, text_);
 }

@@ -1,5 +1,7 @@
 #include "app/main_window/page_frame.h"
 
+#include "app/kit/colours.h"
+
 #include <QHBoxLayout>
 #include <QStackedLayout>
 #include <QToolButton>
@@ -10,8 +12,8 @@ namespace krav::app {
 PageHeader::PageHeader(const QString& caption, QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
   QPalette pal = palette();
-  pal.setColor(QPalette::Window, QColor(0xDF, 0xEF, 0xFF));
-  pal.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xA0));
+  pal.setColor(QPalette::Window, colours::kPageBack);
+  pal.setColor(QPalette::WindowText, colours::kBandBlue);
   setPalette(pal);
   setFixedHeight(30);
   auto* row = new QHBoxLayout(this);
@@ -36,10 +38,18 @@ QToolButton* PageHeader::addTool(const char* name, const QString& symbol, const 
   b->setObjectName(name);
   b->setText(symbol);
   b->setToolTip(hint);
+  b->setAccessibleName(hint);  // what a screen reader says of a symbol
   b->setAutoRaise(true);
   b->setFixedSize(22, 22);
   if (gap > 0) tools_->insertSpacing(0, gap);
   tools_->insertWidget(0, b);
+  return b;
+}
+
+QToolButton* PageHeader::addTool(const char* name, const QIcon& picture, const QString& hint, int gap) {
+  QToolButton* b = addTool(name, QString(), hint, gap);
+  b->setIcon(picture);
+  b->setIconSize(QSize(16, 16));
   return b;
 }
 

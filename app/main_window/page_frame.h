@@ -4,6 +4,7 @@
 // content is built.
 #pragma once
 
+#include <QIcon>
 #include <QLabel>
 #include <QWidget>
 #include <functional>
@@ -24,6 +25,8 @@ class PageHeader : public QWidget {
   QString status() const { return status_->text(); }
   // Adds a tool button at the left end of the row; `gap` pixels to its right.
   QToolButton* addTool(const char* name, const QString& symbol, const QString& hint, int gap = 0);
+  // The same with a picture of our own, for a symbol the fonts may lack.
+  QToolButton* addTool(const char* name, const QIcon& picture, const QString& hint, int gap = 0);
   QToolButton* tool(const char* name) const;
 
  private:

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,7 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/main_window/page_frame.h"
-#include "app/qt_text.h"
+#include "app/kit/qt_text.h"
+#include "app/logic/asking.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -93,7 +93,7 @@ void SettingsPage::load() {
 bool SettingsPage::save() {
   ForceDir(context_.dataDir);
   const bool ok = shell::SaveNotificationSettings(context_.userSettings, settings_);
-  SendWindowMessage(context_.shellWindow, shell::kMsgRecordsChanged, 0, 0);
+  SendWindowMessage(context_.shellWindow(), shell::kMsgRecordsChanged, 0, 0);
   if (ok) changed_ = false;
   return ok;
 }
@@ -104,19 +104,16 @@ void SettingsPage::tick() {
 
 void SettingsPage::play() {
   WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key, ToCp1251(edit14_->text()));
-  SendWindowMessage(context_.shellWindow, shell::kMsgPlaySound, 0, 0);
+  SendWindowMessage(context_.shellWindow(), shell::kMsgPlaySound, 0, 0);
 }
 
-void SettingsPage::stop() { SendWindowMessage(context_.shellWindow, shell::kMsgStopSound, 0, 0); }
+void SettingsPage::stop() { SendWindowMessage(context_.shellWindow(), shell::kMsgStopSound, 0, 0); }
 
 void SettingsPage::browse() {
   const std::string current = shell::ResolveShellPath(context_.root, ToCp1251(edit14_->text()));
-  QFileDialog dialog(this, QString(), QFileInfo(QString::fromStdString(FsPath(current))).path(),
-                     QString::fromUtf8("Все файлы (*)"));  // every file
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  edit14_->setText(dialog.selectedFiles().front());
+  const auto file = Ask().pickFile({"", QFileInfo(QString::fromStdString(FsPath(current))).path().toStdString()});
+  if (!file) return;
+  edit14_->setText(QString::fromStdString(*file));
   edit14_->setFocus();
 }
 

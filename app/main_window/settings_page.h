@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "app/main_window/program_context.h"
+#include "app/logic/program_context.h"
 #include "shell/notification_settings.h"
 
 class QCheckBox;

@@ -1,8 +1,9 @@
-#include "app/agent/agent_character.h"
+#include "app/logic/agent_character.h"
 
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "shell/paths.h"
+#include "shell/settings_keys.h"
 
 namespace krav::app {
 
@@ -93,7 +94,7 @@ void AgentCharacter::command(const std::string& command) {
 }
 
 std::string AnimationForPictureKind(const std::string& root, int kind) {
-  const std::string value = ReadIniString(shell::AgentSettingsFile(root), "Commandes", std::to_string(kind), "Show");
+  const std::string value = ReadIniString(shell::AgentSettingsFile(root), shell::kAgentCommandsSection, std::to_string(kind), "Show");
   return value.empty() ? "Show" : value;
 }
 

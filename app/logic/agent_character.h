@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/agent/agent_manifest.h"
-#include "app/dialogs/message_layout.h"
+#include "app/logic/agent_manifest.h"
+#include "app/logic/message_layout.h"
 
 namespace krav::app {
 
@@ -27,10 +27,6 @@ class AgentView {
   // figure has no such animation.
   virtual int play(const AgentAnimation& animation) = 0;
   virtual void stop(int request) = 0;
-};
-
-struct ScreenSize {
-  int width = 0, height = 0;
 };
 
 class AgentCharacter {

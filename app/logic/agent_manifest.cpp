@@ -1,4 +1,4 @@
-#include "app/agent/agent_manifest.h"
+#include "app/logic/agent_manifest.h"
 
 #include <map>
 

@@ -1,12 +1,13 @@
-// The accounting's questions asked with the message dialog. Only the "Да"
-// and "Готово" buttons count as yes; a dialog closed otherwise is a no.
+// The accounting's questions asked through the asking service. Only the
+// "Да" and "Готово" buttons (button 3) count as yes; a dialog closed
+// otherwise is a no.
 #pragma once
 
 #include "accounting/ledger_files.h"
 
 namespace krav::app {
 
-class DialogQuestions : public accounting::Questions {
+class AccountingQuestions : public accounting::Questions {
  public:
   bool createExampleData() override;
   std::optional<std::string> askRate(const std::string& currency, const std::string& dateText,

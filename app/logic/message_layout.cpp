@@ -1,4 +1,4 @@
-#include "app/dialogs/message_layout.h"
+#include "app/logic/message_layout.h"
 
 #include <algorithm>
 #include <cmath>

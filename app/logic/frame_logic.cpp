@@ -1,4 +1,4 @@
-#include "app/main_window/frame_logic.h"
+#include "app/logic/frame_logic.h"
 
 #include "engine/text.h"
 #include "platform/encoding.h"

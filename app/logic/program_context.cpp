@@ -1,4 +1,4 @@
-#include "app/main_window/program_context.h"
+#include "app/logic/program_context.h"
 
 #include "engine/text.h"
 #include "platform/ini.h"
@@ -12,11 +12,14 @@ ProgramContext ProgramContext::ForRoot(const std::string& rootDir) {
   c.root = shell::NormalizeRoot(rootDir);
   c.shellSettings = shell::ShellSettingsFile(c.root);
   c.user = ReadIniString(c.shellSettings, shell::kActiveUser.section, shell::kActiveUser.key, "");
-  c.shellWindow = TextToInt(ReadIniString(c.shellSettings, shell::kShellWindow.section, shell::kShellWindow.key,
-                                          shell::kWindowDefault));
   c.dataDir = shell::DataDir(c.root, c.user);
   c.userSettings = shell::UserSettingsFile(c.dataDir);
   return c;
+}
+
+WindowHandle ProgramContext::shellWindow() const {
+  return TextToInt(
+      ReadIniString(shellSettings, shell::kShellWindow.section, shell::kShellWindow.key, shell::kWindowDefault));
 }
 
 }  // namespace krav::app

@@ -1,4 +1,4 @@
-#include "app/calendar/calendar_grid.h"
+#include "app/logic/calendar_grid.h"
 
 #include "engine/text.h"
 #include "platform/encoding.h"

@@ -1,0 +1,18 @@
+// The toolkit's side of the text boundary, for the program and the host
+// alike: the system keeps cp1251 byte strings, Qt shows QStrings.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+#include "platform/encoding.h"
+
+namespace krav::app {
+
+inline QString FromCp1251(std::string_view text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
+inline std::string ToCp1251(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
+// A path text of the system as the filesystem names it, and back.
+inline QString FsPathText(std::string_view cp1251Path) { return FromCp1251(cp1251Path); }
+
+}  // namespace krav::app

@@ -1,0 +1,10 @@
+// The primary screen's size, with a stand-in where there is no screen.
+#pragma once
+
+#include "app/logic/message_layout.h"
+
+namespace krav::app {
+
+ScreenSize PrimaryScreenSize();
+
+}  // namespace krav::app
