@@ -3,6 +3,10 @@
 #include <filesystem>
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPushButton>
+#include <QRawFont>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
@@ -11,7 +15,9 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "app/kit/colours.h"
 #include "app/logic/frame_logic.h"
+#include "app/logic/preset_asking.h"
 #include "app/main_window/main_window.h"
 #include "app/main_window/news_line.h"
 #include "app/main_window/page_frame.h"
@@ -248,6 +254,88 @@ TEST_F(MainWindow, PlayUsesTheTypedPathAndStopAsksTheShell) {
   // Not stored until the edit loses the focus.
   EXPECT_FALSE(s->changed());
   EXPECT_EQ(userIni("Messages", "Mus"), "");
+}
+
+TEST_F(MainWindow, AboutAndTheSoundFileAreAskedThroughTheSeam) {
+  PresetAsking asked;
+  const ScopedAsking scope(asked);
+  WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.1");
+  TMessFrm w(context, "setup");
+  w.windowButton("AboutBtn")->click();
+  ASSERT_EQ(asked.messages().size(), 1u);
+  EXPECT_EQ(asked.messages()[0].pictureKind, 4);
+  EXPECT_EQ(asked.messages()[0].button4, Ru("Понял@3"));
+  EXPECT_NE(asked.messages()[0].text.find("2.1"), std::string::npos);
+
+  asked.pickNextFile("/tmp/chosen.wav");
+  w.settingsPage()->browse();
+  EXPECT_EQ(w.settingsPage()->soundEdit()->text(), "/tmp/chosen.wav");
+  w.settingsPage()->browse();  // cancelled: the text stays
+  EXPECT_EQ(w.settingsPage()->soundEdit()->text(), "/tmp/chosen.wav");
+  ASSERT_EQ(asked.fileRequests().size(), 2u);
+  EXPECT_EQ(asked.fileRequests()[1].folder, "/tmp");
+}
+
+TEST_F(MainWindow, AShellThatStartedAgainStillGetsTheMessages) {
+  TMessFrm w(context, "setup");
+  // The shell restarts with another window after the program started.
+  ShellWindow second;
+  WriteIniString(t.root() + "krav2000.ini", "Main", "Handle", std::to_string(second.window.handle()));
+  w.settingsPage()->stop();
+  second.drain();
+  shell->drain();
+  EXPECT_EQ(second.count(shell::kMsgStopSound), 1);
+  EXPECT_EQ(shell->count(shell::kMsgStopSound), 0);
+}
+
+TEST_F(MainWindow, TitleButtonsStayReadableUnderThePointer) {
+  TMessFrm w(context, "");
+  w.show();
+  for (const char* name : {"AboutBtn", "HelpBtn", "minbtn", "maxbtn", "closebtn"}) {
+    QToolButton* b = w.windowButton(name);
+    b->setAttribute(Qt::WA_UnderMouse, true);
+    const QImage hovered = b->grab().toImage();
+    b->setAttribute(Qt::WA_UnderMouse, false);
+    // The symbol is light; most of the button is not.
+    int white = 0;
+    for (int y = 0; y < hovered.height(); ++y)
+      for (int x = 0; x < hovered.width(); ++x) white += QColor(hovered.pixel(x, y)).lightness() > 200;
+    EXPECT_GT(white, 0) << name;
+    EXPECT_LT(white, hovered.width() * hovered.height() / 3) << name;
+    EXPECT_EQ(QColor(hovered.pixel(1, 1)), colours::kTitleHover) << name;
+    EXPECT_FALSE(b->accessibleName().isEmpty()) << name;
+  }
+}
+
+// Every symbol a button shows is in a font of the machine, or the button
+// shows a picture.
+TEST_F(MainWindow, EveryButtonSymbolHasAGlyph) {
+  TMessFrm w(context, "");
+  std::vector<QRawFont> fonts;
+  for (const QString& family : QFontDatabase::families()) fonts.push_back(QRawFont::fromFont(QFont(family)));
+  ASSERT_FALSE(fonts.empty());
+  int buttons = 0;
+  for (QToolButton* b : w.findChildren<QToolButton*>()) {
+    if (qobject_cast<QTabBar*>(b->parentWidget())) continue;  // the tab strip's own scroll arrows
+    ++buttons;
+    EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
+    if (b->text().isEmpty()) {
+      EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
+      continue;
+    }
+    for (const uint ch : b->text().toUcs4()) {
+      const bool found = std::any_of(fonts.begin(), fonts.end(), [&](const QRawFont& f) { return f.supportsCharacter(ch); });
+      EXPECT_TRUE(found) << b->objectName().toStdString() << " U+" << std::hex << ch;
+    }
+  }
+  EXPECT_GE(buttons, 18);
+}
+
+TEST(QtTranslations, TheToolkitsOwnButtonsSpeakRussian) {
+  QApplication& app = test::TestApp();
+  LoadQtTranslations(app);
+  QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("Отмена"));
 }
 
 TEST_F(MainWindow, ASecondCopyHandsOverAndEnds) {

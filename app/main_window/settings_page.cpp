@@ -47,6 +47,7 @@ SettingsPage::SettingsPage(const ProgramContext& context, QWidget* parent) : QWi
     b->setObjectName(name);
     b->setText(QString::fromUtf8(text));
     b->setToolTip(QString::fromUtf8(hint));
+    b->setAccessibleName(QString::fromUtf8(hint));
     b->setFixedSize(22, 22);
     soundRow->addWidget(b);
     return b;
