@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string_view>
 
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -175,6 +178,91 @@ TEST(MessctlBalances, OneAccountALine) {
             "Наличные\tРубли\tСбережения\t1000.00\t0.00\t99.90\t900.10\n"
             "Продукты\tРубли\tОбороты\t0.00\t99.90\t0.00\t99.90\n");
   EXPECT_EQ(Messctl("balances --root " + t.root() + " --user u --from 10.03.2026").status, 2);
+}
+
+}  // namespace
+}  // namespace krav
+
+namespace krav {
+namespace {
+
+// The texts of the table cells of an HTML fragment, tags and blanks removed.
+std::vector<std::string> CellTexts(std::string_view html) {
+  std::vector<std::string> cells;
+  for (std::size_t at = html.find("<td"); at != std::string_view::npos; at = html.find("<td", at + 1)) {
+    const std::size_t end = html.find("</td>", at);
+    std::string text;
+    bool inTag = false;
+    for (char c : html.substr(at, end - at)) {
+      if (c == '<') inTag = true;
+      else if (c == '>') inTag = false;
+      else if (!inTag && c != ' ') text += c;
+    }
+    if (text == "&nbsp;") text.clear();
+    cells.push_back(text);
+  }
+  return cells;
+}
+
+// On random journals (the same account on both sides now and then, negative
+// amounts too), every account's income, expense and closing balance in
+// `messctl balances` are those of its section in the report.
+TEST(MessctlBalances, TheReportAndTheBalancesAgreeOnEveryAccount) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    test::TempRoot t;
+    std::srand(seed);
+    std::vector<std::string> refs;
+    for (int a = 0; a < 8; ++a)
+      refs.push_back(test::Join({"acc" + std::to_string(a), "RUB", a < 3 ? Ru("Сбережения") : Ru("Обороты")}, kSep2));
+    const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
+    Lines ops;
+    for (int i = 0; i < 150; ++i) {
+      const int in = std::rand() % 9 - 1, out = std::rand() % 9 - 1;
+      const std::string amount = std::to_string(std::rand() % 100000 - 10000) + "." + std::to_string(std::rand() % 90 + 10);
+      const std::string date = (i % 28 < 9 ? "0" : "") + std::to_string(1 + i % 28) + ".03.2026";
+      ops.push_back(test::Join({"2", date, std::to_string(10 + i % 14) + ":00", "op ",
+                                "op" + std::string(1, kSep1) + (in < 0 ? none : refs[in]) + kSep1 + (out < 0 ? none : refs[out]),
+                                "", amount},
+                               kSep3));
+    }
+    ForceDir(t.data("Plan"));
+    t.write(t.data("Plan/nb202603.dat"), ops);
+    WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "01.03.2026");
+    WriteIniString(t.data("krav2000.ini"), "Buh", "Baseval", "RUB");
+    const std::string period = " --root " + t.root() + " --user " + t.user() + " --from 05.03.2026 --to 31.03.2026";
+    const ToolRun balances = Messctl("balances" + period);
+    ASSERT_EQ(balances.status, 0);
+    ASSERT_EQ(Messctl("report" + period).status, 0);
+    std::string html;
+    ASSERT_TRUE(LoadBytes(t.root() + "Temp/buh.htm", html));
+
+    int compared = 0;
+    std::istringstream lines(balances.out);
+    for (std::string line; std::getline(lines, line);) {
+      std::vector<std::string> f;
+      SplitByChar(line, f, '\t');
+      ASSERT_EQ(f.size(), 7u) << line;
+      const std::size_t section = html.find(Ru("Операции по счету ") + "\"" + f[0] + "\" (");
+      if (section == std::string::npos) {  // an account that did not move has no section
+        EXPECT_EQ(f[4], "0.00") << line;
+        EXPECT_EQ(f[5], "0.00") << line;
+        continue;
+      }
+      const std::size_t end = html.find("</table>", section);
+      const std::vector<std::string> cells = CellTexts(std::string_view(html).substr(section, end - section));
+      // The totals row is the section's last "Обороты": income, expense, a blank;
+      // an account with balances ends with its closing balance.
+      const auto last = std::find(cells.rbegin(), cells.rend(), Ru("Обороты"));
+      ASSERT_NE(last, cells.rend()) << f[0];
+      const auto it = last.base() - 1;
+      ASSERT_LT(it + 2, cells.end());
+      EXPECT_EQ(*(it + 1), f[4]) << "income of " << f[0] << ", seed " << seed;
+      EXPECT_EQ(*(it + 2), f[5]) << "expense of " << f[0] << ", seed " << seed;
+      if (f[2] != "Обороты") EXPECT_EQ(cells.back(), f[6]) << "closing of " << f[0] << ", seed " << seed;
+      ++compared;
+    }
+    EXPECT_GE(compared, 6);
+  }
 }
 
 }  // namespace
