@@ -24,8 +24,8 @@ struct Walk {
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
   };
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> columnOf;  // reference text -> column
-  std::vector<Account> accounts;                  // the account file, read once
-  std::string lastChanges;                        // [Buh] LastChanges as it stands
+  std::vector<Account> accounts;                                             // the account file, read once
+  std::string lastChanges;                                                   // [Buh] LastChanges as it stands
   bool lastChangesMoved = false;
   // Operations before the period are only needed for their balances: the
   // walk keeps the balances after the latest operation and the last such
@@ -151,7 +151,8 @@ void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
       t.openings = w.latest;
       w.openingTaken = true;
     }
-    if (op.incomeColumn >= 0) w.latest[op.incomeColumn] = AddMoney(w.latest[op.incomeColumn], op.entry(op.incomeColumn));
+    if (op.incomeColumn >= 0)
+      w.latest[op.incomeColumn] = AddMoney(w.latest[op.incomeColumn], op.entry(op.incomeColumn));
     if (op.expenseColumn >= 0 && op.expenseColumn != op.incomeColumn)
       w.latest[op.expenseColumn] = AddMoney(w.latest[op.expenseColumn], op.entry(op.expenseColumn));
     if (inPeriod) t.rows.push_back(op.row(w.latest));
@@ -225,8 +226,9 @@ BalanceTable::Totals BalanceTable::totals(std::size_t column) const {
     const Row& r = rows[i];
     const Kopecks after = static_cast<int>(column) == r.expenseColumn ? r.expenseBalance : r.incomeBalance;
     const __int128 change = static_cast<__int128>(after) - t.closing;
-    const Kopecks step = change > kMoneyBound * 100 ? kMoneyBound * 100
-                         : change < -kMoneyBound * 100 ? -kMoneyBound * 100 : static_cast<Kopecks>(change);
+    const Kopecks step = change > kMoneyBound * 100    ? kMoneyBound * 100
+                         : change < -kMoneyBound * 100 ? -kMoneyBound * 100
+                                                       : static_cast<Kopecks>(change);
     if (step > 0) t.income = AddMoney(t.income, step);
     else t.expense = AddMoney(t.expense, -step);
     t.closing = after;
@@ -268,7 +270,8 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
 
   // The opening: the month balance file of the month before.
   const Ymd f = DayToYmd(DayOf(from));
-  const DateTime monthBefore = static_cast<double>(YmdToDay(f.month == 1 ? f.year - 1 : f.year, f.month == 1 ? 12 : f.month - 1, 1));
+  const DateTime monthBefore =
+      static_cast<double>(YmdToDay(f.month == 1 ? f.year - 1 : f.year, f.month == 1 ? 12 : f.month - 1, 1));
   Lines opening;
   LoadLines(ledger.balanceFile(DateToText(monthBefore)), opening);
   for (const auto& line : opening) {
@@ -309,14 +312,15 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   std::vector<Kopecks> current = t.openings;
   std::vector<char> busy(columns, 0);
   for (std::size_t c = 0; c < columns; ++c) busy[c] = t.openings[c] != 0;
-  auto visit = [&](const BalanceTable::Row& row, int column, Kopecks after) {
+  auto visit = [&](int column, Kopecks after) {
     if (after != current[column]) t.columns[column].moved = true;
     if (after != 0) busy[column] = 1;
     current[column] = after;
   };
   for (const auto& row : t.rows) {
-    if (row.incomeColumn >= 0 && row.incomeColumn != row.expenseColumn) visit(row, row.incomeColumn, row.incomeBalance);
-    if (row.expenseColumn >= 0) visit(row, row.expenseColumn, row.expenseBalance);
+    if (row.incomeColumn >= 0 && row.incomeColumn != row.expenseColumn)
+      visit(row.incomeColumn, row.incomeBalance);
+    if (row.expenseColumn >= 0) visit(row.expenseColumn, row.expenseBalance);
   }
 
   // Drop the accounts that are 0 throughout.

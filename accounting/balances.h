@@ -49,14 +49,12 @@ struct BalanceTable {
   };
 
   std::vector<Column> columns;
-  Row opening;                    // row 4: the operation before the period (texts only)
-  std::vector<Kopecks> openings;  // the balances at the start of the period, per column
-  std::vector<Row> rows;          // rows 5 and later, in chronological order
+  Row opening;                                     // row 4: the operation before the period (texts only)
+  std::vector<Kopecks> openings;                   // the balances at the start of the period, per column
+  std::vector<Row> rows;                           // rows 5 and later, in chronological order
   std::vector<std::vector<std::uint32_t>> rowsOf;  // per column: the rows that move it
 
-  Kopecks openingBalance(std::size_t column) const {
-    return column < openings.size() ? openings[column] : 0;
-  }
+  Kopecks openingBalance(std::size_t column) const { return column < openings.size() ? openings[column] : 0; }
   // The balance of a column after rows[row].
   Kopecks balance(std::size_t row, std::size_t column) const;
   Kopecks closing(std::size_t column) const;
@@ -74,6 +72,6 @@ struct BalanceTable {
 // Fills the table for [start, end]; rewrites the month balance files of the
 // computed months and moves LastChanges on. False when a month balance file
 // could not be written: the computation stops there.
-bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table);
+[[nodiscard]] bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table);
 
 }  // namespace krav::accounting

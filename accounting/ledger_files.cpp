@@ -31,9 +31,7 @@ std::string Ledger::balanceFile(std::string_view dateText) const {
   return dataDir() + shell::BalanceRelPath(norm.substr(6, 4), norm.substr(3, 2));
 }
 
-std::string AccountReference(const Account& a) {
-  return a.name + kSep2 + a.currency + kSep2 + a.type;
-}
+std::string AccountReference(const Account& a) { return a.name + kSep2 + a.currency + kSep2 + a.type; }
 
 Account ParseAccountReference(std::string_view text) {
   return {GetField(text, kSep2, 1), GetField(text, kSep2, 2), GetField(text, kSep2, 3)};
@@ -64,16 +62,18 @@ bool EnsureDefaultAccounting(const Ledger& ledger, Questions& questions) {
   const std::string none = NoAccountReference();
   DataDirLock lock(ledger.dataDir());
   bool ok = SaveLines(ledger.currenciesFile(), {rub, usd});
-  ok = SaveLines(ledger.accountsFile(), {AccountReference(cash), AccountReference(bankA), AccountReference(debts),
-                                         AccountReference(food), AccountReference(big), AccountReference(misc),
-                                         AccountReference(bankB)}) && ok;
+  ok = SaveLines(ledger.accountsFile(),
+                 {AccountReference(cash), AccountReference(bankA), AccountReference(debts), AccountReference(food),
+                  AccountReference(big), AccountReference(misc), AccountReference(bankB)}) &&
+       ok;
   ok = SaveLines(ledger.operationsFile(),
                  {op(Ru("Зарплата"), AccountReference(cash), none),
                   op(Ru("Положил деньги в банк"), AccountReference(bankA), AccountReference(cash)),
                   op(Ru("Покупка продуктов"), AccountReference(food), AccountReference(cash)),
                   op(Ru("Крупные покупки"), AccountReference(big), AccountReference(cash)),
                   op(Ru("Разное"), AccountReference(misc), AccountReference(cash)),
-                  op(Ru("Положил деньги в банк Б"), AccountReference(bankB), none)}) && ok;
+                  op(Ru("Положил деньги в банк Б"), AccountReference(bankB), none)}) &&
+       ok;
   WriteIniString(ledger.settingsFile(), kBuhSection, kBaseCurrencyKey, rub);
   return ok && FileExists(ledger.operationsFile());
 }
@@ -93,8 +93,8 @@ double AskCurrencyRate(const Ledger& ledger, Questions& questions, const std::st
   const std::string key(dateText);
   const std::string stored = ReadIniString(ledger.ratesFile(), currency, key, "");
   if (!stored.empty()) return TextToReal(RemoveChars(stored, " "));
-  const std::string prompt = Ru("Укажите курс валюты") + " \"" + currency + "\"" + Ru(" к базовой валюте ") + "\"" +
-                             base + "\"" + Ru(" на ") + key;
+  const std::string prompt = Ru("Укажите курс валюты") + " \"" + currency + "\"" + Ru(" к базовой валюте ") +
+                             "\"" + base + "\"" + Ru(" на ") + key;
   for (;;) {
     const auto answer = questions.askRate(currency, key, prompt);
     if (!answer) return 0;  // only "Готово" gives a rate

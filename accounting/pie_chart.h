@@ -7,6 +7,6 @@ namespace krav::accounting {
 
 // Needs a QApplication (the offscreen platform does). Saves a
 // kChartWidth x kChartHeight BMP; false when it could not be written.
-bool SavePieChart(const std::vector<PieSlice>& slices, const std::string& bmpPath);
+[[nodiscard]] bool SavePieChart(const std::vector<PieSlice>& slices, const std::string& bmpPath);
 
 }  // namespace krav::accounting

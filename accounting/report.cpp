@@ -32,7 +32,8 @@ std::string Row(const char* colour, std::initializer_list<Cell> cells, const std
                 bool bold = false) {
   std::string out = "<tr" + rowAttrs + ">";
   for (const auto& c : cells)
-    out += "<td" + c.attrs + " bgcolor=\"" + colour + "\">" + Font(c.text.empty() ? "&nbsp;" : c.text, bold) + "</td>";
+    out += "<td" + c.attrs + " bgcolor=\"" + colour + "\">" + Font(c.text.empty() ? "&nbsp;" : c.text, bold) +
+           "</td>";
   return out + "</tr>";
 }
 
@@ -75,15 +76,18 @@ void AccountSection(Lines& html, const BalanceTable& t, int number, Entry& e) {
   html.push_back(TitleRow(5, "101%", "18", std::to_string(number),
                           Ru("Операции по счету ") + Quoted(col.name) + " (" + EscapeHtml(col.currency) + ")"));
   html.push_back(Row(kHeaderColour,
-                     {{Ru("Дата и время"), W("16%")}, {Ru("Описание операции"), W("48%")},
+                     {{Ru("Дата и время"), W("16%")},
+                      {Ru("Описание операции"), W("48%")},
                       {Ru("Обороты"), W("24%", " colspan=\"2\"")},
                       {Ru("Остаток на счете"), W("12%", " rowspan=\"2\" height=\"38\"")}},
                      " height=\"34\" align=\"center\"", true));
-  html.push_back(Row(kHeaderColour, {{"", W("16%")}, {"", W("48%")}, {Ru("Приход"), W("12%")}, {Ru("Расход"), W("12%")}},
+  html.push_back(Row(kHeaderColour,
+                     {{"", W("16%")}, {"", W("48%")}, {Ru("Приход"), W("12%")}, {Ru("Расход"), W("12%")}},
                      " height=\"3\" align=\"center\"", true));
   if (!turnoverOnly)
-    html.push_back(Row(kHeaderColour, {{Ru("Остаток на начало периода"), W("88%", " colspan=\"4\"")},
-                                       {FormatMoney(t.openingBalance(e.column)), W("12%", " align=\"right\"")}},
+    html.push_back(Row(kHeaderColour,
+                       {{Ru("Остаток на начало периода"), W("88%", " colspan=\"4\"")},
+                        {FormatMoney(t.openingBalance(e.column)), W("12%", " align=\"right\"")}},
                        "", true));
   const BalanceTable::Totals totals = t.totals(e.column);
   e.income = totals.income;
@@ -97,19 +101,23 @@ void AccountSection(Lines& html, const BalanceTable& t, int number, Entry& e) {
     const Kopecks amount = rose ? AddMoney(after, -before) : AddMoney(before, -after);
     before = after;
     html.push_back(Row(kDataColour,
-                       {{EscapeHtml(r.when), W("16%", " align=\"center\"")}, {EscapeHtml(r.description), W("48%")},
+                       {{EscapeHtml(r.when), W("16%", " align=\"center\"")},
+                        {EscapeHtml(r.description), W("48%")},
                         {rose ? FormatMoney(amount) : "", W("12%", " align=\"right\"")},
                         {rose ? "" : FormatMoney(amount), W("12%", " align=\"right\"")},
                         {turnoverOnly ? "" : FormatMoney(after), W("12%", " align=\"right\"")}},
                        " height=\"19\""));
   }
-  html.push_back(Row(kHeaderColour, {{Ru("Обороты"), W("64%", " colspan=\"2\"")},
-                                     {FormatMoney(e.income), W("12%", " align=\"right\"")},
-                                     {FormatMoney(e.expense), W("12%", " align=\"right\"")}, {"", W("12%")}},
+  html.push_back(Row(kHeaderColour,
+                     {{Ru("Обороты"), W("64%", " colspan=\"2\"")},
+                      {FormatMoney(e.income), W("12%", " align=\"right\"")},
+                      {FormatMoney(e.expense), W("12%", " align=\"right\"")},
+                      {"", W("12%")}},
                      "", true));
   if (!turnoverOnly)
-    html.push_back(Row(kHeaderColour, {{Ru("Остаток на конец периода"), W("88%", " colspan=\"4\"")},
-                                       {FormatMoney(t.closing(e.column)), W("12%", " align=\"right\"")}},
+    html.push_back(Row(kHeaderColour,
+                       {{Ru("Остаток на конец периода"), W("88%", " colspan=\"4\"")},
+                        {FormatMoney(t.closing(e.column)), W("12%", " align=\"right\"")}},
                        "", true));
   html.push_back("</table><br>");
 }
@@ -117,11 +125,13 @@ void AccountSection(Lines& html, const BalanceTable& t, int number, Entry& e) {
 void SummaryTable(Lines& html, const BalanceTable& t, const std::vector<Entry>& entries) {
   html.push_back(TableOpen());
   html.push_back(TitleRow(4, "100%", "", "S", Ru("Сводная таблица по счетам за исключением сбережений")));
-  html.push_back(Row(kHeaderColour, {{Ru("Название счета"), W("48%", " rowspan=\"2\"")},
-                                     {Ru("Обороты"), W("35%", " colspan=\"2\"")},
-                                     {Ru("Остаток на счете"), W("17%", " rowspan=\"2\"")}},
+  html.push_back(Row(kHeaderColour,
+                     {{Ru("Название счета"), W("48%", " rowspan=\"2\"")},
+                      {Ru("Обороты"), W("35%", " colspan=\"2\"")},
+                      {Ru("Остаток на счете"), W("17%", " rowspan=\"2\"")}},
                      " align=\"center\"", true));
-  html.push_back(Row(kHeaderColour, {{Ru("Приход"), W("18%")}, {Ru("Расход"), W("17%")}}, " align=\"center\"", true));
+  html.push_back(
+      Row(kHeaderColour, {{Ru("Приход"), W("18%")}, {Ru("Расход"), W("17%")}}, " align=\"center\"", true));
   for (const auto& e : entries) {
     const auto& col = t.columns[e.column];
     if (col.type == SavingsType()) continue;
@@ -146,13 +156,15 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
   };
   html.push_back(TableOpen("136"));
   html.push_back(TitleRow(5, "102%", "18", "R", Ru("Сбережения")));
-  html.push_back(Row(kHeaderColour, {{Ru("Название счета"), W("48%", " rowspan=\"2\"")},
-                                     {Ru("Обороты"), W("28%", " colspan=\"2\"")},
-                                     {Ru("Остаток на счете"), W("26%", " colspan=\"2\"")}},
+  html.push_back(Row(kHeaderColour,
+                     {{Ru("Название счета"), W("48%", " rowspan=\"2\"")},
+                      {Ru("Обороты"), W("28%", " colspan=\"2\"")},
+                      {Ru("Остаток на счете"), W("26%", " colspan=\"2\"")}},
                      " align=\"center\"", true));
-  html.push_back(Row(kHeaderColour, {{Ru("Приход"), W("13%")}, {Ru("Расход"), W("13%")}, {Ru("Валюта"), W("13%")},
-                                     {EscapeHtml(base), W("13%")}},
-                     " align=\"center\"", true));
+  html.push_back(Row(
+      kHeaderColour,
+      {{Ru("Приход"), W("13%")}, {Ru("Расход"), W("13%")}, {Ru("Валюта"), W("13%")}, {EscapeHtml(base), W("13%")}},
+      " align=\"center\"", true));
   Kopecks s = 0, e = 0;
   for (const auto& entry : entries) {
     const auto& col = t.columns[entry.column];
@@ -172,7 +184,8 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
     e = AddMoney(e, Times(c, re));
   }
   auto totalRow = [&](const std::string& label, const std::string& value) {
-    html.push_back(Row(kHeaderColour, {{label, W("89%", " colspan=\"4\"")}, {value, W("13%", " align=\"right\"")}}, "", true));
+    html.push_back(Row(kHeaderColour, {{label, W("89%", " colspan=\"4\"")}, {value, W("13%", " align=\"right\"")}},
+                       "", true));
   };
   totalRow(Ru("Итого сбережений на начало периода"), FormatMoney(s));
   std::vector<PieSlice> slices;
@@ -188,10 +201,12 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
     std::string name = EscapeHtml(col.name) + " (" + EscapeHtml(col.currency);
     if (r != 1.0) name += " " + RealToFixed(r, 2);
     name += ")";
-    html.push_back(Row(kDataColour, {{name, W("48%")}, {FormatMoney(entry.income), W("13%", " align=\"right\"")},
-                                     {FormatMoney(entry.expense), W("13%", " align=\"right\"")},
-                                     {FormatMoney(c), W("13%", " align=\"right\"")},
-                                     {FormatMoney(Times(c, r)), W("13%", " align=\"right\"")}},
+    html.push_back(Row(kDataColour,
+                       {{name, W("48%")},
+                        {FormatMoney(entry.income), W("13%", " align=\"right\"")},
+                        {FormatMoney(entry.expense), W("13%", " align=\"right\"")},
+                        {FormatMoney(c), W("13%", " align=\"right\"")},
+                        {FormatMoney(Times(c, r)), W("13%", " align=\"right\"")}},
                        " height=\"19\""));
     slices.push_back({col.name, static_cast<double>(Times(c, r)) / 100.0});
   }
@@ -204,9 +219,10 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
   if (slices.size() > 1 && chart) {
     ForceDir(shell::TempDir(ledger.root));
     if (chart(slices, shell::ChartFile(ledger.root)))
-      html.push_back("<tr><td width=\"102%\" colspan=\"5\" height=\"19\" bgcolor=\"#BBDDFF\"><img border=\"0\" "
-                     "src=\"diagr.bmp\" align=\"right\" width=\"" + std::to_string(kChartWidth) + "\" height=\"" +
-                     std::to_string(kChartHeight) + "\"></td></tr>");
+      html.push_back(
+          "<tr><td width=\"102%\" colspan=\"5\" height=\"19\" bgcolor=\"#BBDDFF\"><img border=\"0\" "
+          "src=\"diagr.bmp\" align=\"right\" width=\"" +
+          std::to_string(kChartWidth) + "\" height=\"" + std::to_string(kChartHeight) + "\"></td></tr>");
   }
   html.push_back("</table>");
   return !cancelled;
@@ -274,12 +290,13 @@ ReportResult BuildAccountingReport(const Ledger& ledger, DateTime start, DateTim
              Quoted(t.columns[entries[i].column].name) + "</a><br>";
   index += "<a href=\"#S\">" + Ru("Сводная таблица по счетам за исключением сбережений") + "</a><br>";
   index += "<a href=\"#R\">" + Ru("Сбережения") + "</a>";
-  html.push_back("<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" "
-                 "bordercolor=\"#111111\" width=\"100%\" id=\"AutoNumber2\" height=\"111\">");
-  html.push_back("<tr><td width=\"9%\" rowspan=\"2\" align=\"center\" valign=\"top\"><img border=\"0\" "
-                 "src=\"../Help/buh.jpg\" width=\"50\" height=\"46\"></td><td width=\"91%\"><b><font face=\"Arial\">" +
-                 Ru("Отчет за период с ") + DateToText(start) + Ru(" по ") + DateToText(end) +
-                 "</font></b></td></tr>");
+  html.push_back(
+      "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" style=\"border-collapse: collapse\" "
+      "bordercolor=\"#111111\" width=\"100%\" id=\"AutoNumber2\" height=\"111\">");
+  html.push_back(
+      "<tr><td width=\"9%\" rowspan=\"2\" align=\"center\" valign=\"top\"><img border=\"0\" "
+      "src=\"../Help/buh.jpg\" width=\"50\" height=\"46\"></td><td width=\"91%\"><b><font face=\"Arial\">" +
+      Ru("Отчет за период с ") + DateToText(start) + Ru(" по ") + DateToText(end) + "</font></b></td></tr>");
   html.push_back("<tr><td width=\"91%\"><font size=\"2\">" + index + "</font></td></tr>");
   html.push_back("</table><br>");
 

@@ -39,7 +39,7 @@ enum class ReportResult {
 // 100 the end date's month, 200 the chosen start.
 DateTime ReportStart(DateTime end, int mode, DateTime chosenStart);
 
-ReportResult BuildAccountingReport(const Ledger& ledger, DateTime start, DateTime end,
-                                   Questions& questions, const ChartWriter& chart);
+ReportResult BuildAccountingReport(const Ledger& ledger, DateTime start, DateTime end, Questions& questions,
+                                   const ChartWriter& chart);
 
 }  // namespace krav::accounting

@@ -55,9 +55,12 @@ void Collect(benchmark::State& state) {
 
 BENCHMARK(Baseline)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(Collect)
-    ->Args({1000, 1})->Args({1000, 31})
-    ->Args({100000, 1})->Args({100000, 31})
-    ->Args({1000000, 1})->Args({1000000, 31})
+    ->Args({1000, 1})
+    ->Args({1000, 31})
+    ->Args({100000, 1})
+    ->Args({100000, 31})
+    ->Args({1000000, 1})
+    ->Args({1000000, 31})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

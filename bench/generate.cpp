@@ -37,8 +37,9 @@ std::string RecordLine(std::mt19937& rng, int i) {
     if (pick < 58) a = "2";
     else if (pick < 72) a = "3" + std::string(1, s2) + Ru(kDays[rng() % 7]);
     else if (pick < 86) a = "4" + std::string(1, s2) + std::to_string(1 + rng() % 31);
-    else if (pick < 98) a = "5" + std::string(1, s2) + PadLeft(std::to_string(1 + rng() % 28), "00") + "." +
-                            PadLeft(std::to_string(1 + rng() % 12), "00");
+    else if (pick < 98)
+      a = "5" + std::string(1, s2) + PadLeft(std::to_string(1 + rng() % 28), "00") + "." +
+          PadLeft(std::to_string(1 + rng() % 12), "00");
     else {
       a = "6" + std::string(1, s2) + "0" + s2 + std::to_string(2 + rng() % 11) + s2 + "0";
       c.clear();
@@ -46,7 +47,8 @@ std::string RecordLine(std::mt19937& rng, int i) {
     const std::string start = Date(rng, 2025, 2);
     const int range = static_cast<int>(rng() % 10);
     if (range < 6) b = "11" + std::string(1, s2) + start + s2 + Time(rng);
-    else if (range < 8) b = "12" + std::string(1, s2) + start + s2 + Time(rng) + s2 + std::to_string(1 + rng() % 370);
+    else if (range < 8)
+      b = "12" + std::string(1, s2) + start + s2 + Time(rng) + s2 + std::to_string(1 + rng() % 370);
     else b = "13" + std::string(1, s2) + start + s2 + Time(rng) + s2 + Date(rng, 2026, 2);
   }
   return "3" + std::string(1, s3) + a + s1 + b + s1 + c + s3 + Ru("Напоминание номер ") + std::to_string(i);

@@ -72,8 +72,8 @@ std::string GroupedAmount(std::string_view amount) {
   return GroupThousands(RealToFixed(TextToReal(RemoveChars(amount, " ")), 2), " ");
 }
 
-void EmitLine(Collection& c, std::string_view line, std::int64_t storeIndex,
-              std::string_view indexText, std::string_view sourcePath) {
+void EmitLine(Collection& c, std::string_view line, std::int64_t storeIndex, std::string_view indexText,
+              std::string_view sourcePath) {
   Occurrence o{FieldView(line, kSep3, 1), FieldView(line, kSep3, 2), FieldView(line, kSep3, 3),
                FieldView(line, kSep3, 4)};
   std::string amount;
@@ -94,8 +94,8 @@ std::int64_t StoreIndex(const Collection& c, std::int64_t index, std::string_vie
   return sourcePath == c.storePath ? index : -1;
 }
 
-void Expand(Collection& c, std::string_view record, std::int64_t storeIndex,
-            std::string_view indexText, std::string_view kindText, std::string_view sourcePath) {
+void Expand(Collection& c, std::string_view record, std::int64_t storeIndex, std::string_view indexText,
+            std::string_view kindText, std::string_view sourcePath) {
   const auto parsed = ParseSchedule(FieldView(record, kSep3, 2));
   if (!parsed) return;
   const Schedule& s = *parsed;
@@ -107,7 +107,8 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex,
 
   if (s.repetition == Repetition::Once) {
     const DayNumber d = DayOf(TextToDate(s.onceDate));
-    if (d >= c.first && d <= c.last) Emit(c, {kindText, s.onceDate, s.timeText, text}, storeIndex, indexText, sourcePath);
+    if (d >= c.first && d <= c.last)
+      Emit(c, {kindText, s.onceDate, s.timeText, text}, storeIndex, indexText, sourcePath);
     else if (d < c.first) MarkOutdated(c, storeIndex);
     return;
   }
@@ -141,8 +142,7 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex,
       for (DayNumber d = lo; d <= hi; ++d) emitDay(d);
       break;
     case Repetition::Weekly:
-      for (DayNumber d = lo + ((s.weekday - IsoWeekday(static_cast<double>(lo))) % 7 + 7) % 7;
-           d <= hi; d += 7)
+      for (DayNumber d = lo + ((s.weekday - IsoWeekday(static_cast<double>(lo))) % 7 + 7) % 7; d <= hi; d += 7)
         emitDay(d);
       break;
     case Repetition::Monthly:
@@ -167,15 +167,13 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex,
         }
       }
       break;
-    default:
-      break;
+    default: break;
   }
   if (hi < c.first) MarkOutdated(c, storeIndex);
 }
 
 // Processes one line of the working list.
-void CollectLine(Collection& c, std::string_view line, std::int64_t index,
-                 std::string_view sourcePath) {
+void CollectLine(Collection& c, std::string_view line, std::int64_t index, std::string_view sourcePath) {
   const std::string_view record = line.substr(0, std::min(line.find(kSep4), line.size()));
   const int kind = TextToInt(FieldView(record, kSep3, 1));
   const std::int64_t storeIndex = StoreIndex(c, index, sourcePath);
@@ -290,8 +288,8 @@ std::vector<std::string> SplitCommaText(std::string_view s) {
   return values;
 }
 
-void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText,
-                  std::string_view kindText, std::string_view sourcePath) {
+void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText, std::string_view kindText,
+                  std::string_view sourcePath) {
   Expand(c, record, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, kindText, sourcePath);
 }
 
@@ -300,8 +298,8 @@ void EmitOccurrence(Collection& c, std::string_view line, std::string_view index
   EmitLine(c, line, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, sourcePath);
 }
 
-bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
-                  const std::string& user, const CollectOptions& options) {
+bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,
+                  const CollectOptions& options) {
   out.clear();
   const std::string dir = shell::DataDir(root, user);
   Collection c;
@@ -348,8 +346,7 @@ bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
   return complete;
 }
 
-bool RemoveOutdated(const std::string& root, const std::string& user,
-                    std::vector<std::int64_t> outdated) {
+bool RemoveOutdated(const std::string& root, const std::string& user, std::vector<std::int64_t> outdated) {
   const std::string dir = shell::DataDir(root, user);
   DataDirLock lock(dir);
   Lines store;

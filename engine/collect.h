@@ -24,9 +24,9 @@ struct Collection {
   DayNumber first = 0;
   DayNumber last = 0;
   bool autoDelete = false;
-  std::string storePath;                // the full path of "mess.dat"
+  std::string storePath;  // the full path of "mess.dat"
   Lines* out = nullptr;
-  std::vector<std::int64_t> outdated;   // record indices in "mess.dat"
+  std::vector<std::int64_t> outdated;  // record indices in "mess.dat"
   // Output positions of the occurrences of "mess.dat" records, with their
   // record index, so that the indices can follow a removal.
   std::vector<std::pair<std::size_t, std::int64_t>> storeOccurrences;
@@ -40,24 +40,22 @@ struct Collection {
 // moved to the trash, and the returned indices refer to the store after it.
 // False when the store or a journal exists but could not be read: the list
 // then lacks its lines and nothing was removed.
-bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root,
-                  const std::string& user, const CollectOptions& options = {});
+bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,
+                  const CollectOptions& options = {});
 
 // Adds the occurrences of one planner record that fall in the range, and
 // marks it outdated when its last occurrence lies before the range.
-void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText,
-                  std::string_view kindText, std::string_view sourcePath);
+void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText, std::string_view kindText,
+                  std::string_view sourcePath);
 
 // Builds one occurrence line from a line whose #3 fields are kind, date, time,
 // description (and, for kind "2", the amount in field 7).
-void EmitOccurrence(Collection& c, std::string_view line, std::string_view indexText,
-                    std::string_view sourcePath);
+void EmitOccurrence(Collection& c, std::string_view line, std::string_view indexText, std::string_view sourcePath);
 
 // Moves the records with these indices (in the store as it now is) to the
 // trash, highest index first. False when nothing was removed because the
 // trash or the store could not be saved.
-bool RemoveOutdated(const std::string& root, const std::string& user,
-                    std::vector<std::int64_t> outdated);
+[[nodiscard]] bool RemoveOutdated(const std::string& root, const std::string& user, std::vector<std::int64_t> outdated);
 
 // The values of a comma-separated list in the standard quoted form: values
 // are separated by commas or blanks; a quoted value keeps both ("" is a quote).

@@ -76,7 +76,7 @@ DateTime Now() {
     if (TestClock()) return TestClock()();
   }
   std::time_t t = std::time(nullptr);
-  std::tm tm {};
+  std::tm tm{};
   localtime_r(&t, &tm);
   return static_cast<double>(YmdToDay(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday)) +
          (tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0;
@@ -91,12 +91,17 @@ void SetClockForTesting(std::function<DateTime()> clock) {
 
 std::string DateToText(DateTime d) {
   const Ymd v = DayToYmd(DayOf(d));
-  if (v.year < 1000 || v.year > 9999)
-    return Two(v.day) + "." + Two(v.month) + "." + std::to_string(v.year);
-  char buf[10] = {static_cast<char>('0' + v.day / 10), static_cast<char>('0' + v.day % 10), '.',
-                  static_cast<char>('0' + v.month / 10), static_cast<char>('0' + v.month % 10), '.',
-                  static_cast<char>('0' + v.year / 1000), static_cast<char>('0' + v.year / 100 % 10),
-                  static_cast<char>('0' + v.year / 10 % 10), static_cast<char>('0' + v.year % 10)};
+  if (v.year < 1000 || v.year > 9999) return Two(v.day) + "." + Two(v.month) + "." + std::to_string(v.year);
+  char buf[10] = {static_cast<char>('0' + v.day / 10),
+                  static_cast<char>('0' + v.day % 10),
+                  '.',
+                  static_cast<char>('0' + v.month / 10),
+                  static_cast<char>('0' + v.month % 10),
+                  '.',
+                  static_cast<char>('0' + v.year / 1000),
+                  static_cast<char>('0' + v.year / 100 % 10),
+                  static_cast<char>('0' + v.year / 10 % 10),
+                  static_cast<char>('0' + v.year % 10)};
   return std::string(buf, 10);
 }
 
@@ -132,9 +137,7 @@ DateTime ShortTextToDate(std::string_view s) {
 }
 
 bool IsValidDateText(std::string_view s) {
-  auto part = [&](std::size_t pos, std::size_t len) {
-    return pos < s.size() ? TextToInt(s.substr(pos, len)) : 0;
-  };
+  auto part = [&](std::size_t pos, std::size_t len) { return pos < s.size() ? TextToInt(s.substr(pos, len)) : 0; };
   const int day = part(0, 2) & 0xFF;
   const int month = part(3, 2) & 0xFF;
   int year;
@@ -167,8 +170,7 @@ bool IsValidTimeText(std::string_view s) {
 std::string DateToLongText(std::string_view dateText) {
   const DateTime d = dateText.size() == 8 ? ShortTextToDate(dateText) : TextToDate(dateText);
   const Ymd v = DayToYmd(DayOf(d));
-  return std::to_string(v.day) + " " + MonthName(v.month, false) + " " + std::to_string(v.year) +
-         Ru(" г.");
+  return std::to_string(v.day) + " " + MonthName(v.month, false) + " " + std::to_string(v.year) + Ru(" г.");
 }
 
 std::string MonthName(int month, bool nominative) {
@@ -182,9 +184,8 @@ std::string MonthName(int month, bool nominative) {
 
 int WeekdayFromName(std::string_view name) {
   static const std::string kNames[7][2] = {
-      {Ru("понедельник"), Ru("понедельникам")}, {Ru("вторник"), Ru("вторникам")},
-      {Ru("среда"), Ru("средам")},               {Ru("четверг"), Ru("четвергам")},
-      {Ru("пятница"), Ru("пятницам")},           {Ru("суббота"), Ru("субботам")},
+      {Ru("понедельник"), Ru("понедельникам")}, {Ru("вторник"), Ru("вторникам")}, {Ru("среда"), Ru("средам")},
+      {Ru("четверг"), Ru("четвергам")},         {Ru("пятница"), Ru("пятницам")},  {Ru("суббота"), Ru("субботам")},
       {Ru("воскресенье"), Ru("воскресеньям")}};
   const std::string lower = LowerText(name);
   for (int i = 0; i < 7; ++i)

@@ -11,8 +11,8 @@
 namespace krav {
 
 using DateTime = double;
-using DayNumber = std::int64_t;    // the integer part of a DateTime
-using MinuteNumber = std::int64_t; // day × 1440 + hours × 60 + minutes
+using DayNumber = std::int64_t;     // the integer part of a DateTime
+using MinuteNumber = std::int64_t;  // day × 1440 + hours × 60 + minutes
 
 struct Ymd {
   int year = 0, month = 0, day = 0;

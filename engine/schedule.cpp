@@ -75,8 +75,7 @@ bool IsDigits(std::string_view s) {
 
 // "hh:mm" with a valid time of day; gives the minutes.
 bool ParseTime(std::string_view t, int& minutes) {
-  if (t.size() != 5 || t[2] != ':' || !IsDigits(t.substr(0, 2)) || !IsDigits(t.substr(3, 2)))
-    return false;
+  if (t.size() != 5 || t[2] != ':' || !IsDigits(t.substr(0, 2)) || !IsDigits(t.substr(3, 2))) return false;
   const int h = TextToInt(t.substr(0, 2)), m = TextToInt(t.substr(3, 2));
   if (h > 23 || m > 59) return false;
   minutes = h * 60 + m;
@@ -115,8 +114,7 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
     const std::string_view timeCode = c[1];
     int minutes = 0;
     if (timeCode == "21") s.timeText = {};
-    else if (timeCode == "22" && ParseTime(c[2], minutes))
-      s.timeText = c[2];
+    else if (timeCode == "22" && ParseTime(c[2], minutes)) s.timeText = c[2];
     else return std::nullopt;
   }
   if (s.repetition == Repetition::Once) {
@@ -136,8 +134,7 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
       s.limit = Limit::EndDate;
       s.endDay = DayOf(TextToDate(b[4]));
       break;
-    default:
-      break;
+    default: break;
   }
 
   const std::string_view value = a[2];
@@ -154,8 +151,7 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
       s.yearDay = TextToInt(value.substr(0, std::min<std::size_t>(2, value.size())));
       s.yearMonth = value.size() > 3 ? TextToInt(value.substr(3, 2)) : 0;
       // Valid in a leap year: 31.02 matches no day of any year.
-      if (s.yearMonth < 1 || s.yearMonth > 12 || s.yearDay < 1 ||
-          s.yearDay > DaysInMonth(2000, s.yearMonth))
+      if (s.yearMonth < 1 || s.yearMonth > 12 || s.yearDay < 1 || s.yearDay > DaysInMonth(2000, s.yearMonth))
         return std::nullopt;
       break;
     case Repetition::Interval: {
@@ -168,8 +164,7 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
       s.startMinute = s.start * 1440 + startTime;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return s;
 }
@@ -177,23 +172,18 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
 std::int64_t LastOccurrence(const Schedule& s, std::int64_t horizon) {
   const std::int64_t c = s.count;
   switch (s.repetition) {
-    case Repetition::Daily:
-      return s.start + c - 1;
+    case Repetition::Daily: return s.start + c - 1;
     case Repetition::Weekly: {
-      const DayNumber firstMatch =
-          s.start + ((s.weekday - IsoWeekday(static_cast<double>(s.start))) % 7 + 7) % 7;
+      const DayNumber firstMatch = s.start + ((s.weekday - IsoWeekday(static_cast<double>(s.start))) % 7 + 7) % 7;
       return firstMatch + 7 * (c - 1);
     }
-    case Repetition::Monthly:
-      return MonthlyLast(s, horizon);
-    case Repetition::Yearly:
-      return YearlyLast(s, horizon);
+    case Repetition::Monthly: return MonthlyLast(s, horizon);
+    case Repetition::Yearly: return YearlyLast(s, horizon);
     case Repetition::Interval: {
       const __int128 last = static_cast<__int128>(s.startMinute) + static_cast<__int128>(s.step) * (c - 1);
       return last > horizon ? kUnbounded : static_cast<std::int64_t>(last);
     }
-    default:
-      return kUnbounded;
+    default: return kUnbounded;
   }
 }
 

@@ -21,17 +21,17 @@ enum class Limit { None, Count, EndDate };
 // expanded; a malformed one gives no Schedule at all.
 struct Schedule {
   Repetition repetition = Repetition::Once;
-  std::string_view onceDate;    // once: the date text as stored
-  std::string_view timeText;    // days 1-5: "hh:mm", or empty for a whole day
-  int weekday = 0;              // weekly: 1 Monday .. 7 Sunday
-  int monthDay = 0;             // monthly: 1..31
+  std::string_view onceDate;       // once: the date text as stored
+  std::string_view timeText;       // days 1-5: "hh:mm", or empty for a whole day
+  int weekday = 0;                 // weekly: 1 Monday .. 7 Sunday
+  int monthDay = 0;                // monthly: 1..31
   int yearDay = 0, yearMonth = 0;  // yearly
-  MinuteNumber step = 0;        // interval, in minutes
-  DayNumber start = 0;          // group B's start date
-  MinuteNumber startMinute = 0; // interval: start date and time
+  MinuteNumber step = 0;           // interval, in minutes
+  DayNumber start = 0;             // group B's start date
+  MinuteNumber startMinute = 0;    // interval: start date and time
   Limit limit = Limit::None;
-  std::int64_t count = 0;       // Limit::Count
-  DayNumber endDay = 0;         // Limit::EndDate
+  std::int64_t count = 0;  // Limit::Count
+  DayNumber endDay = 0;    // Limit::EndDate
 };
 
 // Parses field 2 of a record; nothing for a schedule that cannot be expanded

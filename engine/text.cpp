@@ -20,9 +20,7 @@ std::string_view FieldView(std::string_view text, char sep, int n) {
   return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
 }
 
-std::string GetField(std::string_view text, char sep, int n) {
-  return std::string(FieldView(text, sep, n));
-}
+std::string GetField(std::string_view text, char sep, int n) { return std::string(FieldView(text, sep, n)); }
 
 std::string SetField(std::string_view text, char sep, int n, std::string_view value) {
   if (text.empty() || n < 1) return text.empty() ? std::string() : std::string(text);
@@ -163,8 +161,8 @@ std::string RealToFixed(double value, int decimals) {
   return out;
 }
 
-std::string PluralForm(long long n, std::string_view one, std::string_view few,
-                       std::string_view many, bool withNumber) {
+std::string PluralForm(long long n, std::string_view one, std::string_view few, std::string_view many,
+                       bool withNumber) {
   const long long a = n < 0 ? -n : n;
   const int last = static_cast<int>(a % 10);
   const int tens = static_cast<int>((a / 10) % 10);

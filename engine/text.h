@@ -48,8 +48,8 @@ std::string RealToFixed(double value, int decimals);
 
 // Russian count words: (n, "день", "дня", "дней") picks by the last digit,
 // 11 to 19 always the third; withNumber prefixes n and a blank.
-std::string PluralForm(long long n, std::string_view one, std::string_view few,
-                       std::string_view many, bool withNumber);
+std::string PluralForm(long long n, std::string_view one, std::string_view few, std::string_view many,
+                       bool withNumber);
 
 // A colour 0x00BBGGRR shaded towards white (percent <= 0) or black (> 0).
 unsigned ShadeColor(unsigned color, int percent);

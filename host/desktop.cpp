@@ -24,10 +24,10 @@
 #include <QVBoxLayout>
 
 #include "app/kit/colours.h"
+#include "host/speech.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/process.h"
-#include "host/speech.h"
 
 namespace krav::host {
 namespace {
@@ -93,8 +93,7 @@ void RemindersWindow::showReminders(const std::vector<Reminder>& list) {
   failure_->hide();
   list_->clear();
   for (const auto& r : list) list_->addTopLevelItem(new QTreeWidgetItem({r.when, r.description}));
-  if (list_->topLevelItemCount() > 0)
-    list_->setCurrentItem(list_->topLevelItem(list_->topLevelItemCount() - 1));
+  if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(list_->topLevelItemCount() - 1));
   show();
   raise();
   activateWindow();
@@ -147,7 +146,8 @@ static bool MediaBackendWorks(QString& why) {
     return false;
   }
   if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
-    why = QStringLiteral("the media backend fails (exit %1); install the GStreamer plug-ins").arg(probe.exitCode());
+    why =
+        QStringLiteral("the media backend fails (exit %1); install the GStreamer plug-ins").arg(probe.exitCode());
     return false;
   }
   return true;
@@ -240,11 +240,12 @@ void Desktop::notify(const std::vector<Reminder>& list) {
 }
 
 void Desktop::notifyText(const QString& summary, const QString& body) {
-  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"),
+                     QStringLiteral("/org/freedesktop/Notifications"),
                      QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
   if (!bus.isValid()) return;
-  bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"), summary, body,
-           QStringList(), QVariantMap(), 10000);
+  bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"), summary,
+           body, QStringList(), QVariantMap(), 10000);
 }
 
 void Desktop::reportFailure(const QString& message) {

@@ -32,13 +32,16 @@ int main(int argc, char** argv) {
   QCommandLineParser cli;
   cli.setApplicationDescription(QStringLiteral("The stand-in shell of the planner: reminders, sound and speech."));
   cli.addHelpOption();
-  const QCommandLineOption headless(QStringLiteral("headless"),
-                                    QStringLiteral("No windows: report on standard output, read commands from standard input."));
-  const QCommandLineOption root(QStringLiteral("root"), QStringLiteral("The root directory (default: this program's folder)."),
+  const QCommandLineOption headless(
+      QStringLiteral("headless"),
+      QStringLiteral("No windows: report on standard output, read commands from standard input."));
+  const QCommandLineOption root(QStringLiteral("root"),
+                                QStringLiteral("The root directory (default: this program's folder)."),
                                 QStringLiteral("dir"));
-  const QCommandLineOption postpone(QStringLiteral("postpone"),
-                                    QStringLiteral("Headless: postpone reminder I by H hours and M minutes at the first presentation."),
-                                    QStringLiteral("I:H:M"));
+  const QCommandLineOption postpone(
+      QStringLiteral("postpone"),
+      QStringLiteral("Headless: postpone reminder I by H hours and M minutes at the first presentation."),
+      QStringLiteral("I:H:M"));
   const QCommandLineOption exitAfter(QStringLiteral("exit-after"), QStringLiteral("Quit after that many seconds."),
                                      QStringLiteral("seconds"));
   cli.addOptions({headless, root, postpone, exitAfter});
@@ -49,8 +52,10 @@ int main(int argc, char** argv) {
   // would lead to another folder, so such a root is refused before anything
   // is made there.
   if (const std::string letter = krav::FirstCharOutsideCp1251(rootDir.toStdString()); !letter.empty()) {
-    std::fprintf(stderr, "shellhost: the root directory %s has the letter \"%s\", which code page 1251 lacks; "
-                 "use a folder whose path has only Latin and Russian letters\n", rootDir.toUtf8().constData(), letter.c_str());
+    std::fprintf(stderr,
+                 "shellhost: the root directory %s has the letter \"%s\", which code page 1251 lacks; "
+                 "use a folder whose path has only Latin and Russian letters\n",
+                 rootDir.toUtf8().constData(), letter.c_str());
     return 2;
   }
   ShellHost host(krav::Utf8ToCp1251(rootDir.toStdString()));
@@ -69,7 +74,8 @@ int main(int argc, char** argv) {
   else front = std::make_unique<Desktop>(host);
 
   if (!host.start()) return 1;
-  if (cli.isSet(exitAfter)) QTimer::singleShot(cli.value(exitAfter).toInt() * 1000, app.get(), &QCoreApplication::quit);
+  if (cli.isSet(exitAfter))
+    QTimer::singleShot(cli.value(exitAfter).toInt() * 1000, app.get(), &QCoreApplication::quit);
   const int rc = app->exec();
   host.stop();
   return rc;

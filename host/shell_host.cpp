@@ -56,8 +56,7 @@ ShellHost::ShellHost(std::string root, QObject* parent)
 ShellHost::~ShellHost() { stop(); }
 
 std::string ShellHost::user() const {
-  return ReadIniString(shell::ShellSettingsFile(root_), shell::kActiveUser.section,
-                       shell::kActiveUser.key, "");
+  return ReadIniString(shell::ShellSettingsFile(root_), shell::kActiveUser.section, shell::kActiveUser.key, "");
 }
 
 void ShellHost::prepareRoot() {
@@ -90,16 +89,17 @@ bool ShellHost::start() {
   }
   const std::string settings = shell::ShellSettingsFile(root_);
   if (!IniFileIntact(settings)) {
-    log(QStringLiteral("the settings file %1 cannot be read or is damaged; it is left as it is and the host does not start")
+    log(QStringLiteral(
+            "the settings file %1 cannot be read or is damaged; it is left as it is and the host does not start")
             .arg(FromCp1251(settings)));
     return false;
   }
   prepareRoot();
-  window_ = std::make_unique<MessageWindow>(
-      [this](int m, std::int64_t w, std::int64_t l) { handleMessage(m, w, l); });
+  window_ =
+      std::make_unique<MessageWindow>([this](int m, std::int64_t w, std::int64_t l) { handleMessage(m, w, l); });
   if (window_->valid()) {
-    WriteIniString(shell::ShellSettingsFile(root_), shell::kShellWindow.section,
-                   shell::kShellWindow.key, std::to_string(window_->handle()));
+    WriteIniString(shell::ShellSettingsFile(root_), shell::kShellWindow.section, shell::kShellWindow.key,
+                   std::to_string(window_->handle()));
     notifier_ = std::make_unique<QSocketNotifier>(window_->fd(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { window_->dispatch(); });
   } else {
@@ -187,7 +187,8 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   {
     DataDirLock lock(dir);
     Lines lines;
-    if (!LoadLinesForUpdate(due, lines)) return postponeFailed(QStringLiteral("не читается список %1").arg(FromCp1251(due)));
+    if (!LoadLinesForUpdate(due, lines))
+      return postponeFailed(QStringLiteral("не читается список %1").arg(FromCp1251(due)));
     std::erase(lines, std::string());
     if (i >= lines.size()) return false;
     line = lines[i];
@@ -202,10 +203,12 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   // The due line goes only once the new record is in the store.
   const std::string recordText = SnoozeRecordText(text);
   const long before = CountReminders(dir, recordText);
-  if (before < 0) return postponeFailed(QStringLiteral("не читается файл %1").arg(FromCp1251(shell::StoreFile(dir))));
+  if (before < 0)
+    return postponeFailed(QStringLiteral("не читается файл %1").arg(FromCp1251(shell::StoreFile(dir))));
   plugin_.command(shell::kCmdSnooze, 0);
   if (CountReminders(dir, recordText) <= before)
-    return postponeFailed(QStringLiteral("новое напоминание не записано в %1").arg(FromCp1251(shell::StoreFile(dir))));
+    return postponeFailed(
+        QStringLiteral("новое напоминание не записано в %1").arg(FromCp1251(shell::StoreFile(dir))));
   log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(FromCp1251(text)).arg(hours).arg(minutes));
 
   bool removed = false;
@@ -219,7 +222,8 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
     }
   }
   // The reminder is then both postponed and still due: shown twice, never lost.
-  if (!removed) log(QStringLiteral("the postponed reminder stays in %1: the list could not be saved").arg(FromCp1251(due)));
+  if (!removed)
+    log(QStringLiteral("the postponed reminder stays in %1: the list could not be saved").arg(FromCp1251(due)));
   plugin_.command(shell::kCmdUpdateIndicator, 0);
   return true;
 }
@@ -242,17 +246,13 @@ void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam)
       else log(QStringLiteral("no sound file %1").arg(FromCp1251(path)));
       return;
     }
-    case shell::kMsgStopSound:
-      emit stopSound();
-      return;
+    case shell::kMsgStopSound: emit stopSound(); return;
     case shell::kMsgSpeak: {
       const QString text = SpokenText(ReadIniString(ini, shell::kSpeakText.section, shell::kSpeakText.key, ""));
       if (!text.isEmpty()) emit speak(text);
       return;
     }
-    case shell::kMsgShowReminders:
-      emit present(reminders());
-      return;
+    case shell::kMsgShowReminders: emit present(reminders()); return;
     case shell::kMsgRecordsChanged:
       log(QStringLiteral("plugin CommandIf 2010 0"));
       plugin_.command(shell::kCmdReload, 0);
@@ -261,12 +261,8 @@ void ShellHost::handleMessage(int msg, std::int64_t wParam, std::int64_t lParam)
       if (wParam == shell::kOpenAddressCardWParam) showAddressCard();
       return;
     case shell::kMsgPlannerClosedByButton:
-    case shell::kMsgPlannerClosedOtherwise:
-      log(QStringLiteral("the planner closed"));
-      return;
-    case shell::kMsgActivateWindow:
-      emit activateRequested();
-      return;
+    case shell::kMsgPlannerClosedOtherwise: log(QStringLiteral("the planner closed")); return;
+    case shell::kMsgActivateWindow: emit activateRequested(); return;
     default:
       if (msg >= shell::kMsgShellCommandBase && msg < shell::kMsgShellCommandBase + 1000)
         runShellCommand(msg - shell::kMsgShellCommandBase);

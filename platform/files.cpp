@@ -29,7 +29,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-
 constexpr const char* kTempInfix = ".tmp";
 constexpr std::size_t kTempSuffixLength = 6;
 
@@ -83,8 +82,10 @@ bool LinkUnnamed(int fd, std::string& temp) {
   static const char* kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::uint64_t r = 0;
-    if (::getrandom(&r, sizeof r, 0) != sizeof r) r = static_cast<std::uint64_t>(TickCount()) * 2654435761u + attempt;
-    for (std::size_t i = temp.size() - kTempSuffixLength; i < temp.size(); ++i, r /= 36) temp[i] = kLetters[r % 36];
+    if (::getrandom(&r, sizeof r, 0) != sizeof r)
+      r = static_cast<std::uint64_t>(TickCount()) * 2654435761u + attempt;
+    for (std::size_t i = temp.size() - kTempSuffixLength; i < temp.size(); ++i, r /= 36)
+      temp[i] = kLetters[r % 36];
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     if (errno != EEXIST) return false;
   }
@@ -105,7 +106,8 @@ void RemoveLeftovers(const std::string& target) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) continue;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
     ::close(fd);
   }
   ::closedir(dir);
@@ -145,9 +147,7 @@ std::int64_t TickCount() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool LoadBytes(const std::string& path, std::string& bytes) {
-  return ReadWhole(FsPath(path), bytes) == 0;
-}
+bool LoadBytes(const std::string& path, std::string& bytes) { return ReadWhole(FsPath(path), bytes) == 0; }
 
 bool LoadBytesForUpdate(const std::string& path, std::string& bytes) {
   const int error = ReadWhole(FsPath(path), bytes);

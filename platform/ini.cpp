@@ -80,16 +80,16 @@ bool ParseInt(const std::string& text, int& value) {
 
 }  // namespace
 
-std::string ReadIniString(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& def) {
+std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& def) {
   Ini ini;
   if (!Load(path, ini)) return def;
   const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
   return v ? std::string(v) : def;
 }
 
-bool WriteIniString(const std::string& path, const std::string& section,
-                    const std::string& key, const std::string& value) {
+bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
+                    const std::string& value) {
   FileLock lock(path + ".lock");
   // A file that exists but cannot be read, or holds lines the parser would
   // drop, is never written over.
@@ -109,24 +109,20 @@ bool IniFileIntact(const std::string& path) {
   return LoadBytesForUpdate(path, bytes) && ReadsWhole(bytes);
 }
 
-int ReadIniInt(const std::string& path, const std::string& section,
-               const std::string& key, int def) {
+int ReadIniInt(const std::string& path, const std::string& section, const std::string& key, int def) {
   int value = 0;
   return ParseInt(ReadIniString(path, section, key, ""), value) ? value : def;
 }
 
-bool WriteIniInt(const std::string& path, const std::string& section,
-                 const std::string& key, int value) {
+bool WriteIniInt(const std::string& path, const std::string& section, const std::string& key, int value) {
   return WriteIniString(path, section, key, std::to_string(value));
 }
 
-bool ReadIniBool(const std::string& path, const std::string& section,
-                 const std::string& key, bool def) {
+bool ReadIniBool(const std::string& path, const std::string& section, const std::string& key, bool def) {
   return ReadIniInt(path, section, key, def ? 1 : 0) != 0;
 }
 
-bool WriteIniBool(const std::string& path, const std::string& section,
-                  const std::string& key, bool value) {
+bool WriteIniBool(const std::string& path, const std::string& section, const std::string& key, bool value) {
   return WriteIniString(path, section, key, value ? "1" : "0");
 }
 

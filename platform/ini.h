@@ -10,30 +10,26 @@
 
 namespace krav {
 
-std::string ReadIniString(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& def);
+std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& def);
 // Keeps every other section, key and comment; goes through a temporary file.
 // False, leaving the file as it was, when the file exists but cannot be read
 // or holds a line that is no section, key or comment (a damaged file).
-bool WriteIniString(const std::string& path, const std::string& section,
-                    const std::string& key, const std::string& value);
+bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
+                    const std::string& value);
 
 // True when the file is missing, or can be read and every line of it is a
 // section, a key or a comment: a file that WriteIniString would write.
 bool IniFileIntact(const std::string& path);
 
 // A decimal integer; a value that is not one gives the default.
-int ReadIniInt(const std::string& path, const std::string& section,
-               const std::string& key, int def);
-bool WriteIniInt(const std::string& path, const std::string& section,
-                 const std::string& key, int value);
+int ReadIniInt(const std::string& path, const std::string& section, const std::string& key, int def);
+bool WriteIniInt(const std::string& path, const std::string& section, const std::string& key, int value);
 
 // Any non-zero integer is true; missing or non-numeric gives the default.
-bool ReadIniBool(const std::string& path, const std::string& section,
-                 const std::string& key, bool def);
+bool ReadIniBool(const std::string& path, const std::string& section, const std::string& key, bool def);
 // Written as 1 or 0.
-bool WriteIniBool(const std::string& path, const std::string& section,
-                  const std::string& key, bool value);
+bool WriteIniBool(const std::string& path, const std::string& section, const std::string& key, bool value);
 
 // The lines name=value of a section, in file order.
 Lines ReadIniSection(const std::string& path, const std::string& section);

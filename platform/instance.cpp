@@ -14,8 +14,8 @@ std::string SafeName(const std::string& name) {
   static const char* hex = "0123456789abcdef";
   std::string out;
   for (unsigned char c : name) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-        c == '-' || c == '_') {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+        c == '_') {
       out += static_cast<char>(c);
     } else {
       out += '%';
@@ -26,15 +26,12 @@ std::string SafeName(const std::string& name) {
   return out;
 }
 
-std::string CaptionPath(const std::string& caption) {
-  return RuntimePath("caption-" + SafeName(caption));
-}
+std::string CaptionPath(const std::string& caption) { return RuntimePath("caption-" + SafeName(caption)); }
 
 }  // namespace
 
 // The runtime folder is already UTF-8; FsPath leaves ASCII unchanged.
-NamedMutex::NamedMutex(const std::string& name)
-    : lock_(RuntimePath("mutex-" + SafeName(name))) {}
+NamedMutex::NamedMutex(const std::string& name) : lock_(RuntimePath("mutex-" + SafeName(name))) {}
 
 CaptionRegistration::CaptionRegistration(const std::string& caption, WindowHandle handle)
     : path_(CaptionPath(caption)), handle_(handle) {

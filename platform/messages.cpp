@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -34,9 +34,7 @@ std::map<WindowHandle, MessageWindow*>& LocalWindows() {
   return w;
 }
 
-std::string WindowSocketPath(WindowHandle h) {
-  return RuntimePath("wnd-" + std::to_string(h));
-}
+std::string WindowSocketPath(WindowHandle h) { return RuntimePath("wnd-" + std::to_string(h)); }
 
 bool MakeAddress(const std::string& path, sockaddr_un& addr) {
   std::memset(&addr, 0, sizeof addr);
@@ -56,8 +54,8 @@ bool SendDatagram(const std::string& path, std::string_view text, int fromFd = -
   if (fd < 0) return false;
   ssize_t n;
   do {
-    n = ::sendto(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
-                 reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    n = ::sendto(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&addr),
+                 sizeof addr);
   } while (n < 0 && errno == EINTR);
   if (fromFd < 0) ::close(fd);
   return n == static_cast<ssize_t>(text.size());
@@ -121,8 +119,7 @@ void PostWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64
   SendDatagram(WindowSocketPath(to), Format(msg, wParam, lParam));
 }
 
-bool SendWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64_t lParam,
-                       int timeoutMs) {
+bool SendWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64_t lParam, int timeoutMs) {
   if (to <= 0 || to > kMaxHandle) return false;
   {
     std::unique_lock lock(LocalMutex());

@@ -20,8 +20,7 @@ void PostWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64
 // Sends and waits until the receiver has handled the message, at most
 // timeoutMs. Returns false at once when there is no such window, and false
 // after the wait when no answer came.
-bool SendWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64_t lParam,
-                       int timeoutMs = 5000);
+bool SendWindowMessage(WindowHandle to, int msg, std::int64_t wParam, std::int64_t lParam, int timeoutMs = 5000);
 
 // True when a live window owns that handle.
 bool WindowExists(WindowHandle handle);

@@ -108,8 +108,6 @@ bool StartProgram(const std::string& file, const std::string& parameters) {
   return Spawn(argv);
 }
 
-bool StartCommandLine(const std::string& commandLine) {
-  return Spawn(SplitArguments(FsPath(commandLine)));
-}
+bool StartCommandLine(const std::string& commandLine) { return Spawn(SplitArguments(FsPath(commandLine))); }
 
 }  // namespace krav

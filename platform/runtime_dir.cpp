@@ -28,7 +28,8 @@ std::string Check(const std::string& dir) {
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
     return "the runtime folder " + dir + " cannot be made: " + std::strerror(errno);
   struct stat st {};
-  if (::lstat(dir.c_str(), &st) != 0) return "the runtime folder " + dir + " cannot be read: " + std::strerror(errno);
+  if (::lstat(dir.c_str(), &st) != 0)
+    return "the runtime folder " + dir + " cannot be read: " + std::strerror(errno);
   if (!S_ISDIR(st.st_mode)) return "the runtime folder " + dir + " is not a folder (a symbolic link or a file)";
   if (st.st_uid != ::getuid())
     return "the runtime folder " + dir + " belongs to another user (uid " + std::to_string(st.st_uid) +

@@ -25,13 +25,11 @@ std::string DataDirOf(const DorvikState& s) { return shell::DataDir(s.root, s.us
 void ReadShellSettings(DorvikState& s) {
   const std::string ini = ShellIni(s.root);
   s.user = ReadIniString(ini, shell::kActiveUser.section, shell::kActiveUser.key, "");
-  s.shellWindow = TextToInt(
-      ReadIniString(ini, shell::kShellWindow.section, shell::kShellWindow.key, shell::kWindowDefault));
+  s.shellWindow =
+      TextToInt(ReadIniString(ini, shell::kShellWindow.section, shell::kShellWindow.key, shell::kWindowDefault));
 }
 
-std::string When(const std::string& occurrence) {
-  return GetField(FieldView(occurrence, kSep4, 1), kSep3, 2);
-}
+std::string When(const std::string& occurrence) { return GetField(FieldView(occurrence, kSep4, 1), kSep3, 2); }
 
 }  // namespace
 
@@ -49,9 +47,7 @@ void Check(DorvikState& s, int counter) {
 void Command(DorvikState& s, int command, int parameter) {
   ReadShellSettings(s);
   switch (command) {
-    case shell::kCmdUpdateIndicator:
-      UpdateIndicator(s);
-      break;
+    case shell::kCmdUpdateIndicator: UpdateIndicator(s); break;
     case shell::kCmdReload:
       s.reload = true;
       s.forced = parameter == 1;
@@ -64,8 +60,7 @@ void Command(DorvikState& s, int command, int parameter) {
       Snooze(s.root, s.user);
       s.reload = true;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -141,8 +136,7 @@ void UpdateIndicator(const DorvikState& s) {
   const std::string dir = DataDirOf(s);
   const bool now = FileExists(shell::DueFile(dir));
   const std::string ini = shell::UserSettingsFile(dir);
-  if (ReadIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key,
-                  shell::kNewMessagesDefault) != now)
+  if (ReadIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key, shell::kNewMessagesDefault) != now)
     WriteIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key, now);
 }
 

@@ -11,18 +11,18 @@
 namespace krav::dorvik {
 
 struct DorvikState {
-  std::string root;             // ends in "/"
-  std::string user;             // [Users] Active
-  WindowHandle shellWindow = 0; // [Main] Handle
-  Lines today;                  // today's occurrences without journal lines
+  std::string root;              // ends in "/"
+  std::string user;              // [Users] Active
+  WindowHandle shellWindow = 0;  // [Main] Handle
+  Lines today;                   // today's occurrences without journal lines
   bool reload = false;
   bool forced = false;
-  std::string lastMinute;       // "dd.mm.yyyy hh:mm" of the last due check
-  std::string soundFile;        // [Messages] Mus
+  std::string lastMinute;  // "dd.mm.yyyy hh:mm" of the last due check
+  std::string soundFile;   // [Messages] Mus
   bool showDialog = true;
-  bool autoDelete = false;      // off until the first reload has read it
+  bool autoDelete = false;  // off until the first reload has read it
   bool speak = true;
-  int showDelayMs = 1200;       // the wait before asking to present reminders
+  int showDelayMs = 1200;  // the wait before asking to present reminders
 };
 
 // InitIf: stores the root, reads the shell's settings and acts at once.

@@ -31,8 +31,7 @@ void Guarded(F&& f) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) void InitIf(const char* root, int* firstCommand,
-                                                   int* lastCommand) {
+__attribute__((visibility("default"))) void InitIf(const char* root, int* firstCommand, int* lastCommand) {
   if (firstCommand) *firstCommand = krav::shell::kFirstCommand;
   if (lastCommand) *lastCommand = krav::shell::kLastCommand;
   Guarded([&] { krav::dorvik::Init(State(), root ? root : ""); });

@@ -50,8 +50,7 @@ void RunAction(const DorvikState& s, const std::string& occurrence) {
     CollectRange(fresh, today, today, s.root, s.user, {false, false});
     bool found = false;
     for (const auto& o : fresh) {
-      if (GetField(o, kSep4, 1) == head && GetField(o, kSep4, 2) == description &&
-          GetField(o, kSep4, 4) == path &&
+      if (GetField(o, kSep4, 1) == head && GetField(o, kSep4, 2) == description && GetField(o, kSep4, 4) == path &&
           RecordAt(lines, TextToInt(GetField(o, kSep4, 3)), description, record)) {
         found = true;
         break;

@@ -12,9 +12,7 @@
 #include "shell/settings_keys.h"
 
 namespace krav::dorvik {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 SnoozeTime SnoozeMoment(long long hours, long long minutes) {
   const DateTime now = Now();
@@ -34,12 +32,10 @@ SnoozeTime SnoozeMoment(long long hours, long long minutes) {
 bool Snooze(const std::string& root, const std::string& user) {
   const std::string ini = shell::ShellSettingsFile(root);
   const std::string text = ReadIniString(ini, shell::kSnoozeText.section, shell::kSnoozeText.key, "");
-  const int hours = ReadIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key,
-                               shell::kSnoozeHourDefault);
-  const int minutes = ReadIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key,
-                                 shell::kSnoozeMinDefault);
-  const WindowHandle program = TextToInt(ReadIniString(
-      ini, shell::kProgramWindow.section, shell::kProgramWindow.key, shell::kWindowDefault));
+  const int hours = ReadIniInt(ini, shell::kSnoozeHour.section, shell::kSnoozeHour.key, shell::kSnoozeHourDefault);
+  const int minutes = ReadIniInt(ini, shell::kSnoozeMin.section, shell::kSnoozeMin.key, shell::kSnoozeMinDefault);
+  const WindowHandle program = TextToInt(
+      ReadIniString(ini, shell::kProgramWindow.section, shell::kProgramWindow.key, shell::kWindowDefault));
 
   const SnoozeTime at = SnoozeMoment(hours, minutes);
   const std::string record = OneTimeReminder(at.date, at.time, SnoozeRecordText(text));

@@ -17,6 +17,6 @@ struct NotificationSettings {
 NotificationSettings LoadNotificationSettings(const std::string& userSettingsFile);
 // Writes Mus, ShowDialog, AutoDel and Speak in this order; false when a
 // write failed.
-bool SaveNotificationSettings(const std::string& userSettingsFile, const NotificationSettings& s);
+[[nodiscard]] bool SaveNotificationSettings(const std::string& userSettingsFile, const NotificationSettings& s);
 
 }  // namespace krav::shell

@@ -39,9 +39,7 @@ std::string ResolveShellPath(const std::string& root, std::string path) {
   return root + path;
 }
 
-std::string DataDir(const std::string& root, const std::string& user) {
-  return UsersDir(root) + user + "/";
-}
+std::string DataDir(const std::string& root, const std::string& user) { return UsersDir(root) + user + "/"; }
 
 std::string UserSettingsFile(const std::string& dataDir) { return dataDir + "krav2000.ini"; }
 std::string StoreFile(const std::string& dataDir) { return dataDir + "mess.dat"; }

@@ -12,12 +12,12 @@ struct Key {
 
 // Shell settings file (root "krav2000.ini").
 constexpr Key kActiveUser{"Users", "Active"};
-constexpr Key kShellWindow{"Main", "Handle"};         // default "0"
-constexpr Key kProgramWindow{"Appl", "Voza"};         // default "0"
+constexpr Key kShellWindow{"Main", "Handle"};  // default "0"
+constexpr Key kProgramWindow{"Appl", "Voza"};  // default "0"
 constexpr Key kCurrentProgram{"Appl", "Current"};
-constexpr Key kSnoozeText{"Voza", "Text"};            // default empty
-constexpr Key kSnoozeHour{"Voza", "Hour"};            // default 0
-constexpr Key kSnoozeMin{"Voza", "Min"};              // default 5
+constexpr Key kSnoozeText{"Voza", "Text"};  // default empty
+constexpr Key kSnoozeHour{"Voza", "Hour"};  // default 0
+constexpr Key kSnoozeMin{"Voza", "Min"};    // default 5
 constexpr Key kMediaFile{"Media", "Subfile"};
 constexpr Key kSpeakText{"Speak", "Text"};
 constexpr const char* kWindowDefault = "0";
@@ -29,7 +29,7 @@ constexpr Key kWindowLeft{"Voza", "Left"};
 constexpr Key kWindowTop{"Voza", "Top"};
 constexpr Key kWindowWidth{"Voza", "Width"};
 constexpr Key kWindowHeight{"Voza", "Height"};
-constexpr Key kWindowState{"Voza", "State"};            // 1 maximised
+constexpr Key kWindowState{"Voza", "State"};  // 1 maximised
 
 // The module information file "in200.inf".
 constexpr Key kModuleName{"Main", "Name"};
@@ -40,14 +40,14 @@ constexpr Key kModuleUpdate{"Main", "Update"};
 constexpr const char* kAgentCommandsSection = "Commandes";
 
 // User settings file (data directory "krav2000.ini").
-constexpr Key kNewsPosition{"News", "RLPosition"};     // 32000: not stored
-constexpr Key kNewsShow{"News", "Show"};               // default true
+constexpr Key kNewsPosition{"News", "RLPosition"};  // 32000: not stored
+constexpr Key kNewsShow{"News", "Show"};            // default true
 constexpr Key kNewsText{"News", "String"};
 constexpr int kNewsPositionNone = 32000;
 constexpr Key kSoundFile{"Messages", "Mus"};
-constexpr Key kShowDialog{"Messages", "ShowDialog"};  // default true
-constexpr Key kAutoDelete{"Messages", "AutoDel"};     // default true
-constexpr Key kSpeakOn{"Messages", "Speak"};          // default true
+constexpr Key kShowDialog{"Messages", "ShowDialog"};    // default true
+constexpr Key kAutoDelete{"Messages", "AutoDel"};       // default true
+constexpr Key kSpeakOn{"Messages", "Speak"};            // default true
 constexpr Key kNewMessages{"Indicators", "Isnewmess"};  // default false
 constexpr Key kActiveCard{"Note", "Active"};
 constexpr bool kShowDialogDefault = true;

@@ -1,5 +1,5 @@
-#include <cstdlib>
 #include <gtest/gtest.h>
+#include <cstdlib>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,8 +50,8 @@ class Report : public ::testing::Test {
 
   void op(const std::string& date, const Account* in, const Account* out, const std::string& amount,
           const std::string& comment = "") {
-    const std::string def = std::string("op") + kSep1 + (in ? AccountReference(*in) : NoAccountReference()) + kSep1 +
-                            (out ? AccountReference(*out) : NoAccountReference());
+    const std::string def = std::string("op") + kSep1 + (in ? AccountReference(*in) : NoAccountReference()) +
+                            kSep1 + (out ? AccountReference(*out) : NoAccountReference());
     ForceDir(t.data("Plan"));
     Lines lines = t.read(ledger.journalFile(date));
     lines.push_back(Join({"2", date, "10:00", "op " + comment, def, comment, amount}, kSep3));
@@ -59,7 +59,8 @@ class Report : public ::testing::Test {
     MarkAccountingChange(ledger, date);
   }
   std::string build(ReportResult expected, int d1 = 1, int d2 = 31) {
-    EXPECT_EQ(BuildAccountingReport(ledger, MakeDateTime(2026, 3, d1), MakeDateTime(2026, 3, d2), rates, chart), expected);
+    EXPECT_EQ(BuildAccountingReport(ledger, MakeDateTime(2026, 3, d1), MakeDateTime(2026, 3, d2), rates, chart),
+              expected);
     std::string html;
     LoadBytes(t.root() + "Temp/buh.htm", html);
     return Cp1251ToUtf8(html);
@@ -104,7 +105,7 @@ TEST_F(Report, SectionsSummaryAndEscaping) {
   EXPECT_NE(html.find("Продукты &amp; Ко"), std::string::npos);
   EXPECT_EQ(html.find("<script>"), std::string::npos);
   EXPECT_NE(html.find("op &lt;script&gt;"), std::string::npos);
-  EXPECT_NE(html.find("749.50"), std::string::npos);       // the cash balance after the purchase
+  EXPECT_NE(html.find("749.50"), std::string::npos);          // the cash balance after the purchase
   EXPECT_NE(html.find("<a name=\"S\">"), std::string::npos);  // the food account is not savings
   EXPECT_NE(html.find("up.bmp"), std::string::npos);
 }

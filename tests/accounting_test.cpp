@@ -109,7 +109,8 @@ TEST_F(Accounting, ExampleDataOnlyWhenWanted) {
   EXPECT_EQ(accounts[0], AccountReference(cash));
   const Lines ops = t.read(ledger.operationsFile());
   ASSERT_EQ(ops.size(), 6u);
-  EXPECT_EQ(ops[0], Ru("Зарплата") + kSep1 + AccountReference(cash) + kSep1 + Ru("[Нет]") + kSep2 + kSep2 + Ru("Нет"));
+  EXPECT_EQ(ops[0],
+            Ru("Зарплата") + kSep1 + AccountReference(cash) + kSep1 + Ru("[Нет]") + kSep2 + kSep2 + Ru("Нет"));
   EXPECT_EQ(buh(kBaseCurrencyKey), Ru("Рубли"));
   EXPECT_TRUE(EnsureDefaultAccounting(ledger, q));  // no question once the file exists
   EXPECT_EQ(q.prompts.size(), 2u);
@@ -280,18 +281,20 @@ class Journals : public ::testing::Test {
   std::string op(int day, int month, int minute, int income, int expense, const std::string& amount) const {
     auto ref = [&](int a) { return a < 0 ? NoAccountReference() : AccountReference(accounts[a]); };
     const std::string date = test::Join({day < 10 ? "0" + std::to_string(day) : std::to_string(day),
-                                         month < 10 ? "0" + std::to_string(month) : std::to_string(month), "2026"}, '.');
+                                         month < 10 ? "0" + std::to_string(month) : std::to_string(month), "2026"},
+                                        '.');
     const std::string time = (minute / 60 < 10 ? "0" : "") + std::to_string(minute / 60) + ":" +
                              (minute % 60 < 10 ? "0" : "") + std::to_string(minute % 60);
-    return test::Join({"2", date, time, "op", "op" + std::string(1, kSep1) + ref(income) + kSep1 + ref(expense), "", amount},
-                      kSep3);
+    return test::Join(
+        {"2", date, time, "op", "op" + std::string(1, kSep1) + ref(income) + kSep1 + ref(expense), "", amount},
+        kSep3);
   }
 };
 
 TEST_F(Journals, AmountsBeyondTheBoundAreLeftOut) {
-  t.write(ledger.journalFile("01.03.2026"), {op(2, 3, 60, 1, -1, "92233720368547749"),
-                                             op(3, 3, 60, 1, -1, "92233720368547749"),
-                                             op(4, 3, 60, 1, -1, "100")});
+  t.write(ledger.journalFile("01.03.2026"),
+          {op(2, 3, 60, 1, -1, "92233720368547749"), op(3, 3, 60, 1, -1, "92233720368547749"),
+           op(4, 3, 60, 1, -1, "100")});
   BalanceTable tb;
   ASSERT_TRUE(ComputeBalances(ledger, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), tb));
   ASSERT_EQ(tb.rows.size(), 1u);
@@ -311,7 +314,11 @@ TEST_F(Journals, EveryBalanceIsTheRunningSumOfItsOperations) {
     Lines lines;
     for (int i = 0; i < 120; ++i) {
       // Unique moments, written out of order; the same account on both sides now and then.
-      const Generated g{month, 1 + (i * 7) % 28, (i * 37) % 1400, std::rand() % 13 - 1, std::rand() % 13 - 1,
+      const Generated g{month,
+                        1 + (i * 7) % 28,
+                        (i * 37) % 1400,
+                        std::rand() % 13 - 1,
+                        std::rand() % 13 - 1,
                         (std::rand() % 200000) - 20000};
       all.push_back(g);
       lines.push_back(op(g.day, g.month, g.minute, g.income, g.expense, MoneyText(g.value)));
@@ -333,8 +340,9 @@ TEST_F(Journals, EveryBalanceIsTheRunningSumOfItsOperations) {
   for (const Generated& g : all) {
     if (g.month == 1) apply(g);
     if (g.month != 2) continue;
-    if (row == 0)
+    if (row == 0) {
       for (std::size_t c = 0; c < tb.columns.size(); ++c) EXPECT_EQ(tb.openingBalance(c), running[tb.columns[c].name]);
+    }
     apply(g);
     ASSERT_LT(row, tb.rows.size());
     for (std::size_t c = 0; c < tb.columns.size(); ++c)

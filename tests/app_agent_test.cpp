@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/logic/agent_character.h"
 #include "app/agent/agent_window.h"
+#include "app/logic/agent_character.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "qt_support.h"
@@ -49,7 +49,9 @@ class Agent : public ::testing::Test {
                          view = v.get();
                          return v;
                        },
-                       [] { return ScreenSize{1024, 768}; }};
+                       [] {
+                         return ScreenSize{1024, 768};
+                       }};
 
   bool load(const std::string& text) {
     EXPECT_TRUE(SaveBytes(t.root() + "agent.acs", text));
@@ -76,14 +78,14 @@ TEST_F(Agent, MissingOrDamagedFileLeavesItUnavailable) {
   agent.command("Greet");
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(agent.geometry(), Box{});
-  for (const std::string& bad : std::vector<std::string>
-       {"name=Owl\nsize=100x140\nanimation=Show appear 900\n",              // no header
-        "KRAV-AGENT 1\nsize=100x140\nanimation=Greet wave 900\n",           // no Show
-        "KRAV-AGENT 1\nsize=10x140\nanimation=Show appear 900\n",           // too small
-        "KRAV-AGENT 1\nsize=100x140\nanimation=Show dance 900\n",           // unknown motion
-        "KRAV-AGENT 1\nsize=100x140\nanimation=Show appear\n",              // no duration
-        "KRAV-AGENT 1\nsize=100x140\nanimation=Show appear 900\ngarbage\n",  // a bad line
-        std::string("KRAV-AGENT 1\nsize=100x\0\x01\n", 24)}) {
+  for (const std::string& bad :
+       std::vector<std::string>{"name=Owl\nsize=100x140\nanimation=Show appear 900\n",     // no header
+                                "KRAV-AGENT 1\nsize=100x140\nanimation=Greet wave 900\n",  // no Show
+                                "KRAV-AGENT 1\nsize=10x140\nanimation=Show appear 900\n",  // too small
+                                "KRAV-AGENT 1\nsize=100x140\nanimation=Show dance 900\n",  // unknown motion
+                                "KRAV-AGENT 1\nsize=100x140\nanimation=Show appear\n",     // no duration
+                                "KRAV-AGENT 1\nsize=100x140\nanimation=Show appear 900\ngarbage\n",  // a bad line
+                                std::string("KRAV-AGENT 1\nsize=100x\0\x01\n", 24)}) {
     EXPECT_FALSE(load(bad)) << bad;
     EXPECT_FALSE(agent.available());
   }
@@ -124,7 +126,7 @@ TEST_F(Agent, AnimationsStopTheLastOneFirst) {
   agent.command("Think");
   agent.command("Greet");
   agent.command("Stop");
-  agent.command("Stop");  // nothing left to stop
+  agent.command("Stop");   // nothing left to stop
   agent.command("Dance");  // not in the file: stops the last one, plays nothing
   agent.command("");
   agent.command("show");  // names are case-sensitive: an unknown animation
@@ -181,7 +183,8 @@ TEST(AgentWindowTest, PlaysAndDrawsTheFigure) {
     for (int x = 0; x < still.width(); ++x) opaque += qAlpha(still.pixel(x, y)) > 0;
   EXPECT_GT(opaque, still.width() * still.height() / 5);
   EXPECT_LT(opaque, still.width() * still.height() * 9 / 10);
-  for (const auto& a : manifest->animations) test::SaveScreenshot(w.still(a, 0.5), "agent-" + QString::fromStdString(a.name));
+  for (const auto& a : manifest->animations)
+    test::SaveScreenshot(w.still(a, 0.5), "agent-" + QString::fromStdString(a.name));
 }
 
 }  // namespace

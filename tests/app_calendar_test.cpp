@@ -5,9 +5,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/logic/calendar_grid.h"
 #include "app/calendar/day_grid.h"
 #include "app/calendar/popup_calendar.h"
+#include "app/logic/calendar_grid.h"
 #include "platform/encoding.h"
 #include "qt_support.h"
 #include "support.h"

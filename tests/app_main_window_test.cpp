@@ -2,17 +2,17 @@
 
 #include <filesystem>
 
+#include <sys/wait.h>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRawFont>
-#include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 #include <cstdlib>
-#include <sys/wait.h>
 #include <vector>
 
 #include "app/kit/colours.h"
@@ -73,7 +73,8 @@ TEST(Placement, StoredValuesAndTheScreenEdges) {
   EXPECT_EQ(RestorePlacement(50, 60, 700, 500, 1, now, 1024, 768).left, 10);  // not applied
   EXPECT_EQ(RestorePlacement(50, 60, 700, 500, 0, now, 1024, 768), (WindowPlacement{false, 50, 60, 700, 500}));
   EXPECT_EQ(RestorePlacement(0, -5, 0, 0, 0, now, 1024, 768), now);
-  EXPECT_EQ(RestorePlacement(2000, 900, 700, 500, 0, now, 1024, 768), (WindowPlacement{false, 324, 268, 700, 500}));
+  EXPECT_EQ(RestorePlacement(2000, 900, 700, 500, 0, now, 1024, 768),
+            (WindowPlacement{false, 324, 268, 700, 500}));
   EXPECT_EQ(RestorePlacement(1024, 100, 0, 0, 0, now, 1024, 768).left, 1024 - 640);
 }
 
@@ -324,7 +325,8 @@ TEST_F(MainWindow, EveryButtonSymbolHasAGlyph) {
       continue;
     }
     for (const uint ch : b->text().toUcs4()) {
-      const bool found = std::any_of(fonts.begin(), fonts.end(), [&](const QRawFont& f) { return f.supportsCharacter(ch); });
+      const bool found =
+          std::any_of(fonts.begin(), fonts.end(), [&](const QRawFont& f) { return f.supportsCharacter(ch); });
       EXPECT_TRUE(found) << b->objectName().toStdString() << " U+" << std::hex << ch;
     }
   }
@@ -344,7 +346,8 @@ TEST_F(MainWindow, ASecondCopyHandsOverAndEnds) {
   auto first = TakeSingleInstance();
   ASSERT_TRUE(first);
   int activations = 0;
-  MessageWindow probe([&](int msg, std::int64_t, std::int64_t) { activations += msg == shell::kMsgActivateWindow; });
+  MessageWindow probe(
+      [&](int msg, std::int64_t, std::int64_t) { activations += msg == shell::kMsgActivateWindow; });
   CaptionRegistration caption(Utf8ToCp1251(MainWindowCaption()), probe.handle());
   // The newest registration of the caption answers: here the probe's.
   EXPECT_FALSE(TakeSingleInstance());
@@ -358,7 +361,8 @@ TEST_F(MainWindow, TheProgramStartedTwiceEndsWithoutAWindow) {
   auto first = TakeSingleInstance();
   ASSERT_TRUE(first);
   int activations = 0;
-  MessageWindow probe([&](int msg, std::int64_t, std::int64_t) { activations += msg == shell::kMsgActivateWindow; });
+  MessageWindow probe(
+      [&](int msg, std::int64_t, std::int64_t) { activations += msg == shell::kMsgActivateWindow; });
   CaptionRegistration caption(Utf8ToCp1251(MainWindowCaption()), probe.handle());
   // A copy that opened a window would run until the timeout kills it (124).
   const int status = std::system((std::string("timeout 20 ") + KRAV_BUILD_DIR + "/app/mess").c_str());
@@ -374,8 +378,7 @@ TEST(MessProgram, AFolderWithALetterOutsideTheCodePageIsRefused) {
   std::filesystem::create_directory(folder);
   std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/app/mess", folder + "/mess");
   const std::string out = t.root() + "out.txt";
-  const int status =
-      std::system(("timeout 20 '" + folder + "/mess' > '" + out + "' 2>&1").c_str());
+  const int status = std::system(("timeout 20 '" + folder + "/mess' > '" + out + "' 2>&1").c_str());
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 2);
   std::string text;

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "app/dialogs/dialog_asking.h"
+#include "app/dialogs/message_dialog.h"
 #include "app/logic/accounting_questions.h"
 #include "app/logic/preset_asking.h"
-#include "app/dialogs/message_dialog.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "qt_support.h"

@@ -1,8 +1,8 @@
 // Files that cannot be read are never written over; saves survive links and
 // kills. The cases named Unreadable.* need a file its owner cannot read, so
 // CTest also runs them as an unprivileged user when the tests run as root.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -84,8 +84,8 @@ TEST(Unreadable, ACollectionOverAnUnreadableStoreSaysSoAndRemovesNothing) {
   Lines out;
   {
     Unreadable lock(t.data("mess.dat"));
-    EXPECT_FALSE(CollectRange(out, MakeDateTime(2026, 1, 1), MakeDateTime(2026, 1, 1), t.root(), t.user(),
-                              {true, true}));
+    EXPECT_FALSE(
+        CollectRange(out, MakeDateTime(2026, 1, 1), MakeDateTime(2026, 1, 1), t.root(), t.user(), {true, true}));
   }
   EXPECT_EQ(Bytes(t.data("mess.dat")), before);
   EXPECT_FALSE(FileExists(t.data("mess-del.dat")));

@@ -106,7 +106,8 @@ TEST_F(Collect, IntervalAnchoredAtItsStart) {
 }
 
 TEST_F(Collect, IntervalWithCountIsOutdatedTheNextDay) {
-  store({Record("3", "6|0|0|5", "12|08.12.2026|10:00|3", "", "i"), Record("3", "2", "11|01.12.2026|00:00", "21", "keep")});
+  store({Record("3", "6|0|0|5", "12|08.12.2026|10:00|3", "", "i"),
+         Record("3", "2", "11|01.12.2026|00:00", "21", "keep")});
   EXPECT_EQ(Whens(collect(D(2026, 12, 8), D(2026, 12, 8))),
             (W{"08.12.2026 ", "08.12.2026 10:00", "08.12.2026 10:05", "08.12.2026 10:10"}));
   collect(D(2026, 12, 9), D(2026, 12, 9), {true, true});
@@ -137,10 +138,8 @@ TEST_F(Collect, TodayIsOutdatedForAPeriodFromTomorrow) {
 
 TEST_F(Collect, IndicesFollowTheRemoval) {
   // Records 1 and 3 are outdated; 0, 2 and 4 stay and become 0, 1 and 2.
-  store({Record("3", "2", "11|01.12.2026|00:00", "21", "r0"),
-         Record("3", "1|01.12.2026", "", "21", "gone1"),
-         Record("3", "2", "11|01.12.2026|00:00", "21", "r2"),
-         Record("3", "1|02.12.2026", "", "21", "gone3"),
+  store({Record("3", "2", "11|01.12.2026|00:00", "21", "r0"), Record("3", "1|01.12.2026", "", "21", "gone1"),
+         Record("3", "2", "11|01.12.2026|00:00", "21", "r2"), Record("3", "1|02.12.2026", "", "21", "gone3"),
          Record("3", "2", "11|01.12.2026|00:00", "21", "r4")});
   const Lines out = collect(D(2026, 12, 8), D(2026, 12, 8), {true, true});
   const Lines left = t.read(storePath());
@@ -162,14 +161,15 @@ TEST_F(Collect, OrderIsJournalsFromTheLastMonthThenStoreBackwards) {
   store({Record("3", "2", "11|01.01.2026|00:00", "22|09:00", "first"),
          Record("3", "2", "11|01.01.2026|00:00", "22|08:00", "second")});
   ForceDir(t.data("Plan"));
-  t.write(t.data(JournalFileName("20.01.2026")),
-          {Join({"1", "25.01.2026", "10:00", "jan a"}, kSep3), Join({"1", "26.01.2026", "11:00", "jan b"}, kSep3)});
+  t.write(t.data(JournalFileName("20.01.2026")), {Join({"1", "25.01.2026", "10:00", "jan a"}, kSep3),
+                                                  Join({"1", "26.01.2026", "11:00", "jan b"}, kSep3)});
   t.write(t.data(JournalFileName("05.02.2026")),
           {Join({"2", "01.02.2026", "12:00", "buy", "op", "", "1 234.5"}, kSep3)});
   const Lines out = collect(D(2026, 1, 25), D(2026, 2, 1));
   ASSERT_EQ(out.size(), 3u + 8u * 2u);
   EXPECT_EQ(out[0], Join({Join({"2", "01.02.2026 12:00"}, kSep3), std::string("buy") + kSep1 + "1 234.50", "0",
-                          t.data("Plan/nb202602.dat")}, kSep4));
+                          t.data("Plan/nb202602.dat")},
+                         kSep4));
   EXPECT_EQ(GetField(out[1], kSep4, 2), "jan b");
   EXPECT_EQ(GetField(out[1], kSep4, 3), "1");
   EXPECT_EQ(GetField(out[2], kSep4, 2), "jan a");
@@ -191,14 +191,14 @@ TEST_F(Collect, JournalMonthsBetweenFirstAndLastAreRead) {
 
 TEST_F(Collect, AddressBookYearlyDates) {
   const std::string card = "/home/u/cards/ivanov.adr";
-  t.write(t.data("adrs.str"),
-          {card + kSep1 + Ru("\"Иван Иванов\",12.03.1970,5") + kSep1 + "Two,values" + kSep1 +
-               "a,12.03.1970,4" + kSep1 + "a,12.03.1970,5,extra",
-           "/x/petrov.adr" + std::string(1, kSep1) + "Petrov 01.04.1980 5"});
+  t.write(t.data("adrs.str"), {card + kSep1 + Ru("\"Иван Иванов\",12.03.1970,5") + kSep1 + "Two,values" + kSep1 +
+                                   "a,12.03.1970,4" + kSep1 + "a,12.03.1970,5,extra",
+                               "/x/petrov.adr" + std::string(1, kSep1) + "Petrov 01.04.1980 5"});
   const Lines out = collect(D(2026, 3, 1), D(2026, 4, 30));
   ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], Join({Join({"5", "12.03.2026"}, kSep3),
-                          Ru("Иван Иванов (12.03.1970) в записи \"ivanov\""), card, ""}, kSep4));
+  EXPECT_EQ(out[0],
+            Join({Join({"5", "12.03.2026"}, kSep3), Ru("Иван Иванов (12.03.1970) в записи \"ivanov\""), card, ""},
+                 kSep4));
   EXPECT_EQ(GetField(out[1], kSep4, 1), Join({"5", "01.04.2026"}, kSep3));
   EXPECT_TRUE(collect(D(2026, 5, 1), D(2026, 5, 31)).empty());
 }

@@ -32,8 +32,8 @@ TEST(Robustness, ExtremeCountsAndStepsEnd) {
            Record("3", "4|15", "12|01.01.0001|00:00|2147483647", "21", "ancient"),
            Record("3", "5|01.01", "12|31.12.9999|00:00|2147483647", "21", "future")});
   Lines out;
-  CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 8)), t.root(),
-               t.user(), {true, true});
+  CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 8)), t.root(), t.user(),
+               {true, true});
   // Daily, the one-minute interval (1440), and nothing from the others that day.
   std::size_t daily = 0, minute = 0;
   for (const auto& l : out) {
@@ -60,8 +60,8 @@ TEST(Robustness, MalformedLinesAreSkipped) {
            std::string("3") + s3 + megabyte, std::string("3") + s3 + "6" + s2 + megabyte,
            std::string("1") + s3 + megabyte, Record("3", "2", "11|01.12.2026|00:00", "21", megabyte)});
   Lines out;
-  CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 9)), t.root(),
-               t.user(), {true, true});
+  CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 9)), t.root(), t.user(),
+               {true, true});
   // The only sound record: the daily one with a long text, twice; and the
   // diary line whose damaged date reads as today.
   std::size_t longTexts = 0;
@@ -88,8 +88,8 @@ TEST(Robustness, RandomBytesEnd) {
   t.write(t.data("mess.dat"), lines);
   t.write(t.data("adrs.str"), Lines(lines.begin(), lines.begin() + 200));
   Lines out;
-  CollectRange(out, static_cast<double>(D(2026, 1, 1)), static_cast<double>(D(2026, 2, 28)), t.root(),
-               t.user(), {true, true});
+  CollectRange(out, static_cast<double>(D(2026, 1, 1)), static_cast<double>(D(2026, 2, 28)), t.root(), t.user(),
+               {true, true});
   // Whatever was removed went to the trash, and nothing else was lost.
   const std::size_t left = t.read(t.data("mess.dat")).size();
   const std::size_t trashed = t.read(t.data("mess-del.dat")).size();

@@ -89,8 +89,8 @@ TEST(Numbers, RealsUseAPointWhateverTheLocale) {
 
 TEST(Words, PluralFormsByLastDigits) {
   const std::string one = Ru("день"), few = Ru("дня"), many = Ru("дней");
-  const std::pair<long long, std::string> cases[] = {
-      {1, one}, {3, few}, {5, many}, {11, many}, {21, one}, {112, many}, {0, many}, {22, few}};
+  const std::pair<long long, std::string> cases[] = {{1, one},  {3, few},    {5, many}, {11, many},
+                                                     {21, one}, {112, many}, {0, many}, {22, few}};
   for (const auto& [n, form] : cases) EXPECT_EQ(PluralForm(n, one, few, many, false), form) << n;
   EXPECT_EQ(PluralForm(3, Ru("запись"), Ru("записи"), Ru("записей"), true), Ru("3 записи"));
 }

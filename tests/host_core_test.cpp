@@ -14,9 +14,9 @@
 #include "engine/text.h"
 #include "host/shell_host.h"
 #include "host/speech.h"
-#include "platform/process.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
+#include "platform/process.h"
 #include "support.h"
 
 namespace krav::host {
@@ -54,7 +54,8 @@ TEST_F(HostMessages, SoundIsResolvedFromTheRoot) {
 }
 
 TEST_F(HostMessages, SpeaksTheDescriptionOfAnOccurrenceTail) {
-  const std::string tail = std::string("08.12.2026 14:35") + kSep4 + Ru("Позвонить маме") + kSep4 + "0" + kSep4 + "/x";
+  const std::string tail =
+      std::string("08.12.2026 14:35") + kSep4 + Ru("Позвонить маме") + kSep4 + "0" + kSep4 + "/x";
   WriteIniString(t.root() + "krav2000.ini", "Speak", "Text", tail);
   host.handleMessage(12086, 0, 0);
   EXPECT_EQ(events.last(), "speak Позвонить маме");
@@ -67,7 +68,8 @@ TEST_F(HostMessages, SpeaksTheDescriptionOfAnOccurrenceTail) {
 
 TEST_F(HostMessages, PresentsAcknowledgesAndPostpones) {
   const std::string a = test::Join({test::Join({"3", "08.12.2026 14:35"}, kSep3), "one", "0", "/p"}, kSep4);
-  const std::string b = test::Join({test::Join({"2", "08.12.2026 "}, kSep3), std::string("two") + kSep1 + "1 000.00", "1", "/p"}, kSep4);
+  const std::string b = test::Join(
+      {test::Join({"2", "08.12.2026 "}, kSep3), std::string("two") + kSep1 + "1 000.00", "1", "/p"}, kSep4);
   t.write(t.data("mess-now.dat"), {a, b});
   host.handleMessage(1034, 0, 513);
   EXPECT_EQ(events.last(), "present 2");
@@ -147,8 +149,8 @@ TEST(Speech, AReminderTextNeverBecomesAnOptionOfEspeak) {
   // A stand-in espeak-ng that writes its arguments down.
   const std::string bin = t.root() + "bin", out = t.root() + "args.txt";
   ForceDir(bin);
-  EXPECT_TRUE(SaveBytes(bin + "/espeak-ng", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + out + ".part && mv " +
-                                                out + ".part " + out + "\n"));
+  EXPECT_TRUE(SaveBytes(bin + "/espeak-ng", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " + out +
+                                                ".part && mv " + out + ".part " + out + "\n"));
   ::chmod((bin + "/espeak-ng").c_str(), 0755);
   const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
   ::setenv("PATH", (bin + ":" + path).c_str(), 1);
@@ -167,9 +169,9 @@ TEST(Speech, AReminderTextNeverBecomesAnOptionOfEspeak) {
 
 TEST_F(HostMessages, ShellCommandsComeFromHotKeys) {
   const std::string out = t.root() + "ran.txt";
-  EXPECT_TRUE(SaveBytes(t.root() + "programs.ini",
-            "[HotKeys]\nA=Calc,calc,1,no-such-program;Dump,x,12," + std::string(KRAV_TEST_BIN_DIR) +
-                "/test_argdump " + out + " ok\n"));
+  EXPECT_TRUE(SaveBytes(t.root() + "programs.ini", "[HotKeys]\nA=Calc,calc,1,no-such-program;Dump,x,12," +
+                                                       std::string(KRAV_TEST_BIN_DIR) + "/test_argdump " + out +
+                                                       " ok\n"));
   host.handleMessage(1024 + 12, 0, 0);
   EXPECT_TRUE(events.last().startsWith("log shell command 12: "));
   std::string bytes;

@@ -38,10 +38,9 @@ class MessctlTool : public ::testing::Test {
  protected:
   test::TempRoot t{Ru("Иван")};
   void SetUp() override {
-    t.write(t.data("mess.dat"),
-            {test::Record("3", "2", "11|01.12.2026|00:00", "22|09:00", Ru("Зарядка")),
-             test::Record("3", "1|08.12.2026", "", "21", Ru("Весь день")),
-             test::Record("3", "1|01.12.2026", "", "21", Ru("Прошло"))});
+    t.write(t.data("mess.dat"), {test::Record("3", "2", "11|01.12.2026|00:00", "22|09:00", Ru("Зарядка")),
+                                 test::Record("3", "1|08.12.2026", "", "21", Ru("Весь день")),
+                                 test::Record("3", "1|01.12.2026", "", "21", Ru("Прошло"))});
     ForceDir(t.data("Plan"));
     t.write(t.data("Plan/nb202612.dat"),
             {test::Join({"2", "08.12.2026", "08:30", Ru("Хлеб"), "op", "", "1234.5"}, kSep3)});
@@ -54,9 +53,12 @@ TEST_F(MessctlTool, RawPrintsTheCollectedLines) {
   EXPECT_EQ(r.status, 0);
   const std::string journal = t.data("Plan/nb202612.dat");
   const std::string expected =
-      test::Join({test::Join({"2", "08.12.2026 08:30"}, kSep3), Ru("Хлеб") + kSep1 + "1 234.50", "0", journal}, kSep4) +
-      "\n" + test::Join({test::Join({"3", "08.12.2026 "}, kSep3), Ru("Весь день"), "1", t.data("mess.dat")}, kSep4) +
-      "\n" + test::Join({test::Join({"3", "08.12.2026 09:00"}, kSep3), Ru("Зарядка"), "0", t.data("mess.dat")}, kSep4) +
+      test::Join({test::Join({"2", "08.12.2026 08:30"}, kSep3), Ru("Хлеб") + kSep1 + "1 234.50", "0", journal},
+                 kSep4) +
+      "\n" +
+      test::Join({test::Join({"3", "08.12.2026 "}, kSep3), Ru("Весь день"), "1", t.data("mess.dat")}, kSep4) +
+      "\n" +
+      test::Join({test::Join({"3", "08.12.2026 09:00"}, kSep3), Ru("Зарядка"), "0", t.data("mess.dat")}, kSep4) +
       "\n";
   EXPECT_EQ(r.out, expected);
 }
@@ -95,7 +97,8 @@ TEST_F(MessctlTool, BadArgumentsExitWithTwo) {
 TEST_F(MessctlTool, AMissingRootOrUserIsAnErrorAndCreatesNothing) {
   const std::string missingRoot = t.root() + "typo";
   for (const std::string& args :
-       {"collect --root " + missingRoot, "balances --root " + missingRoot + " --user Иван --from 01.12.2026 --to 08.12.2026",
+       {"collect --root " + missingRoot,
+        "balances --root " + missingRoot + " --user Иван --from 01.12.2026 --to 08.12.2026",
         "report --root " + missingRoot + " --user Иван --from 01.12.2026 --to 08.12.2026",
         "collect --root " + t.root() + " --user Пётр",
         "balances --root " + t.root() + " --user Пётр --from 01.12.2026 --to 08.12.2026",
@@ -137,8 +140,8 @@ TEST_F(MessctlTool, ARateThatIsNoPositiveNumberIsRefusedAtOnce) {
 // month by month, instead of being built whole first.
 TEST_F(MessctlTool, ALongRangeIsPrintedAsItIsCollected) {
   t.write(t.data("mess.dat"), {test::Record("3", "6|0|0|1", "11|01.01.2000|00:00", "", "tick")});
-  const std::string cmd = "exec " + std::string(KRAV_BUILD_DIR) +
-                          "/tools/messctl collect --root " + t.root() + " --from 01.01.2000 --to 31.12.2099 --raw";
+  const std::string cmd = "exec " + std::string(KRAV_BUILD_DIR) + "/tools/messctl collect --root " + t.root() +
+                          " --from 01.01.2000 --to 31.12.2099 --raw";
   FILE* p = ::popen(cmd.c_str(), "r");
   ASSERT_TRUE(p);
   std::string first;
@@ -169,10 +172,15 @@ TEST(MessctlBalances, OneAccountALine) {
   const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
   ForceDir(t.data("Plan"));
   t.write(t.data("Plan/nb202603.dat"),
-          {test::Join({"2", "05.03.2026", "09:00", "salary ", "s" + std::string(1, kSep1) + cash + kSep1 + none, "", "1000"}, kSep3),
-           test::Join({"2", "12.03.2026", "10:00", "food ", "f" + std::string(1, kSep1) + food + kSep1 + cash, "", "99.90"}, kSep3)});
+          {test::Join({"2", "05.03.2026", "09:00", "salary ", "s" + std::string(1, kSep1) + cash + kSep1 + none,
+                       "", "1000"},
+                      kSep3),
+           test::Join({"2", "12.03.2026", "10:00", "food ", "f" + std::string(1, kSep1) + food + kSep1 + cash, "",
+                       "99.90"},
+                      kSep3)});
   WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "05.03.2026");
-  const ToolRun r = Messctl("balances --root " + t.root() + " --user " + t.user() + " --from 10.03.2026 --to 15.03.2026");
+  const ToolRun r =
+      Messctl("balances --root " + t.root() + " --user " + t.user() + " --from 10.03.2026 --to 15.03.2026");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "Наличные\tРубли\tСбережения\t1000.00\t0.00\t99.90\t900.10\n"
@@ -213,23 +221,27 @@ TEST(MessctlBalances, TheReportAndTheBalancesAgreeOnEveryAccount) {
     std::srand(seed);
     std::vector<std::string> refs;
     for (int a = 0; a < 8; ++a)
-      refs.push_back(test::Join({"acc" + std::to_string(a), "RUB", a < 3 ? Ru("Сбережения") : Ru("Обороты")}, kSep2));
+      refs.push_back(
+          test::Join({"acc" + std::to_string(a), "RUB", a < 3 ? Ru("Сбережения") : Ru("Обороты")}, kSep2));
     const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
     Lines ops;
     for (int i = 0; i < 150; ++i) {
       const int in = std::rand() % 9 - 1, out = std::rand() % 9 - 1;
-      const std::string amount = std::to_string(std::rand() % 100000 - 10000) + "." + std::to_string(std::rand() % 90 + 10);
+      const std::string amount =
+          std::to_string(std::rand() % 100000 - 10000) + "." + std::to_string(std::rand() % 90 + 10);
       const std::string date = (i % 28 < 9 ? "0" : "") + std::to_string(1 + i % 28) + ".03.2026";
-      ops.push_back(test::Join({"2", date, std::to_string(10 + i % 14) + ":00", "op ",
-                                "op" + std::string(1, kSep1) + (in < 0 ? none : refs[in]) + kSep1 + (out < 0 ? none : refs[out]),
-                                "", amount},
-                               kSep3));
+      ops.push_back(test::Join(
+          {"2", date, std::to_string(10 + i % 14) + ":00", "op ",
+           "op" + std::string(1, kSep1) + (in < 0 ? none : refs[in]) + kSep1 + (out < 0 ? none : refs[out]), "",
+           amount},
+          kSep3));
     }
     ForceDir(t.data("Plan"));
     t.write(t.data("Plan/nb202603.dat"), ops);
     WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "01.03.2026");
     WriteIniString(t.data("krav2000.ini"), "Buh", "Baseval", "RUB");
-    const std::string period = " --root " + t.root() + " --user " + t.user() + " --from 05.03.2026 --to 31.03.2026";
+    const std::string period =
+        " --root " + t.root() + " --user " + t.user() + " --from 05.03.2026 --to 31.03.2026";
     const ToolRun balances = Messctl("balances" + period);
     ASSERT_EQ(balances.status, 0);
     ASSERT_EQ(Messctl("report" + period).status, 0);
@@ -258,7 +270,9 @@ TEST(MessctlBalances, TheReportAndTheBalancesAgreeOnEveryAccount) {
       ASSERT_LT(it + 2, cells.end());
       EXPECT_EQ(*(it + 1), f[4]) << "income of " << f[0] << ", seed " << seed;
       EXPECT_EQ(*(it + 2), f[5]) << "expense of " << f[0] << ", seed " << seed;
-      if (f[2] != "Обороты") EXPECT_EQ(cells.back(), f[6]) << "closing of " << f[0] << ", seed " << seed;
+      if (f[2] != "Обороты") {
+        EXPECT_EQ(cells.back(), f[6]) << "closing of " << f[0] << ", seed " << seed;
+      }
       ++compared;
     }
     EXPECT_GE(compared, 6);

@@ -83,7 +83,8 @@ TEST_F(Plugin, AMinuteWithoutAnActingCheckIsNotCaughtUp) {
 }
 
 TEST_F(Plugin, MessagesAndSettingsWhenSomethingFallsDue) {
-  store({Record("3", "1|08.12.2026", "", "22|14:35", "first"), Record("3", "1|08.12.2026", "", "22|14:35", "second")});
+  store({Record("3", "1|08.12.2026", "", "22|14:35", "first"),
+         Record("3", "1|08.12.2026", "", "22|14:35", "second")});
   ForceDir(t.root() + "Sound");
   EXPECT_TRUE(SaveBytes(t.root() + "Sound/ding.wav", "RIFF"));
   WriteIniString(shell.userIni(), "Messages", "Mus", "Sound\\ding.wav");
@@ -126,9 +127,11 @@ TEST_F(Plugin, DueActionsLogAndRunButAreNotListed) {
   const std::string out = t.root() + "ran.txt";
   const std::string prog = std::string(KRAV_TEST_BIN_DIR) + "/test_argdump";
   store({Join({"4", Join({test::Sub("1|08.12.2026"), "", test::Sub("22|14:35")}, kSep1), "run",
-               "P" + std::string(1, kSep2) + prog + "|" + out + " hello"}, kSep3),
+               "P" + std::string(1, kSep2) + prog + "|" + out + " hello"},
+              kSep3),
          Join({"4", Join({test::Sub("1|08.12.2026"), "", test::Sub("22|14:35")}, kSep1), "cmd",
-               "C" + std::string(1, kSep2) + "3" + kSep1 + "Notes,x,17" + kSep1 + "more"}, kSep3)});
+               "C" + std::string(1, kSep2) + "3" + kSep1 + "Notes,x,17" + kSep1 + "more"},
+              kSep3)});
   init();
   shell.received();
   at(14, 35);
@@ -146,7 +149,8 @@ TEST_F(Plugin, DueActionsLogAndRunButAreNotListed) {
 
 TEST_F(Plugin, ActionFollowsItsRecordWhenTheStoreChanged) {
   const std::string cmd = Join({"4", Join({test::Sub("1|08.12.2026"), "", test::Sub("22|14:35")}, kSep1), "cmd",
-                                "C" + std::string(1, kSep2) + "3" + kSep1 + "a,b,5"}, kSep3);
+                                "C" + std::string(1, kSep2) + "3" + kSep1 + "a,b,5"},
+                               kSep3);
   store({Record("3", "2", "11|01.12.2026|00:00", "21", "other"), cmd});
   init();
   shell.received();
@@ -167,7 +171,7 @@ TEST_F(Plugin, ActionFollowsItsRecordWhenTheStoreChanged) {
 TEST_F(Plugin, JournalEntriesAreListedButNeverFallDue) {
   ForceDir(t.data("Plan"));
   t.write(t.data("Plan/nb202612.dat"), {Join({"1", "08.12.2026", "14:35", "diary"}, kSep3),
-                                         Join({"2", "08.12.2026", "", "untimed op", "o", "", "5"}, kSep3)});
+                                        Join({"2", "08.12.2026", "", "untimed op", "o", "", "5"}, kSep3)});
   init();
   EXPECT_EQ(t.read(t.root() + "Temp/today.dat").size(), 2u);
   at(14, 35);
@@ -224,11 +228,13 @@ struct SnoozeCase {
 };
 
 TEST(SnoozeMoment, CarriesMinutesHoursAndDays) {
-  const SnoozeCase cases[] = {
-      {23, 50, 0, 15, "09.12.2026", "00:05"}, {10, 58, 0, 5, "08.12.2026", "11:03"},
-      {22, 30, 50, 0, "11.12.2026", "00:30"}, {12, 0, 0, 0, "08.12.2026", "12:00"},
-      {12, 0, 0, 1500, "09.12.2026", "13:00"}, {12, 0, -5, -5, "08.12.2026", "12:00"},
-      {12, 0, 2000000000, 2000000000, "31.12.9999", "23:59"}};
+  const SnoozeCase cases[] = {{23, 50, 0, 15, "09.12.2026", "00:05"},
+                              {10, 58, 0, 5, "08.12.2026", "11:03"},
+                              {22, 30, 50, 0, "11.12.2026", "00:30"},
+                              {12, 0, 0, 0, "08.12.2026", "12:00"},
+                              {12, 0, 0, 1500, "09.12.2026", "13:00"},
+                              {12, 0, -5, -5, "08.12.2026", "12:00"},
+                              {12, 0, 2000000000, 2000000000, "31.12.9999", "23:59"}};
   for (const auto& c : cases) {
     test::FixedClock clock(MakeDateTime(2026, 12, 8, c.h, c.m));
     const SnoozeTime at = SnoozeMoment(c.hours, c.minutes);
@@ -258,7 +264,8 @@ TEST_F(Plugin, SnoozeAppendsAOneTimeReminderAndTellsTheProgram) {
 
 TEST_F(Plugin, SnoozeTextCannotSplitTheRecordOrTheFile) {
   init();
-  WriteIniString(shell.shellIni(), "Voza", "Text", std::string("a") + kSep3 + "b" + kSep4 + "c" + kSep1 + kSep2 + "d");
+  WriteIniString(shell.shellIni(), "Voza", "Text",
+                 std::string("a") + kSep3 + "b" + kSep4 + "c" + kSep1 + kSep2 + "d");
   Command(s, 2015, 0);  // Min defaults to 5
   const Lines store = t.read(t.data("mess.dat"));
   ASSERT_EQ(store.size(), 1u);

@@ -55,8 +55,8 @@ std::string Sub(std::string_view s) {
   return out;
 }
 
-std::string Record(std::string_view kind, std::string_view a, std::string_view b,
-                   std::string_view c, std::string_view text) {
+std::string Record(std::string_view kind, std::string_view a, std::string_view b, std::string_view c,
+                   std::string_view text) {
   return Join({kind, Join({Sub(a), Sub(b), Sub(c)}, kSep1), text}, kSep3);
 }
 

@@ -32,8 +32,8 @@ class TempRoot {
 // Joins pieces with a separator character.
 std::string Join(std::initializer_list<std::string_view> parts, char sep);
 // A planner record: kind #3 A #1 B #1 C #3 text; groups given with "|" for #2.
-std::string Record(std::string_view kind, std::string_view a, std::string_view b,
-                   std::string_view c, std::string_view text);
+std::string Record(std::string_view kind, std::string_view a, std::string_view b, std::string_view c,
+                   std::string_view text);
 // "|" written for #2.
 std::string Sub(std::string_view s);
 

@@ -129,7 +129,8 @@ struct PresetRates : accounting::Questions {
   const std::map<std::string, std::string>& rates;
   explicit PresetRates(const std::map<std::string, std::string>& r) : rates(r) {}
   bool createExampleData() override { return false; }
-  std::optional<std::string> askRate(const std::string& currency, const std::string&, const std::string&) override {
+  std::optional<std::string> askRate(const std::string& currency, const std::string&,
+                                     const std::string&) override {
     auto it = rates.find(currency);
     if (it == rates.end()) return std::nullopt;
     return it->second;
@@ -152,14 +153,11 @@ int WriteReport(const accounting::Ledger& ledger, DateTime first, DateTime last,
     return SavePieChart(slices, path);
   };
   switch (BuildAccountingReport(ledger, first, last, questions, chart)) {
-    case ReportResult::Written:
-      std::cout << FsPath(shell::ReportFile(ledger.root)) << "\n";
-      return 0;
+    case ReportResult::Written: std::cout << FsPath(shell::ReportFile(ledger.root)) << "\n"; return 0;
     case ReportResult::Cancelled:
       std::cerr << "messctl: a currency rate was not given; the report is incomplete\n";
       return 3;
-    case ReportResult::Failed:
-      break;
+    case ReportResult::Failed: break;
   }
   std::cerr << "messctl: the report could not be written\n";
   return 1;
@@ -175,7 +173,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.empty()) return Fail("a command is needed; see messctl --help");
-  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report") return Fail("unknown command '" + args[0] + "'; see messctl --help");
+  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report")
+    return Fail("unknown command '" + args[0] + "'; see messctl --help");
 
   std::string root, user, from, to;
   bool raw = false;
@@ -216,8 +215,7 @@ int main(int argc, char** argv) {
   if (root.empty()) return Fail("--root is needed");
   if (args[0] != "collect" && (from.empty() || to.empty())) return Fail(args[0] + " needs --from and --to");
   auto parseDate = [](const std::string& text, DateTime& d) {
-    if (text.size() != 10 || text[2] != '.' || text[5] != '.' || !IsValidDateText(text))
-      return false;
+    if (text.size() != 10 || text[2] != '.' || text[5] != '.' || !IsValidDateText(text)) return false;
     const DateTime today = static_cast<double>(Today());
     d = TextToDate(text);
     // TextToDate reads an invalid date as today; accept today only when typed.
@@ -237,8 +235,8 @@ int main(int argc, char** argv) {
   if (!DirExists(cpRoot)) return Fail("no root directory '" + root + "'");
   std::string cpUser = Utf8ToCp1251(user);
   if (cpUser.empty())
-    cpUser = ReadIniString(shell::ShellSettingsFile(cpRoot), shell::kActiveUser.section,
-                           shell::kActiveUser.key, "");
+    cpUser =
+        ReadIniString(shell::ShellSettingsFile(cpRoot), shell::kActiveUser.section, shell::kActiveUser.key, "");
   if (cpUser.empty()) return Fail("no user: give --user or set [Users] Active in the root");
   if (!DirExists(shell::DataDir(cpRoot, cpUser)))
     return Fail("no user '" + Cp1251ToUtf8(cpUser) + "' in " + root + " (no folder " +

@@ -14,12 +14,12 @@ const QColor kBeak(0xF2, 0x9B, 0x1D), kEye(0xFF, 0xFF, 0xF4), kPupil(0x1B, 0x1B,
 double Ease(double t) { return 1 - std::pow(1 - std::clamp(t, 0.0, 1.0), 3); }
 
 struct Pose {
-  double scale = 1, lift = 0, tilt = 0;      // whole figure
-  double leftWing = 0, rightWing = 0;        // degrees, raised outwards
-  double lid = 0;                            // 0 open .. 1 closed
+  double scale = 1, lift = 0, tilt = 0;  // whole figure
+  double leftWing = 0, rightWing = 0;    // degrees, raised outwards
+  double lid = 0;                        // 0 open .. 1 closed
   double eyeSize = 1;
-  QPointF look{0, 0};                        // pupils, in eye radii
-  QString bubble;                            // a sign above the head
+  QPointF look{0, 0};  // pupils, in eye radii
+  QString bubble;      // a sign above the head
   double bubbleAlpha = 0;
 };
 
@@ -28,9 +28,7 @@ Pose PoseFor(Motion m, double t) {
   if (t < 0) return p;
   const double wave = std::sin(t * 2 * M_PI * 3);
   switch (m) {
-    case Motion::Appear:
-      p.scale = Ease(t * 1.2) + 0.08 * std::sin(std::clamp(t, 0.0, 1.0) * M_PI);
-      break;
+    case Motion::Appear: p.scale = Ease(t * 1.2) + 0.08 * std::sin(std::clamp(t, 0.0, 1.0) * M_PI); break;
     case Motion::Wave: p.rightWing = 55 + 25 * wave; break;
     case Motion::Nod: p.tilt = 8 * std::sin(t * 2 * M_PI * 2); break;
     case Motion::Blink: p.lid = std::max(0.0, 1 - std::abs(t - 0.5) * 6); break;
@@ -91,7 +89,8 @@ void PaintOwl(QPainter& g, const QRectF& area, Motion motion, double progress) {
   g.drawEllipse(QRectF(-24, -56, 48, 52));
   g.setPen(QPen(kFeathers.darker(130), 1.6));
   for (int row = 0; row < 3; ++row)
-    for (int i = -1; i <= 1; ++i) g.drawArc(QRectF(i * 11 - 5 + (row % 2) * 5, -46 + row * 12, 10, 8), 200 * 16, 140 * 16);
+    for (int i = -1; i <= 1; ++i)
+      g.drawArc(QRectF(i * 11 - 5 + (row % 2) * 5, -46 + row * 12, 10, 8), 200 * 16, 140 * 16);
   g.setPen(Qt::NoPen);
   g.setBrush(kBeak);
   for (int side : {-1, 1}) g.drawEllipse(QRectF(side * 12 - 7, -6, 14, 7));

@@ -14,10 +14,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/logic/calendar_grid.h"
 #include "app/calendar/day_grid.h"
 #include "app/kit/colours.h"
 #include "app/kit/qt_text.h"
+#include "app/logic/calendar_grid.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 
@@ -25,7 +25,6 @@ namespace krav::app {
 namespace {
 
 const QColor kFill(0xF0, 0xF8, 0xFF), kFrame(0x88, 0xB0, 0xFF);
-
 
 QToolButton* SmallButton(QWidget* parent, const QString& text, const QString& hint) {
   auto* b = new QToolButton(parent);
@@ -239,7 +238,8 @@ std::string PopupPickDate(int x, int y, const std::string& text, const std::stri
   const QScreen* screen = QGuiApplication::screenAt(QPoint(x, y));
   if (!screen) screen = QGuiApplication::primaryScreen();
   const QRect s = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-  const PopupPosition p = PlacePopup(x - s.left(), y - s.top(), popup.width(), popup.height(), s.width(), s.height());
+  const PopupPosition p =
+      PlacePopup(x - s.left(), y - s.top(), popup.width(), popup.height(), s.width(), s.height());
   popup.move(p.left + s.left(), p.top + s.top());
   QEventLoop loop;
   QObject::connect(&popup, &TPopupDlg::finished, &loop, &QEventLoop::quit);

@@ -34,8 +34,8 @@ class TPopupDlg : public QWidget {
   QString monthTitle() const;
   QString yearTitle() const;
 
-  void pick();      // close with the selected day
-  void dismiss();   // close with the caller's text
+  void pick();     // close with the selected day
+  void dismiss();  // close with the caller's text
   void previousMonth();
   void nextMonth();
   void chooseMonth(int month);

@@ -22,8 +22,6 @@ namespace {
 
 TMdlg* g_instance = nullptr;
 
-
-
 }  // namespace
 
 std::string ButtonCaption(const std::string& text) { return text.substr(0, text.find('@')); }

@@ -20,9 +20,12 @@ void Sign(QPainter& g, const QString& text, const QColor& ink) {
 int PictureOfKind(int kind) {
   switch (kind) {
     case 1: return 1;
-    case 2: case 5: case 7: return 2;
+    case 2:
+    case 5:
+    case 7: return 2;
     case 3: return 3;
-    case 4: case 6: return 4;
+    case 4:
+    case 6: return 4;
     default: return 0;
   }
 }

@@ -94,7 +94,8 @@ void AgentCharacter::command(const std::string& command) {
 }
 
 std::string AnimationForPictureKind(const std::string& root, int kind) {
-  const std::string value = ReadIniString(shell::AgentSettingsFile(root), shell::kAgentCommandsSection, std::to_string(kind), "Show");
+  const std::string value =
+      ReadIniString(shell::AgentSettingsFile(root), shell::kAgentCommandsSection, std::to_string(kind), "Show");
   return value.empty() ? "Show" : value;
 }
 

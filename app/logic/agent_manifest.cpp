@@ -10,8 +10,8 @@ namespace {
 
 const std::map<std::string, Motion>& Motions() {
   static const std::map<std::string, Motion> m = {
-      {"appear", Motion::Appear}, {"wave", Motion::Wave},         {"nod", Motion::Nod},
-      {"blink", Motion::Blink},   {"hop", Motion::Hop},           {"think", Motion::Think},
+      {"appear", Motion::Appear},     {"wave", Motion::Wave},       {"nod", Motion::Nod},
+      {"blink", Motion::Blink},       {"hop", Motion::Hop},         {"think", Motion::Think},
       {"surprise", Motion::Surprise}, {"explain", Motion::Explain}, {"sleep", Motion::Sleep}};
   return m;
 }

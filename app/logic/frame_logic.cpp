@@ -32,8 +32,7 @@ TabList BuildTabList(const std::string& modulePages, const std::string& userPage
       if (!named) continue;
     }
     list.tabs.push_back({caption, id});
-    if (id == wanted && !wanted.empty())
-      list.current = static_cast<int>(list.tabs.size());
+    if (id == wanted && !wanted.empty()) list.current = static_cast<int>(list.tabs.size());
   }
   list.stripVisible = list.tabs.size() >= 2;
   return list;

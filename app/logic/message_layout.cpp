@@ -46,9 +46,7 @@ Placement PlaceAgainstCharacter(const Box& c, int dw, int dh, int screenWidth) {
   return p;
 }
 
-bool HasPointer(int pointer) {
-  return (pointer >= 11 && pointer <= 13) || (pointer >= 21 && pointer <= 23);
-}
+bool HasPointer(int pointer) { return (pointer >= 11 && pointer <= 13) || (pointer >= 21 && pointer <= 23); }
 
 std::array<Point, 3> PointerTriangle(int pointer, int w, int h) {
   const int m = Half(w);

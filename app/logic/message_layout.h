@@ -21,9 +21,9 @@ constexpr int kTextWrapWidth = 280;  // wider texts are word-wrapped at this wid
 constexpr int kButtonWidth = 75, kButtonHeight = 25;
 constexpr int kMinDialogHeight = 180;
 constexpr int kInputHeight = 18;
-constexpr int kPageMargin = 40;       // the page area starts this far from the left and top
-constexpr int kBalloonInset = 30;     // the balloon's rounded rectangle starts here
-constexpr int kBalloonCorner = 20;    // the size of its corner ellipses
+constexpr int kPageMargin = 40;     // the page area starts this far from the left and top
+constexpr int kBalloonInset = 30;   // the balloon's rounded rectangle starts here
+constexpr int kBalloonCorner = 20;  // the size of its corner ellipses
 
 struct ScreenSize {
   int width = 0, height = 0;
@@ -37,8 +37,8 @@ int ButtonRowWidth(const VisibleButtons& visible);
 
 struct DialogSize {
   int width = 0, height = 0;
-  int textWidth = 0;   // the label's width: the natural width, or the wrap width
-  bool wrap = false;   // the label wraps at kTextWrapWidth
+  int textWidth = 0;  // the label's width: the natural width, or the wrap width
+  bool wrap = false;  // the label wraps at kTextWrapWidth
   bool operator==(const DialogSize&) const = default;
 };
 // Whether a text of this natural one-line width is wrapped.
@@ -61,9 +61,9 @@ bool HasPointer(int pointer);
 
 // The controls of the message page, in dialog coordinates.
 struct PageLayout {
-  Box page;                      // the page area
-  Box separator;                 // the grey line above the buttons
-  std::array<Box, 4> buttons;    // Button1 .. Button4
+  Box page;                    // the page area
+  Box separator;               // the grey line above the buttons
+  std::array<Box, 4> buttons;  // Button1 .. Button4
 };
 PageLayout ArrangeMessagePage(int dialogWidth, int dialogHeight);
 

@@ -9,11 +9,11 @@
 namespace krav::app {
 
 struct ProgramContext {
-  std::string root;          // ends with "/"
-  std::string user;          // [Users] Active
-  std::string shellSettings;     // root + "krav2000.ini"
-  std::string dataDir;           // root + "Users/" + user + "/"
-  std::string userSettings;      // dataDir + "krav2000.ini"
+  std::string root;           // ends with "/"
+  std::string user;           // [Users] Active
+  std::string shellSettings;  // root + "krav2000.ini"
+  std::string dataDir;        // root + "Users/" + user + "/"
+  std::string userSettings;   // dataDir + "krav2000.ini"
 
   // Reads the shell settings file of a root directory.
   static ProgramContext ForRoot(const std::string& root);

@@ -15,16 +15,16 @@
 #include <QUrl>
 #include <QWindow>
 
-#include "app/logic/agent_character.h"
 #include "app/dialogs/message_dialog.h"
-#include "app/main_window/news_line.h"
-#include "app/logic/asking.h"
-#include "app/main_window/page_frame.h"
-#include "app/main_window/pages.h"
-#include "app/main_window/settings_page.h"
 #include "app/kit/colours.h"
 #include "app/kit/qt_text.h"
 #include "app/kit/screen.h"
+#include "app/logic/agent_character.h"
+#include "app/logic/asking.h"
+#include "app/main_window/news_line.h"
+#include "app/main_window/page_frame.h"
+#include "app/main_window/pages.h"
+#include "app/main_window/settings_page.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -91,9 +91,11 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
   settings_->load();
 
   const std::string& user = context_.userSettings;
-  const int position = ReadIniInt(user, shell::kNewsPosition.section, shell::kNewsPosition.key, shell::kNewsPositionNone);
+  const int position =
+      ReadIniInt(user, shell::kNewsPosition.section, shell::kNewsPosition.key, shell::kNewsPositionNone);
   const bool show = ReadIniBool(user, shell::kNewsShow.section, shell::kNewsShow.key, true);
-  news_->setNewsText(show ? FromCp1251(ReadIniString(user, shell::kNewsText.section, shell::kNewsText.key, "")) : QString());
+  news_->setNewsText(show ? FromCp1251(ReadIniString(user, shell::kNewsText.section, shell::kNewsText.key, ""))
+                          : QString());
   if (position != shell::kNewsPositionNone) news_->setOffset(position);
 
   const std::string pages = Ru("Планировщик");
@@ -133,10 +135,15 @@ void TMessFrm::buildTitleStrip() {
     b->setAutoRaise(true);
     b->setFixedSize(kButtonSize, kButtonSize);
     // White on the blue strip, hovered or not.
-    b->setStyleSheet("QToolButton { color: white; font-weight: bold; border: none; background: transparent; }"
-                     "QToolButton:hover { background: " + colours::Css(colours::kTitleHover) + "; }"
-                     "QToolButton:pressed { background: " + colours::Css(colours::kTitlePressed) + "; }"
-                     "QToolButton:focus { border: 1px dotted white; }");
+    b->setStyleSheet(
+        "QToolButton { color: white; font-weight: bold; border: none; background: transparent; }"
+        "QToolButton:hover { background: " +
+        colours::Css(colours::kTitleHover) +
+        "; }"
+        "QToolButton:pressed { background: " +
+        colours::Css(colours::kTitlePressed) +
+        "; }"
+        "QToolButton:focus { border: 1px dotted white; }");
     buttons_[i] = b;
   }
   buttons_[kRes]->hide();
@@ -167,7 +174,8 @@ void TMessFrm::buildPages() {
   trash_ = new TrashPage(notebook_);
   settings_ = new SettingsPage(context_, notebook_);
   // In the order of the Page numbers.
-  for (QWidget* w : std::initializer_list<QWidget*>{planner_, accounting_, trash_, settings_}) notebook_->addWidget(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{planner_, accounting_, trash_, settings_})
+    notebook_->addWidget(w);
 }
 
 PageFrame* TMessFrm::page(int page) const {
@@ -250,9 +258,9 @@ void TMessFrm::placeFromSettings() {
   const ScreenSize s = PrimaryScreenSize();
   const WindowPlacement now{false, x(), y(), width(), height()};
   auto stored = [&](const shell::Key& k) { return ReadIniInt(ini, k.section, k.key, 0); };
-  const WindowPlacement p = RestorePlacement(stored(shell::kWindowLeft), stored(shell::kWindowTop),
-                                             stored(shell::kWindowWidth), stored(shell::kWindowHeight),
-                                             stored(shell::kWindowState), now, s.width, s.height);
+  const WindowPlacement p =
+      RestorePlacement(stored(shell::kWindowLeft), stored(shell::kWindowTop), stored(shell::kWindowWidth),
+                       stored(shell::kWindowHeight), stored(shell::kWindowState), now, s.width, s.height);
   if (p.maximised) {
     setWindowState(Qt::WindowMaximized);
   } else {

@@ -33,7 +33,8 @@ AccountingPage::AccountingPage(QWidget* parent)
   h->addTool("SpeedButton19", U("⚙"), U("Настройки ..."));
 }
 
-TrashPage::TrashPage(QWidget* parent) : PageFrame("Caption20009", U("Планировщик : корзина"), U("Список пуст"), parent) {
+TrashPage::TrashPage(QWidget* parent)
+    : PageFrame("Caption20009", U("Планировщик : корзина"), U("Список пуст"), parent) {
   PageHeader* h = header();
   h->addTool("SpeedButton30", TrashBinIcon(), U("Очистить корзину"));
   h->addTool("SpeedButton29", U("✕"), U("Удалить отмеченные"));

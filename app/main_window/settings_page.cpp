@@ -9,9 +9,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/main_window/page_frame.h"
 #include "app/kit/qt_text.h"
 #include "app/logic/asking.h"
+#include "app/main_window/page_frame.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -20,10 +20,7 @@
 #include "shell/settings_keys.h"
 
 namespace krav::app {
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 SettingsPage::SettingsPage(const ProgramContext& context, QWidget* parent) : QWidget(parent), context_(context) {
   auto* layout = new QVBoxLayout(this);
@@ -69,13 +66,14 @@ SettingsPage::SettingsPage(const ProgramContext& context, QWidget* parent) : QWi
     return c;
   };
   checkBox2_ = box("CheckBox2", "Выводить заставку при сообщении", &shell::NotificationSettings::showDialog);
-  checkBox1_ = box("CheckBox1", "Автоматически удалять устаревшие напоминания", &shell::NotificationSettings::autoDelete);
+  checkBox1_ =
+      box("CheckBox1", "Автоматически удалять устаревшие напоминания", &shell::NotificationSettings::autoDelete);
   checkBox3_ = box("CheckBox3", "Зачитывать сообщение", &shell::NotificationSettings::speak);
   body->addStretch(1);
-  auto* label35 = new QLabel(QString::fromUtf8(
-                                 "Ниже укажите действия, как Кравитор 2000  должен Вас оповещать о сообщении (если "
-                                 "проигрывание музыкального файла не требуется, то просто оставьте поле пустым)"),
-                             this);
+  auto* label35 = new QLabel(
+      QString::fromUtf8("Ниже укажите действия, как Кравитор 2000  должен Вас оповещать о сообщении (если "
+                        "проигрывание музыкального файла не требуется, то просто оставьте поле пустым)"),
+      this);
   label35->setObjectName("Label35");
   label35->setWordWrap(true);
   body->addWidget(label35);
@@ -104,7 +102,8 @@ void SettingsPage::tick() {
 }
 
 void SettingsPage::play() {
-  WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key, ToCp1251(edit14_->text()));
+  WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key,
+                 ToCp1251(edit14_->text()));
   SendWindowMessage(context_.shellWindow(), shell::kMsgPlaySound, 0, 0);
 }
 

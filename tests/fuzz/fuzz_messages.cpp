@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   ParsedMessage m;
   if (!ParseWindowMessage(text, m)) return 0;
-  const std::string again = std::to_string(m.msg) + " " + std::to_string(m.wParam) + " " + std::to_string(m.lParam);
+  const std::string again =
+      std::to_string(m.msg) + " " + std::to_string(m.wParam) + " " + std::to_string(m.lParam);
   ParsedMessage n;
   KRAV_FUZZ_CHECK(ParseWindowMessage(again, n));
   KRAV_FUZZ_CHECK(n.msg == m.msg && n.wParam == m.wParam && n.lParam == m.lParam && n.replyTo.empty());

@@ -26,12 +26,12 @@ inline const std::string& ScratchRoot() {
 
 inline std::string UserDir() { return ScratchRoot() + "Users/u/"; }
 
-#define KRAV_FUZZ_CHECK(cond)                                         \
-  do {                                                                \
-    if (!(cond)) {                                                    \
+#define KRAV_FUZZ_CHECK(cond)                                                            \
+  do {                                                                                   \
+    if (!(cond)) {                                                                       \
       std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-      std::abort();                                                   \
-    }                                                                 \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)
 
 }  // namespace krav::fuzz

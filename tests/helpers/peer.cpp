@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     krav::MessageWindow w([&](int msg, std::int64_t wp, std::int64_t lp) {
       if (msg == 9999) quit = true;
       if (msg == 7777) ::usleep(300 * 1000);  // a slow handler
-      krav::AppendLogLine(file + ".log", std::to_string(msg) + " " + std::to_string(wp) + " " + std::to_string(lp));
+      krav::AppendLogLine(file + ".log",
+                          std::to_string(msg) + " " + std::to_string(wp) + " " + std::to_string(lp));
     });
     if (!w.valid()) return 1;
     krav::CaptionRegistration caption("Peer window", w.handle());
