@@ -92,22 +92,24 @@ bool LinkUnnamed(int fd, std::string& temp) {
   return false;
 }
 
-// Removes the temporary files of earlier saves of the same file that were
-// killed before their rename: the ones no live save holds locked.
-void RemoveLeftovers(const std::string& target) {
-  const std::string folder = FolderOf(target);
-  const std::string prefix = target.substr(target.rfind('/') + 1) + kTempInfix;
+// Removes the temporary files of earlier saves that were killed before
+// their rename: the ones no live save holds locked. With a file name, only
+// the leftovers of that file; with an empty one, those of every file.
+void RemoveLeftovers(const std::string& folder, std::string_view fileName) {
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return;
+  const std::string_view infix = kTempInfix;
   while (const dirent* e = ::readdir(dir)) {
     const std::string_view name = e->d_name;
-    if (name.size() != prefix.size() + kTempSuffixLength || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::size_t stem = name.size() < infix.size() + kTempSuffixLength ? 0
+                                                                            : name.size() - infix.size() - kTempSuffixLength;
+    if (stem == 0 || name.compare(stem, infix.size(), infix) != 0) continue;
+    if (!fileName.empty() && name.substr(0, stem) != fileName) continue;
     const std::string path = folder + "/" + std::string(name);
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) continue;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-      ::unlink(path.c_str());
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
     ::close(fd);
   }
   ::closedir(dir);
@@ -199,14 +201,18 @@ bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
     if (named) ::unlink(temp.c_str());
     return false;
   }
-  RemoveLeftovers(target);
+  // A batch (Flush::Later) is swept once, by FlushFileSystem.
+  if (flush == Flush::Now) RemoveLeftovers(folder, target.substr(target.rfind('/') + 1));
   return true;
 }
 
 bool FlushFileSystem(const std::string& path) {
-  const int fd = ::open(FsPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  const std::string fs = FsPath(path);
+  const int fd = ::open(fs.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool ok = ::syncfs(fd) == 0;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) RemoveLeftovers(fs, {});
   ::close(fd);
   return ok;
 }

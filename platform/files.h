@@ -68,7 +68,8 @@ enum class Flush { Now, Later };
 // Writes bytes the same safe way.
 [[nodiscard]] bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
 
-// Forces every file written to the file system holding `path` to the disk.
+// Forces every file written to the file system holding `path` to the disk;
+// when `path` is a folder, also removes the leftovers of killed saves there.
 bool FlushFileSystem(const std::string& path);
 
 // Appends one line ended by CR LF to a log file, creating it when missing.

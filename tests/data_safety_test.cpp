@@ -171,6 +171,13 @@ TEST(Files, LeftoversOfKilledSavesGoButALiveSavesFileStays) {
   EXPECT_TRUE(fs::exists(live));
   ASSERT_TRUE(SaveLines(store, {"x"}));
   EXPECT_FALSE(fs::exists(live));
+  // A batch of saves is swept when it is flushed: every file's leftovers go.
+  const std::string other = FsPath(t.data("nb202601.ost")) + ".tmpQq11Ww";
+  ASSERT_TRUE(SaveBytes(other, "half a month"));
+  ASSERT_TRUE(SaveLines(t.data("nb202602.ost"), {"y"}, Flush::Later));
+  EXPECT_TRUE(fs::exists(other));
+  ASSERT_TRUE(FlushFileSystem(t.dataDir()));
+  EXPECT_FALSE(fs::exists(other));
 }
 
 TEST(Files, SavesKilledMidwayLeaveNoTemporaryFiles) {
