@@ -144,6 +144,29 @@ TEST_F(HostWithPlugIn, APostponementThatCannotBeStoredLeavesTheReminderDue) {
   EXPECT_TRUE(failures[0].startsWith("Напоминание не отложено")) << failures[0].toStdString();
 }
 
+TEST(HostStart, ADamagedSettingsFileIsLeftAsItIsAndTheHostDoesNotStart) {
+  static int argc = 1;
+  static char name[] = "test";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  test::TempRoot t;
+  ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+  const std::string ini = t.root() + "krav2000.ini";
+  const std::string damaged = std::string("[Users]\r\nActive=\x01\x02\0garbage\r\n[Main]\r\nHandle=5\r\n", 36);
+  EXPECT_TRUE(SaveBytes(ini, damaged));
+  {
+    ShellHost host(t.root());
+    QStringList log;
+    QObject::connect(&host, &ShellHost::logLine, [&](const QString& l) { log << l; });
+    EXPECT_FALSE(host.start());
+    EXPECT_TRUE(log.join('\n').contains("damaged")) << log.join('\n').toStdString();
+  }
+  std::string bytes;
+  EXPECT_TRUE(LoadBytes(ini, bytes));
+  EXPECT_EQ(bytes, damaged);
+  ::unsetenv("KRAV_RUNTIME_DIR");
+}
+
 TEST(Speech, AReminderTextNeverBecomesAnOptionOfEspeak) {
   test::TempRoot t;
   // A stand-in espeak-ng that writes its arguments down.
