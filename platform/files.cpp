@@ -156,21 +156,18 @@ bool LoadBytesForUpdate(const std::string& path, std::string& bytes) {
   return error == 0 || error == ENOENT;
 }
 
-bool LoadLines(const std::string& path, Lines& lines) {
+// The lines of a file read by one of the byte loads.
+static bool LoadLinesBy(bool (*load)(const std::string&, std::string&), const std::string& path, Lines& lines) {
   lines.clear();
   std::string bytes;
-  if (!LoadBytes(path, bytes)) return false;
+  if (!load(path, bytes)) return false;
   ForEachLine(bytes, [&](std::string_view l) { lines.emplace_back(l); });
   return true;
 }
 
-bool LoadLinesForUpdate(const std::string& path, Lines& lines) {
-  lines.clear();
-  std::string bytes;
-  if (!LoadBytesForUpdate(path, bytes)) return false;
-  ForEachLine(bytes, [&](std::string_view l) { lines.emplace_back(l); });
-  return true;
-}
+bool LoadLines(const std::string& path, Lines& lines) { return LoadLinesBy(LoadBytes, path, lines); }
+
+bool LoadLinesForUpdate(const std::string& path, Lines& lines) { return LoadLinesBy(LoadBytesForUpdate, path, lines); }
 
 bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
   const std::string target = FollowLinks(FsPath(path));
