@@ -20,7 +20,7 @@
 #include "app/logic/preset_asking.h"
 #include "app/main_window/main_window.h"
 #include "app/main_window/news_line.h"
-#include "app/main_window/page_frame.h"
+#include "app/frame/page_frame.h"
 #include "app/main_window/settings_page.h"
 #include "app/startup.h"
 #include "platform/encoding.h"

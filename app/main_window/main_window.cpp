@@ -20,9 +20,10 @@
 #include "app/kit/qt_text.h"
 #include "app/kit/screen.h"
 #include "app/logic/agent_character.h"
+#include "app/accounting/accounting_page.h"
 #include "app/logic/asking.h"
 #include "app/main_window/news_line.h"
-#include "app/main_window/page_frame.h"
+#include "app/frame/page_frame.h"
 #include "app/main_window/pages.h"
 #include "app/main_window/settings_page.h"
 #include "engine/text.h"
@@ -170,7 +171,7 @@ void TMessFrm::buildPages() {
   notebook_ = new QStackedWidget(this);
   notebook_->setObjectName("Notebook1");
   planner_ = new PlannerPage(notebook_);
-  accounting_ = new AccountingPage(notebook_);
+  accounting_ = new AccountingPage(context_, notebook_);
   trash_ = new TrashPage(notebook_);
   settings_ = new SettingsPage(context_, notebook_);
   // In the order of the Page numbers.

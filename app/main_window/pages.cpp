@@ -24,15 +24,6 @@ PlannerPage::PlannerPage(QWidget* parent)
   h->addTool("SpeedButton7", U("+"), U("Добавить запись"));
 }
 
-AccountingPage::AccountingPage(QWidget* parent)
-    : PageFrame("Caption20003", U("Домашняя бухгалтерия"), U("Нет данных"), parent) {
-  PageHeader* h = header();
-  h->addTool("SpeedButton5", U("↔"), U("Диапазон"));
-  h->addTool("SpeedButton4", U("▦"), U("Календарь"));
-  h->addTool("SpeedButton3", U("●"), U("Сегодня"), 5);
-  h->addTool("SpeedButton19", U("⚙"), U("Настройки ..."));
-}
-
 TrashPage::TrashPage(QWidget* parent)
     : PageFrame("Caption20009", U("Планировщик : корзина"), U("Список пуст"), parent) {
   PageHeader* h = header();

@@ -2,7 +2,9 @@
 // own header tools and the state it owns.
 #pragma once
 
-#include "app/main_window/page_frame.h"
+#include "app/frame/page_frame.h"
+
+// Page 1, the accounting report, is AccountingPage (app/accounting).
 
 namespace krav::app {
 
@@ -15,18 +17,6 @@ class PlannerPage : public PageFrame {
 
  private:
   int periodLength_ = 10;
-};
-
-// Page 1: the accounting report.
-class AccountingPage : public PageFrame {
-  Q_OBJECT
- public:
-  explicit AccountingPage(QWidget* parent);
-  // 1-99 the last N days, 100 the month, 200 a chosen start.
-  int periodMode() const { return periodMode_; }
-
- private:
-  int periodMode_ = 100;
 };
 
 // Page 2: the trash of deleted records.

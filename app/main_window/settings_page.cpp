@@ -11,7 +11,7 @@
 
 #include "app/kit/qt_text.h"
 #include "app/logic/asking.h"
-#include "app/main_window/page_frame.h"
+#include "app/frame/page_frame.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/ini.h"

@@ -1,4 +1,4 @@
-#include "app/main_window/page_frame.h"
+#include "app/frame/page_frame.h"
 
 #include "app/kit/colours.h"
 
