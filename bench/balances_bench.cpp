@@ -12,6 +12,7 @@
 #include "accounting/balances.h"
 #include "engine/text.h"
 #include "generate.h"
+#include "ledger_data.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
 
@@ -20,41 +21,9 @@ namespace {
 using namespace krav;
 using namespace krav::accounting;
 
-constexpr int kYears = 10, kFirstYear = 2017, kPerMonth = 1000, kAccounts = 12;
+constexpr int kYears = bench::kLedgerYears, kFirstYear = bench::kLedgerFirstYear;
 
-const Ledger& Data() {
-  static Ledger ledger = [] {
-    char tmpl[] = "/tmp/krav-bench-buh-XXXXXX";
-    Ledger l{std::string(::mkdtemp(tmpl)) + "/", "bench"};
-    ForceDir(l.dataDir() + "Plan");
-    std::vector<std::string> refs;
-    for (int a = 0; a < kAccounts; ++a)
-      refs.push_back(AccountReference(
-          {Ru("Счет ") + std::to_string(a), Ru("Рубли"), a < 4 ? SavingsType() : TurnoverType()}));
-    std::mt19937 rng(7);
-    for (int y = kFirstYear; y < kFirstYear + kYears; ++y)
-      for (int m = 1; m <= 12; ++m) {
-        const std::string month = "01." + PadLeft(std::to_string(m), "00") + "." + std::to_string(y);
-        std::ofstream out(FsPath(l.journalFile(month)), std::ios::binary);
-        for (int i = 0; i < kPerMonth; ++i) {
-          const std::string date = PadLeft(std::to_string(1 + rng() % 28), "00") + month.substr(2);
-          const std::string& in = refs[rng() % kAccounts];
-          const std::string& outRef = refs[rng() % 4];
-          out << "2" << kSep3 << date << kSep3 << PadLeft(std::to_string(rng() % 24), "00") << ":00" << kSep3
-              << "op " << kSep3 << "op" << kSep1 << in << kSep1 << outRef << kSep3 << "" << kSep3
-              << (1 + rng() % 100000) / 100.0 << "\r\n";
-        }
-      }
-    return l;
-  }();
-  return ledger;
-}
-
-// Removes every month balance file, so the next computation starts cold.
-void DropMonthFiles(const Ledger& l) {
-  for (const auto& entry : std::filesystem::directory_iterator(FsPath(l.dataDir() + "Plan")))
-    if (entry.path().extension() == ".ost") std::filesystem::remove(entry.path());
-}
+const Ledger& Data() { return bench::TenYearLedger(); }
 
 void ReadJournalsBaseline(benchmark::State& state) {
   const Ledger& l = Data();
@@ -81,8 +50,7 @@ void Cold(benchmark::State& state, DateTime start) {
   BalanceTable t;
   for (auto _ : state) {
     state.PauseTiming();
-    DropMonthFiles(l);
-    WriteIniString(l.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2017");
+    bench::MakeLedgerCold(l);
     state.ResumeTiming();
     if (!ComputeBalances(l, MakeDateTime(kFirstYear + kYears - 1, 12, 31), start, t))
       state.SkipWithError("a month balance file could not be written");

@@ -25,6 +25,9 @@ ReportView::ReportView(QWidget* parent) : QTextBrowser(parent) {
   setOpenLinks(true);
   setOpenExternalLinks(false);
   setAccessibleName(U("Отчет"));
+  // A report is long: a scroll bar that came and went would lay the whole
+  // document out a second time at the other width.
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 void ReportView::showFile(const std::string& path) {
