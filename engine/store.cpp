@@ -43,6 +43,10 @@ std::string SnoozeRecordText(std::string text) {
   static const std::string kRepeatHeader = Ru("Повтор сообщения от");
   if (text.compare(0, kRepeatHeader.size(), kRepeatHeader) == 0)
     text = text.size() > kRepeatHeaderLength ? text.substr(kRepeatHeaderLength) : std::string();
+  return RecordSafeText(std::move(text));
+}
+
+std::string RecordSafeText(std::string text) {
   std::erase_if(text, [](char c) { return (c >= kSep1 && c <= kSep4) || c == '\r' || c == '\n'; });
   return text;
 }

@@ -36,6 +36,10 @@ void AddToTrash(Lines& trash, const Lines& deleted);
 // The record of a one-time reminder: "3" #3 "1" #2 date #1 #1 "22" #2 time #3 text.
 std::string OneTimeReminder(std::string_view date, std::string_view time, std::string_view text);
 
+// A typed text without the characters that would split a record or the
+// file: the separators #1 to #4, CR and LF.
+std::string RecordSafeText(std::string text);
+
 // The text of the reminder a snooze writes for a postponed reminder's text:
 // a leading "Повтор сообщения от dd.mm.yyyy hh:mm" header is dropped, and so
 // is every character that would split the record or the file.

@@ -21,6 +21,9 @@ std::string ModuleInfoFile(const std::string& root) { return root + "in200.inf";
 std::string HelpViewer(const std::string& root) { return root + "KravHelp"; }
 std::string HelpPage(const std::string& root, const std::string& file) { return root + "Help/" + file; }
 std::string AgentCharacterFile(const std::string& root) { return root + "agent.acs"; }
+std::string CommandIconFile(const std::string& root, const std::string& name) {
+  return root + "Icons/" + name + ".ico";
+}
 std::string AgentSettingsFile(const std::string& root) { return root + "agent.ini"; }
 std::string TempDir(const std::string& root) { return root + "Temp/"; }
 std::string UsersDir(const std::string& root) { return root + "Users/"; }

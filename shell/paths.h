@@ -22,6 +22,7 @@ std::string ReportErrorPage(const std::string& root);                    // root
 std::string ModuleInfoFile(const std::string& root);                     // root + "in200.inf"
 std::string HelpViewer(const std::string& root);                         // root + "KravHelp"
 std::string HelpPage(const std::string& root, const std::string& file);  // root + "Help/" + file
+std::string CommandIconFile(const std::string& root, const std::string& name);  // root + "Icons/" + name + ".ico"
 std::string AgentCharacterFile(const std::string& root);                 // root + "agent.acs"
 std::string AgentSettingsFile(const std::string& root);                  // root + "agent.ini"
 

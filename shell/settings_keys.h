@@ -61,5 +61,6 @@ std::string DefaultSoundFile();
 // "programs.ini".
 constexpr const char* kHotKeysSection = "HotKeys";
 constexpr const char* kTreeSection = "Tree";
+constexpr const char* kCompsSection = "Comps";
 
 }  // namespace krav::shell

@@ -80,10 +80,7 @@ SetupLists LoadSetupLists(const Ledger& ledger, accounting::Questions& questions
   return lists;
 }
 
-std::string CleanName(std::string name) {
-  std::erase_if(name, [](char c) { return (c >= kSep1 && c <= kSep4) || c == '\r' || c == '\n'; });
-  return name;
-}
+std::string CleanName(std::string name) { return RecordSafeText(std::move(name)); }
 
 std::vector<std::string> AccountChoices(const SetupLists& lists) {
   std::vector<std::string> items{NoName()};

@@ -1,0 +1,144 @@
+#include "app/logic/recurrence.h"
+
+#include <algorithm>
+
+#include "engine/dates.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+
+namespace krav::app {
+namespace {
+
+std::string Sub(std::initializer_list<std::string> parts) {
+  std::string out;
+  bool first = true;
+  for (const auto& p : parts) {
+    if (!first) out += kSep2;
+    out += p;
+    first = false;
+  }
+  return out;
+}
+
+}  // namespace
+
+const std::vector<std::string>& Weekdays() {
+  static const std::vector<std::string> days{Ru("понедельникам"), Ru("вторникам"), Ru("средам"), Ru("четвергам"),
+                                             Ru("пятницам"), Ru("субботам"), Ru("воскресеньям")};
+  return days;
+}
+
+void LoadSchedule(RecurrenceState& s, std::string_view schedule) {
+  const std::string a = GetField(schedule, kSep1, 1), b = GetField(schedule, kSep1, 2),
+                    c = GetField(schedule, kSep1, 3);
+  const int code = TextToInt(GetField(a, kSep2, 1));
+  switch (code) {
+    case kOnce: s.onceDate = GetField(a, kSep2, 2); break;
+    case kDaily: break;
+    case kWeekly: {
+      const auto& days = Weekdays();
+      const auto it = std::find(days.begin(), days.end(), GetField(a, kSep2, 2));
+      s.weekday = it == days.end() ? -1 : static_cast<int>(it - days.begin());
+      break;
+    }
+    case kMonthly: s.monthDay = std::clamp(TextToInt(GetField(a, kSep2, 2)), 1, 31); break;
+    case kYearly: s.yearDay = GetField(a, kSep2, 2); break;
+    case kInterval:
+      s.days = std::clamp(TextToInt(GetField(a, kSep2, 2)), 0, 99);
+      s.hours = std::clamp(TextToInt(GetField(a, kSep2, 3)), 0, 23);
+      s.minutes = std::clamp(TextToInt(GetField(a, kSep2, 4)), 0, 59);
+      break;
+    default: return;  // nothing selected: the controls keep their values
+  }
+  s.repetition = code;
+  if (code != kOnce) {
+    s.startDate = GetField(b, kSep2, 2);
+    s.startTime = GetField(b, kSep2, 3);
+  }
+  const std::string range = GetField(b, kSep2, 1);
+  if (range == "12") {
+    s.count = std::clamp(TextToInt(GetField(b, kSep2, 4)), 1, 370);
+    s.range = kCount;
+  } else if (range == "13") {
+    s.endDate = GetField(b, kSep2, 4);
+    s.range = kUntil;
+  }
+  const std::string time = GetField(c, kSep2, 1);
+  if (time == "21") {
+    s.timeKind = kAtStart;
+  } else if (time == "22") {
+    s.timeKind = kAtTime;
+    s.time = GetField(c, kSep2, 2);
+  }
+}
+
+std::string CheckRecurrence(const RecurrenceState& s) {
+  std::string message;
+  if (s.repetition == kOnce && !IsValidDateText(s.onceDate))
+    message = Ru("Вы не указали дату для одноразового события !");
+  if (s.repetition == kYearly && !IsValidDateText(s.yearDay + ".2000"))
+    message = Ru("Вы не указали дату и месяц для ежегодного события  !");
+  if (s.repetition == kInterval && s.days * 1440 + s.hours * 60 + s.minutes < 5)
+    message = Ru("События не могут повторяться чаще, чем 1 раз в 5 минут !");
+  if (RangeShown(s)) {
+    if (!IsValidDateText(s.startDate)) message = Ru("Вы неправильно указали дату начала повторяющихся сообщений");
+    if (s.repetition == kInterval && !IsValidTimeText(s.startTime))
+      message = Ru("Вы неправильно указали время начала повторяющихся сообщений");
+    if (s.range == kUntil && !IsValidDateText(s.endDate))
+      message = Ru("Вы неправильно указали период действия событий в разделе \"количество повторений события\"!");
+  }
+  return message;
+}
+
+std::string BuildSchedule(const RecurrenceState& s) {
+  std::string a;
+  switch (s.repetition) {
+    case kOnce: a = Sub({"1", s.onceDate}); break;
+    case kDaily: a = Sub({"2", ""}); break;
+    case kWeekly: a = Sub({"3", s.weekday >= 0 ? Weekdays()[static_cast<std::size_t>(s.weekday)] : std::string()}); break;
+    case kMonthly: a = Sub({"4", std::to_string(s.monthDay)}); break;
+    case kYearly: a = Sub({"5", s.yearDay}); break;
+    default:
+      a = Sub({"6", std::to_string(s.days), std::to_string(s.hours), std::to_string(s.minutes)});
+      break;
+  }
+  std::string b;
+  if (RangeShown(s)) {
+    if (s.range == kCount) b = Sub({"12", s.startDate, s.startTime, std::to_string(s.count)});
+    else if (s.range == kUntil) b = Sub({"13", s.startDate, s.startTime, s.endDate});
+    else b = Sub({"11", s.startDate, s.startTime});
+  }
+  std::string c;
+  if (TimePanelShown(s)) c = s.timeKind == kAtStart ? std::string("21") : Sub({"22", s.time});
+  return a + kSep1 + b + kSep1 + c;
+}
+
+void DefaultWeekday(RecurrenceState& s) {
+  if (s.weekday < 0) s.weekday = 0;
+}
+
+std::string RepetitionLabel(int repetition, bool selected) {
+  switch (repetition) {
+    case kOnce: return Ru(selected ? "Одноразовое . . . . . . . . . . . . . ." : "Одноразовое");
+    case kDaily: return Ru("Ежедневные");
+    case kWeekly: return Ru(selected ? "Еженедельные, по . . . . . . . . . . ." : "Еженедельные");
+    case kMonthly: return Ru(selected ? "Ежемесячные . . . . . . . . . . . . . . . ." : "Ежемесячные");
+    case kYearly: return Ru(selected ? "Ежегодные . . . . . . . . . . . . . . . . . . ." : "Ежегодные");
+    default: return Ru(selected ? "Через . . . . . . ." : "Через определенный временной интервал");
+  }
+}
+
+std::string RangeLabel(int range, bool selected) {
+  switch (range) {
+    case kCount: return Ru(selected ? "Только . . . . . . . . ." : "Определенное количество раз");
+    case kUntil: return Ru(selected ? "По  . . . . . . . . . ." : "До определенной даты");
+    default: return Ru("Бесконечное количество раз");
+  }
+}
+
+std::string DaysWord(int n) { return PluralForm(n, Ru("день"), Ru("дня"), Ru("дней"), false); }
+std::string HoursWord(int n) { return PluralForm(n, Ru("час"), Ru("часа"), Ru("часов"), false); }
+std::string MinutesWord(int n) { return PluralForm(n, Ru("минуту"), Ru("минуты"), Ru("минут"), false); }
+std::string TimesWord(int n) { return PluralForm(n, Ru("раз"), Ru("раза"), Ru("раз"), false); }
+
+}  // namespace krav::app
