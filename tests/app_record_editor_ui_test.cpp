@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -237,6 +238,52 @@ TEST_F(EditorUi, QuickFillsAndTheCalendar) {
   ASSERT_EQ(asked.dateRequests().size(), 1u);
   EXPECT_EQ(asked.dateRequests()[0].text, "09.12.2026");
   EXPECT_EQ(asked.dateRequests()[0].title, Ru("Календарь"));
+}
+
+// From the keyboard alone: the arrow keys choose the kind, Space steps on.
+TEST_F(EditorUi, TheKeyboardAloneChoosesAndSteps) {
+  TAddMessDlg d(context, "", true);
+  d.show();
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  QRadioButton* first = find<QRadioButton>(d, "RadioButton1");
+  first->setFocus();
+  QTest::keyClick(first, Qt::Key_Down);
+  ASSERT_TRUE(d.focusWidget());
+  QTest::keyClick(d.focusWidget(), Qt::Key_Down);
+  EXPECT_TRUE(find<QRadioButton>(d, "RadioButton3")->isChecked());
+  QPushButton* next = find<QPushButton>(d, "SpeedButton26");
+  next->setFocus();
+  QTest::keyClick(next, Qt::Key_Space);
+  EXPECT_EQ(d.page(), kRecurrencePage);
+  QLineEdit* date = find<QLineEdit>(d, "MaskEdit5");
+  date->setFocus();
+  QTest::keyClicks(date, "10.12.2026");
+  QTest::keyClick(next, Qt::Key_Space);
+  EXPECT_EQ(d.page(), kReminderPage);
+}
+
+// The root template's commands come with pictures the dialog can show.
+TEST_F(EditorUi, TheTemplatesCommandsHaveTheirIcons) {
+  const std::string source = std::string(KRAV_SOURCE_DIR) + "/data/root/";
+  std::string programs;
+  ASSERT_TRUE(LoadBytes(source + "programs.ini", programs));
+  EXPECT_TRUE(SaveBytes(t.root() + "programs.ini", Utf8ToCp1251(programs)));
+  ForceDir(t.root() + "Icons");
+  for (const char* icon : {"calc.ico", "term.ico"}) {
+    std::string bytes;
+    ASSERT_TRUE(LoadBytes(source + "Icons/" + icon, bytes));
+    EXPECT_TRUE(SaveBytes(t.root() + "Icons/" + icon, bytes));
+  }
+  TAddMessDlg d(context, "", true);
+  ASSERT_EQ(d.commands().size(), 2u);
+  QComboBox* list = find<QComboBox>(d, "ComboBox20003");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(d.commands()[static_cast<std::size_t>(i)].iconIndex, i);
+    EXPECT_FALSE(list->itemIcon(i).isNull());
+    EXPECT_FALSE(list->itemIcon(i).pixmap(16, 16).isNull());
+  }
+  EXPECT_EQ(list->itemText(0), U("Калькулятор"));
 }
 
 }  // namespace
