@@ -24,7 +24,8 @@
 #include "app/logic/asking.h"
 #include "app/main_window/news_line.h"
 #include "app/frame/page_frame.h"
-#include "app/main_window/pages.h"
+#include "app/planner/planner_page.h"
+#include "app/planner/trash_page.h"
 #include "app/main_window/settings_page.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -170,9 +171,11 @@ void TMessFrm::buildTitleStrip() {
 void TMessFrm::buildPages() {
   notebook_ = new QStackedWidget(this);
   notebook_->setObjectName("Notebook1");
-  planner_ = new PlannerPage(notebook_);
+  planner_ = new PlannerPage(context_, notebook_);
   accounting_ = new AccountingPage(context_, notebook_);
-  trash_ = new TrashPage(notebook_);
+  trash_ = new TrashPage(context_, notebook_);
+  connect(planner_, &PlannerPage::recordsChanged, this, [this] { plannerChanged_ = true; });
+  connect(planner_, &PlannerPage::trashChanged, trash_, &TrashPage::refill);
   settings_ = new SettingsPage(context_, notebook_);
   // In the order of the Page numbers.
   for (QWidget* w : std::initializer_list<QWidget*>{planner_, accounting_, trash_, settings_})

@@ -1,0 +1,231 @@
+#include "app/logic/planner_list.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "accounting/ledger_files.h"
+#include "engine/store.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "shell/paths.h"
+
+namespace krav::app {
+namespace {
+
+// The day and the time of a when text: before and after its first blank.
+std::string_view DatePart(std::string_view when) { return when.substr(0, std::min(when.find(' '), when.size())); }
+std::string_view TimePart(std::string_view when) {
+  const std::size_t blank = when.find(' ');
+  return blank == std::string_view::npos ? std::string_view() : when.substr(blank + 1);
+}
+
+std::string_view Part(std::string_view line, int part) { return FieldView(line, kSep4, part); }
+
+}  // namespace
+
+std::string_view PlannerList::part(const PlannerRow& r, int n) const {
+  return r.separator() ? std::string_view() : Part(lines[static_cast<std::size_t>(r.line)], n);
+}
+std::string_view PlannerList::kind(const PlannerRow& r) const { return FieldView(part(r, 1), kSep3, 1); }
+std::string_view PlannerList::when(const PlannerRow& r) const { return FieldView(part(r, 1), kSep3, 2); }
+std::string PlannerList::key(const PlannerRow& r) const {
+  if (r.separator()) return {};
+  std::string k(part(r, 3));
+  k += kSep3;
+  k += part(r, 4);
+  return k;
+}
+
+PlannerList BuildPlannerList(Lines occurrences) {
+  PlannerList list;
+  list.lines = std::move(occurrences);
+  struct Sorted {
+    DayNumber day;
+    std::string_view time;
+    std::int32_t line;
+  };
+  std::vector<Sorted> order;
+  order.reserve(list.lines.size());
+  for (std::size_t i = 0; i < list.lines.size(); ++i) {
+    const std::string_view when = FieldView(Part(list.lines[i], 1), kSep3, 2);
+    order.push_back({DayOf(TextToDate(DatePart(when))), TimePart(when), static_cast<std::int32_t>(i)});
+  }
+  // By day, then by the time as bytes; an empty time is the smallest.
+  std::sort(order.begin(), order.end(), [](const Sorted& a, const Sorted& b) {
+    if (a.day != b.day) return a.day < b.day;
+    return a.time < b.time;
+  });
+  list.rows.reserve(order.size() + 64);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i == 0 || order[i].day != order[i - 1].day) list.rows.push_back({-1, order[i].day, false});
+    list.rows.push_back({order[i].line, order[i].day, false});
+  }
+  return list;
+}
+
+std::string PlannerStatus(DateTime start, int days) {
+  return Ru("С ") + DateToText(start) + Ru(" по ") + DateToText(start + days) + " (" +
+         PluralForm(days, Ru("день"), Ru("дня"), Ru("дней"), true) + ")";
+}
+
+const std::vector<int>& PeriodLengths() {
+  static const std::vector<int> lengths{1, 3, 5, 10, 15, 30};
+  return lengths;
+}
+
+std::string PeriodCaption(int days) { return PluralForm(days, Ru("день"), Ru("дня"), Ru("дней"), true); }
+
+std::string RowTime(std::string_view when) {
+  const std::string_view time = TimePart(when);
+  return time.empty() ? Ru("При загрузке") : std::string(time);
+}
+std::string RowDescription(std::string_view part2) { return std::string(FieldView(part2, kSep1, 1)); }
+std::string RowAmount(std::string_view part2) { return std::string(FieldView(part2, kSep1, 2)); }
+
+ShownEntry EntryOf(const PlannerList& list, const PlannerRow& row) {
+  return {std::string(list.part(row, 4)), TextToInt(list.part(row, 3)), list.lines[static_cast<std::size_t>(row.line)]};
+}
+
+std::vector<ShownEntry> MarkedEntries(const PlannerList& list) {
+  std::vector<ShownEntry> entries;
+  std::set<std::string> seen;
+  for (const PlannerRow& r : list.rows) {
+    if (r.separator() || !r.marked || list.kind(r) == "5") continue;
+    if (seen.insert(list.key(r)).second) entries.push_back(EntryOf(list, r));
+  }
+  return entries;
+}
+
+bool LineShowsAs(std::string_view line, std::string_view occurrence) {
+  const std::string_view head = Part(occurrence, 1);
+  const std::string_view kind = FieldView(head, kSep3, 1);
+  if (FieldView(line, kSep3, 1) != kind) return false;
+  const std::string_view description = FieldView(Part(occurrence, 2), kSep1, 1);
+  if (kind == "3" || kind == "4") return FieldView(line, kSep3, 3) == description;
+  const std::string_view when = FieldView(head, kSep3, 2);
+  return FieldView(line, kSep3, 4) == description && DatePart(when) == FieldView(line, kSep3, 2) &&
+         TimePart(when) == FieldView(line, kSep3, 3);
+}
+
+std::string FindShownLine(const ShownEntry& e) {
+  Lines lines;
+  if (!LoadLines(e.path, lines)) return {};
+  if (e.index >= 0 && e.index < static_cast<std::int64_t>(lines.size()) &&
+      LineShowsAs(lines[static_cast<std::size_t>(e.index)], e.occurrence))
+    return lines[static_cast<std::size_t>(e.index)];
+  for (const auto& l : lines)
+    if (LineShowsAs(l, e.occurrence)) return l;
+  return {};
+}
+
+namespace {
+
+// The data directory of a record file: the user's folder, for the store and
+// for the journals under "Plan/" alike.
+std::string DataDirOfFile(const std::string& root, const std::string& user) { return shell::DataDir(root, user); }
+
+// Saves a record file, deleting it when it has become empty.
+bool SaveOrRemove(const std::string& path, const Lines& lines) {
+  if (!lines.empty()) return SaveLines(path, lines);
+  return RemoveFile(path) || !FileExists(path);
+}
+
+std::string CannotWrite(const std::string& path) {
+  return Ru("Файл ") + path + Ru(" не удалось прочитать или записать; он оставлен как был.");
+}
+
+}  // namespace
+
+ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::string& root, const std::string& user) {
+  ChangeResult result;
+  const std::string dir = DataDirOfFile(root, user);
+  DataDirLock lock(dir);
+  std::map<std::string, std::vector<const ShownEntry*>> byFile;
+  for (const auto& e : entries) byFile[e.path].push_back(&e);
+  for (const auto& [path, list] : byFile) {
+    Lines lines;
+    if (!LoadLinesForUpdate(path, lines)) {
+      result.error = CannotWrite(path);
+      continue;
+    }
+    // Each entry's line: at its index while that still shows it, else the
+    // first line that does and is not taken yet.
+    std::set<std::size_t> doomed;
+    for (const ShownEntry* e : list) {
+      std::size_t at = lines.size();
+      if (e->index >= 0 && e->index < static_cast<std::int64_t>(lines.size()) &&
+          !doomed.count(static_cast<std::size_t>(e->index)) &&
+          LineShowsAs(lines[static_cast<std::size_t>(e->index)], e->occurrence))
+        at = static_cast<std::size_t>(e->index);
+      for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
+        if (!doomed.count(i) && LineShowsAs(lines[i], e->occurrence)) at = i;
+      if (at == lines.size()) ++result.missing;
+      else doomed.insert(at);
+    }
+    if (doomed.empty()) continue;
+    // The trash first holds the lines; then the file loses them.
+    Lines deleted, kept;
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) deleted.push_back(lines[*it]);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (!doomed.count(i)) kept.push_back(lines[i]);
+    Lines trash, oldTrash;
+    if (!LoadLinesForUpdate(shell::TrashFile(dir), trash)) {
+      result.error = CannotWrite(shell::TrashFile(dir));
+      continue;
+    }
+    oldTrash = trash;
+    AddToTrash(trash, deleted);
+    if (!SaveLines(shell::TrashFile(dir), trash)) {
+      result.error = CannotWrite(shell::TrashFile(dir));
+      continue;
+    }
+    if (!SaveLines(path, kept)) {
+      // The lines stay where they were: the trash is put back as it was.
+      if (oldTrash.empty()) RemoveFile(shell::TrashFile(dir));
+      else (void)SaveLines(shell::TrashFile(dir), oldTrash);
+      result.error = CannotWrite(path);
+      continue;
+    }
+    for (const auto& l : deleted)
+      if (FieldView(l, kSep3, 1) == "2") accounting::MarkAccountingChange({root, user}, FieldView(l, kSep3, 2));
+    result.done += static_cast<int>(deleted.size());
+  }
+  return result;
+}
+
+ChangeResult RemoveReplacedLine(const std::string& path, std::int64_t index, const std::string& openedLine,
+                                const std::string& root, const std::string& user) {
+  ChangeResult result;
+  DataDirLock lock(DataDirOfFile(root, user));
+  Lines lines;
+  if (!LoadLinesForUpdate(path, lines)) {
+    result.error = CannotWrite(path);
+    return result;
+  }
+  std::size_t at = lines.size();
+  if (index >= 0 && index < static_cast<std::int64_t>(lines.size()) && lines[static_cast<std::size_t>(index)] == openedLine)
+    at = static_cast<std::size_t>(index);
+  for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
+    if (lines[i] == openedLine) at = i;
+  if (at == lines.size()) {
+    result.missing = 1;
+    return result;
+  }
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+  if (!SaveOrRemove(path, lines)) {
+    result.error = CannotWrite(path);
+    return result;
+  }
+  if (FieldView(openedLine, kSep3, 1) == "2")
+    accounting::MarkAccountingChange({root, user}, FieldView(openedLine, kSep3, 2));
+  result.done = 1;
+  return result;
+}
+
+std::string DeleteQuestion(int count, bool fromTrash) {
+  return Ru("Вы действительно хотите удалить ") + PluralForm(count, Ru("запись"), Ru("записи"), Ru("записей"), true) +
+         (fromTrash ? Ru(" из корзины ?") : Ru(" ?"));
+}
+
+}  // namespace krav::app

@@ -1,0 +1,70 @@
+#include "app/logic/trash_list.h"
+
+#include <set>
+
+#include "engine/store.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "shell/paths.h"
+
+namespace krav::app {
+
+TrashRow TrashRowOf(const std::string& trashLine) {
+  TrashRow r;
+  r.trashLine = trashLine;
+  r.deletedAt = GetField(trashLine, kSep4, 1);
+  r.deletedLine = GetField(trashLine, kSep4, 2);
+  r.kind = TextToInt(GetField(r.deletedLine, kSep3, 1));
+  if (r.kind == 1 || r.kind == 2) r.description = GetField(r.deletedLine, kSep3, 4);
+  else if (r.kind == 3 || r.kind == 4) r.description = GetField(r.deletedLine, kSep3, 3);
+  return r;
+}
+
+std::vector<TrashRow> LoadTrashRows(const std::string& trashFile) {
+  Lines lines;
+  LoadLines(trashFile, lines);
+  std::vector<TrashRow> rows;
+  rows.reserve(lines.size());
+  for (const auto& l : lines) rows.push_back(TrashRowOf(l));
+  return rows;
+}
+
+TrashChange DeleteTrashRows(const std::vector<TrashRow>& rows, const std::string& dataDir) {
+  TrashChange result;
+  const std::string file = shell::TrashFile(dataDir);
+  DataDirLock lock(dataDir);
+  Lines lines;
+  if (!LoadLinesForUpdate(file, lines)) {
+    result.error = Ru("Файл ") + file + Ru(" не удалось прочитать; корзина оставлена как была.");
+    return result;
+  }
+  std::set<std::size_t> doomed;
+  for (std::size_t row = rows.size(); row-- > 0;) {
+    if (!rows[row].marked) continue;
+    std::size_t at = lines.size();
+    if (row < lines.size() && !doomed.count(row) && lines[row] == rows[row].trashLine) at = row;
+    for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
+      if (!doomed.count(i) && lines[i] == rows[row].trashLine) at = i;
+    if (at == lines.size()) ++result.missing;
+    else doomed.insert(at);
+  }
+  if (doomed.empty()) return result;
+  Lines kept;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (!doomed.count(i)) kept.push_back(lines[i]);
+  const bool ok = kept.empty() ? (RemoveFile(file) || !FileExists(file)) : SaveLines(file, kept);
+  if (!ok) {
+    result.error = Ru("Файл ") + file + Ru(" не удалось записать; корзина оставлена как была.");
+    return result;
+  }
+  result.removed = static_cast<int>(doomed.size());
+  return result;
+}
+
+bool EmptyTrash(const std::string& dataDir) {
+  DataDirLock lock(dataDir);
+  RemoveFile(shell::TrashFile(dataDir));  // a failure to delete is ignored, as the page does
+  return !FileExists(shell::TrashFile(dataDir));
+}
+
+}  // namespace krav::app
