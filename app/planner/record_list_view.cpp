@@ -143,8 +143,10 @@ RecordListView::RecordListView(bool trash, QWidget* parent) : QTableView(parent)
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(18);
   verticalHeader()->setDefaultSectionSize(18);
   horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setMinimumSectionSize(0);
   horizontalHeader()->setSectionResizeMode(trash ? QHeaderView::Fixed : QHeaderView::Interactive);
   horizontalHeader()->setStyleSheet(
       "QHeaderView::section { background: " + colours::Css(kHeaderBack) + "; color: " +

@@ -1,0 +1,297 @@
+// The planner list and the trash: the list values, the changes they make
+// in real files (stale indices included), and both pages on the screen.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/editor/record_editor_dialog.h"
+#include "app/logic/planner_list.h"
+#include "app/logic/preset_asking.h"
+#include "app/logic/trash_list.h"
+#include "app/planner/list_models.h"
+#include "app/planner/planner_page.h"
+#include "app/planner/record_list_view.h"
+#include "app/planner/trash_page.h"
+#include "engine/collect.h"
+#include "engine/store.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "platform/ini.h"
+#include "qt_support.h"
+#include "support.h"
+
+namespace krav::app {
+namespace {
+
+using test::Join;
+using test::Record;
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class Planner : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::TestApp();
+    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    WriteIniBool(t.data("krav2000.ini"), "Messages", "AutoDel", false);
+    t.write(t.data("mess.dat"), {Record("3", "2", "11|01.02.2024|00:00", "22|09:00", Ru("Зарядка")),        // 0
+                                 Record("3", "1|02.02.2024", "", "21", Ru("Весь день")),                   // 1
+                                 Record("4", "1|03.02.2024", "", "22|10:00", Ru("Копия")),                 // 2
+                                 Record("3", "1|02.02.2024", "", "22|12:00", Ru("Обед"))});                // 3
+    ForceDir(t.data("Plan"));
+    t.write(t.data("Plan/nb202402.dat"),
+            {Join({"2", "02.02.2024", "08:30", Ru("Хлеб "), "op", "", "1234.5"}, kSep3),
+             Join({"1", "01.02.2024", "20:00", Ru("Запись")}, kSep3)});
+    context = ProgramContext::ForRoot(t.root());
+  }
+  Lines collect(int days = 2) {
+    Lines out;
+    EXPECT_TRUE(CollectRange(out, MakeDateTime(2024, 2, 1), MakeDateTime(2024, 2, 1) + days, t.root(), t.user()));
+    return out;
+  }
+  test::TempRoot t;
+  test::FixedClock clock{MakeDateTime(2024, 2, 1, 12, 0)};
+  ProgramContext context;
+  PresetAsking asked;
+  ScopedAsking scope{asked};
+};
+
+TEST_F(Planner, RowsAreSortedByDayAndTimeUnderOneSeparatorADay) {
+  const PlannerList list = BuildPlannerList(collect(2));
+  std::vector<std::string> shown;
+  for (const auto& r : list.rows)
+    shown.push_back(r.separator() ? "# " + DateToText(static_cast<double>(r.day)) : std::string(list.when(r)));
+  EXPECT_EQ(shown, (std::vector<std::string>{"# 01.02.2024", "01.02.2024 09:00", "01.02.2024 20:00", "# 02.02.2024",
+                                             "02.02.2024 ", "02.02.2024 08:30", "02.02.2024 09:00",
+                                             "02.02.2024 12:00", "# 03.02.2024", "03.02.2024 09:00",
+                                             "03.02.2024 10:00"}));
+  EXPECT_EQ(RowTime("02.02.2024 "), Ru("При загрузке"));
+  EXPECT_EQ(PlannerStatus(MakeDateTime(2024, 2, 1), 10), Ru("С 01.02.2024 по 11.02.2024 (10 дней)"));
+  EXPECT_EQ(PlannerStatus(MakeDateTime(2024, 2, 1), 1), Ru("С 01.02.2024 по 02.02.2024 (1 день)"));
+  EXPECT_EQ(DeleteQuestion(3, false), Ru("Вы действительно хотите удалить 3 записи ?"));
+  EXPECT_EQ(DeleteQuestion(1, true), Ru("Вы действительно хотите удалить 1 запись из корзины ?"));
+  EXPECT_TRUE(BuildPlannerList({}).rows.empty());
+}
+
+TEST_F(Planner, ARecurringRecordMarkedTwiceIsDeletedOnce) {
+  PlannerList list = BuildPlannerList(collect(2));
+  int marked = 0;
+  for (auto& r : list.rows)
+    if (!r.separator() && list.part(r, 2) == Ru("Зарядка") && marked < 2) r.marked = true, ++marked;
+  const auto entries = MarkedEntries(list);
+  ASSERT_EQ(entries.size(), 1u);
+  const ChangeResult result = DeleteEntries(entries, t.root(), t.user());
+  EXPECT_EQ(result.done, 1);
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 3u);
+  ASSERT_EQ(t.read(t.data("mess-del.dat")).size(), 1u);
+  EXPECT_NE(t.read(t.data("mess-del.dat"))[0].find(Ru("Зарядка")), std::string::npos);
+}
+
+TEST_F(Planner, DeletingTwoLinesOfOneFileRemovesExactlyThoseAndMovesTheMarks) {
+  PlannerList list = BuildPlannerList(collect(2));
+  for (auto& r : list.rows)
+    if (!r.separator() && (list.part(r, 2) == Ru("Обед") || list.kind(r) == "2")) r.marked = true;
+  EXPECT_EQ(DeleteEntries(MarkedEntries(list), t.root(), t.user()).done, 2);
+  const Lines store = t.read(t.data("mess.dat"));
+  EXPECT_EQ(store.size(), 3u);
+  EXPECT_EQ(GetField(store.back(), kSep3, 3), Ru("Копия"));
+  EXPECT_EQ(t.read(t.data("Plan/nb202402.dat")).size(), 1u);
+  EXPECT_EQ(ReadIniString(t.data("krav2000.ini"), "Buh", "LastChanges", ""), "02.02.2024");
+}
+
+TEST_F(Planner, StaleIndicesNeverDeleteAnotherLine) {
+  PlannerList list = BuildPlannerList(collect(2));
+  for (auto& r : list.rows)
+    if (!r.separator() && list.part(r, 2) == Ru("Обед")) r.marked = true;
+  // Another writer removes line 0 and appends one after the rebuild: "Обед" moved to index 2.
+  Lines store = t.read(t.data("mess.dat"));
+  store.erase(store.begin());
+  store.push_back(Record("3", "1|05.02.2024", "", "21", Ru("Новое")));
+  t.write(t.data("mess.dat"), store);
+  ChangeResult r = DeleteEntries(MarkedEntries(list), t.root(), t.user());
+  EXPECT_EQ(r.done, 1);
+  EXPECT_EQ(r.missing, 0);
+  const Lines after = t.read(t.data("mess.dat"));
+  ASSERT_EQ(after.size(), 3u);
+  for (const auto& l : after) EXPECT_NE(GetField(l, kSep3, 3), Ru("Обед"));
+  // Gone altogether: nothing is deleted for it, and the caller is told.
+  r = DeleteEntries(MarkedEntries(list), t.root(), t.user());
+  EXPECT_EQ(r.done, 0);
+  EXPECT_EQ(r.missing, 1);
+  EXPECT_EQ(t.read(t.data("mess.dat")), after);
+}
+
+TEST_F(Planner, AReplaceRemovesTheOpenedLineEvenWhenItMoved) {
+  const std::string opened = t.read(t.data("mess.dat"))[3];
+  Lines store = t.read(t.data("mess.dat"));
+  store.insert(store.begin(), Record("3", "1|05.02.2024", "", "21", Ru("Сначала")));
+  store.push_back(Record("3", "1|06.02.2024", "", "21", Ru("Отредактированная")));
+  t.write(t.data("mess.dat"), store);
+  const ChangeResult r = RemoveReplacedLine(t.data("mess.dat"), 3, opened, t.root(), t.user());
+  EXPECT_EQ(r.done, 1);
+  const Lines after = t.read(t.data("mess.dat"));
+  EXPECT_EQ(after.size(), 5u);
+  EXPECT_EQ(std::count(after.begin(), after.end(), opened), 0);
+  EXPECT_EQ(RemoveReplacedLine(t.data("mess.dat"), 3, opened, t.root(), t.user()).missing, 1);
+}
+
+TEST_F(Planner, AFailedTrashWriteDeletesNothing) {
+  PlannerList list = BuildPlannerList(collect(2));
+  for (auto& r : list.rows)
+    if (!r.separator() && list.part(r, 2) == Ru("Обед")) r.marked = true;
+  ForceDir(t.data("mess-del.dat"));  // the trash cannot be written
+  const Lines before = t.read(t.data("mess.dat"));
+  const ChangeResult r = DeleteEntries(MarkedEntries(list), t.root(), t.user());
+  EXPECT_EQ(r.done, 0);
+  EXPECT_FALSE(r.error.empty());
+  EXPECT_EQ(t.read(t.data("mess.dat")), before);
+}
+
+TEST(Trash, TheHundredAndFirstDeletionPushesOutTheOldest) {
+  test::TempRoot t;
+  for (int i = 0; i < 101; ++i) ASSERT_TRUE(AppendToTrash(Join({"3", "x", "n" + std::to_string(i)}, kSep3), t.root(), t.user()));
+  const auto rows = LoadTrashRows(t.data("mess-del.dat"));
+  ASSERT_EQ(rows.size(), 100u);
+  EXPECT_EQ(rows.front().description, "n1");
+  EXPECT_EQ(rows.back().description, "n100");
+  EXPECT_EQ(rows.back().kind, 3);
+  const TrashRow odd = TrashRowOf("no separator here");
+  EXPECT_EQ(odd.kind, 0);
+  EXPECT_EQ(odd.deletedAt, "no separator here");
+  EXPECT_EQ(odd.description, "");
+}
+
+TEST(Trash, DeletingMarkedRowsChecksThemAndRemovesAnEmptyFile) {
+  test::TempRoot t;
+  for (const char* n : {"a", "b", "c"}) ASSERT_TRUE(AppendToTrash(Join({"1", "d", "t", n}, kSep3), t.root(), t.user()));
+  auto rows = LoadTrashRows(t.data("mess-del.dat"));
+  rows[0].marked = rows[2].marked = true;
+  // The plug-in's removal appends a line meanwhile: rows still name their lines.
+  ASSERT_TRUE(AppendToTrash(Join({"3", "s", "late"}, kSep3), t.root(), t.user()));
+  EXPECT_EQ(DeleteTrashRows(rows, t.dataDir()).removed, 2);
+  auto left = LoadTrashRows(t.data("mess-del.dat"));
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(left[0].description, "b");
+  for (auto& r : left) r.marked = true;
+  EXPECT_EQ(DeleteTrashRows(left, t.dataDir()).removed, 2);
+  EXPECT_FALSE(FileExists(t.data("mess-del.dat")));
+}
+
+TEST_F(Planner, ThePlannerPageOnScreen) {
+  WriteIniString(t.data("krav2000.ini"), "Tree", "x", "");
+  PlannerPage page(context, nullptr);
+  page.resize(640, 420);
+  page.show();
+  page.setPeriodLength(1);
+  EXPECT_EQ(page.header()->status(), U("С 01.02.2024 по 02.02.2024 (1 день)"));
+  const PlannerModel* m = page.model();
+  EXPECT_EQ(m->rowCount(), 8);
+  EXPECT_EQ(m->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), U("Дата и время"));
+  EXPECT_EQ(page.view()->columnWidth(0), 20);
+  EXPECT_EQ(page.view()->columnWidth(1), qRound((page.view()->viewport()->width() - 20) * 0.3));
+  EXPECT_TRUE(page.view()->isColumnHidden(3));
+  EXPECT_EQ(page.view()->rowHeight(1), 18);
+  EXPECT_EQ(page.view()->columnSpan(0, 0), 2);  // the day separator runs over columns 0 and 1
+  EXPECT_EQ(m->index(0, 0).data().toString(), U("1 февраля 2024 г."));
+  // Marks: never a separator; Space marks the current row.
+  EXPECT_FALSE(page.model()->toggleMark(0));
+  page.view()->setCurrentIndex(m->index(1, 1));
+  QTest::keyClick(page.view(), Qt::Key_Space);
+  EXPECT_EQ(m->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+  // The current record's rows are highlighted together.
+  page.model()->setCurrentKey(page.model()->list().key(page.model()->list().rows[1]));
+  int highlighted = 0;
+  for (int r = 0; r < m->rowCount(); ++r) highlighted += m->index(r, 1).data(kHighlightRole).toBool();
+  EXPECT_EQ(highlighted, 2);  // "Зарядка" on both days
+  test::SaveScreenshot(page.grab().toImage(), "planner-page");
+
+  // A dialog closed without an answer deletes nothing; "Да" deletes.
+  asked.answerNext(0);
+  QTest::keyClick(page.view(), Qt::Key_Delete);
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 4u);
+  EXPECT_EQ(asked.messages().back().text, Ru("Вы действительно хотите удалить 1 запись ?"));
+  asked.answerNext(3);
+  page.deleteMarked();
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 3u);
+  EXPECT_EQ(m->rowCount(), 6);  // rebuilt
+
+  // The menu's lengths, and a chosen start.
+  const auto actions = page.periodMenu()->actions();
+  ASSERT_EQ(actions.size(), 6);
+  EXPECT_EQ(actions[1]->text(), U("3 дня"));
+  actions[2]->trigger();
+  EXPECT_EQ(page.periodLength(), 5);
+  EXPECT_TRUE(page.header()->status().endsWith(U("(5 дней)")));
+  asked.pickNextDate("02.02.2024");
+  page.pickStart();
+  EXPECT_EQ(page.startText(), "02.02.2024");
+  for (const char* tool : {"SpeedButton1", "SpeedButton2", "SpeedButton7", "SpeedButton26", "SpeedButton27",
+                           "SpeedButton28"})
+    EXPECT_FALSE(page.header()->tool(tool)->accessibleName().isEmpty()) << tool;
+}
+
+TEST_F(Planner, AnEditReplacesItsLineAndAnAddressCardGoesToTheShell) {
+  PlannerPage page(context, nullptr);
+  page.setPeriodLength(1);
+  // The editor opens on the entry; "Готово" saves it unchanged: the line is replaced.
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<TAddMessDlg*>(w)) {
+        d->next();  // recurrence page to the reminder page
+        d->finish();
+      }
+  });
+  int row = -1;
+  for (std::size_t i = 0; i < page.model()->list().rows.size(); ++i)
+    if (!page.model()->list().rows[i].separator() &&
+        page.model()->list().part(page.model()->list().rows[i], 2) == Ru("Обед"))
+      row = static_cast<int>(i);
+  ASSERT_GE(row, 0);
+  const Lines before = t.read(t.data("mess.dat"));
+  page.openRow(row);
+  const Lines after = t.read(t.data("mess.dat"));
+  ASSERT_EQ(after.size(), before.size());
+  EXPECT_EQ(after.back(), before[3]);  // moved to the end, unchanged
+}
+
+TEST_F(Planner, TheTrashPageOnScreen) {
+  for (const std::string& l : t.read(t.data("mess.dat"))) ASSERT_TRUE(AppendToTrash(l, t.root(), t.user()));
+  ASSERT_TRUE(AppendToTrash(t.read(t.data("Plan/nb202402.dat"))[0], t.root(), t.user()));
+  TrashPage page(context, nullptr);
+  page.resize(640, 360);
+  page.show();
+  page.refill();
+  EXPECT_EQ(page.model()->rowCount(), 5);
+  EXPECT_EQ(page.model()->index(4, 2).data().toString(), U("Хлеб "));  // field 4 of a journal line
+  EXPECT_EQ(page.model()->index(0, 2).data().toString(), U("Зарядка"));  // field 3 of a record
+  EXPECT_EQ(page.model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), U("Дата и время удаления"));
+  test::SaveScreenshot(page.grab().toImage(), "trash-page");
+  page.model()->toggleMark(0);
+  page.model()->toggleMark(2);
+  asked.answerNext(4);  // "Нет"
+  page.deleteMarked();
+  EXPECT_EQ(page.model()->rowCount(), 5);
+  asked.answerNext(3);
+  page.deleteMarked();
+  EXPECT_EQ(page.model()->rowCount(), 3);
+  EXPECT_EQ(asked.messages().back().text, Ru("Вы действительно хотите удалить 2 записи из корзины ?"));
+  asked.answerNext(0);
+  page.emptyTrash();
+  EXPECT_EQ(page.model()->rowCount(), 3);
+  asked.answerNext(3);
+  page.emptyTrash();
+  EXPECT_FALSE(FileExists(t.data("mess-del.dat")));
+  EXPECT_TRUE(page.showsEmpty());
+  EXPECT_EQ(asked.messages().back().title, Ru("Очищение корзины"));
+  EXPECT_EQ(asked.messages().back().button3, Ru("Да@1"));
+  const std::size_t asks = asked.messages().size();
+  page.deleteMarked();  // an empty trash asks nothing
+  EXPECT_EQ(asked.messages().size(), asks);
+}
+
+}  // namespace
+}  // namespace krav::app
