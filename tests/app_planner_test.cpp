@@ -77,6 +77,20 @@ TEST_F(Planner, RowsAreSortedByDayAndTimeUnderOneSeparatorADay) {
   EXPECT_TRUE(BuildPlannerList({}).rows.empty());
 }
 
+// Times of another form than hh:mm take the compare of bytes: the same order.
+TEST(PlannerOrder, OddTimesSortAsBytes) {
+  auto occurrence = [](const std::string& when, const std::string& text) {
+    return Join({Join({"1", when}, kSep3), text, "0", "/j"}, kSep4);
+  };
+  const PlannerList list = BuildPlannerList({occurrence("02.02.2024 9:5", "c"), occurrence("02.02.2024 ", "a"),
+                                             occurrence("01.02.2024 23:00", "z"), occurrence("02.02.2024 10:00", "b")});
+  std::vector<std::string> texts;
+  for (const auto& r : list.rows)
+    if (!r.separator()) texts.emplace_back(list.part(r, 2));
+  EXPECT_EQ(texts, (std::vector<std::string>{"z", "a", "b", "c"}));  // "10:00" < "9:5" as bytes
+  EXPECT_EQ(list.rows.size(), 6u);
+}
+
 TEST_F(Planner, ARecurringRecordMarkedTwiceIsDeletedOnce) {
   PlannerList list = BuildPlannerList(collect(2));
   int marked = 0;

@@ -37,29 +37,90 @@ std::string PlannerList::key(const PlannerRow& r) const {
   return k;
 }
 
+namespace {
+
+// "hh:mm" as minutes past midnight plus one; 0 for an empty time; -1 for a
+// time of any other form.
+int MinuteSlot(std::string_view time) {
+  if (time.empty()) return 0;
+  if (time.size() != 5 || time[2] != ':') return -1;
+  const auto digit = [&](std::size_t i) { return time[i] >= '0' && time[i] <= '9' ? time[i] - '0' : -100; };
+  const int h = digit(0) * 10 + digit(1), m = digit(3) * 10 + digit(4);
+  if (h < 0 || m < 0 || m > 59 || h > 29) return -1;
+  return 1 + h * 60 + m;
+}
+
+// The sort of the Part's compare (day, then the time as bytes, an empty time
+// first; equal rows in collection order) for any texts.
+std::vector<std::int32_t> SortByCompare(const Lines& lines, const std::vector<DayNumber>& days) {
+  std::vector<std::int32_t> order(lines.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int32_t>(i);
+  const auto timeOf = [&](std::int32_t i) {
+    return TimePart(FieldView(Part(lines[static_cast<std::size_t>(i)], 1), kSep3, 2));
+  };
+  std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+    if (days[static_cast<std::size_t>(a)] != days[static_cast<std::size_t>(b)])
+      return days[static_cast<std::size_t>(a)] < days[static_cast<std::size_t>(b)];
+    return timeOf(a) < timeOf(b);
+  });
+  return order;
+}
+
+}  // namespace
+
 PlannerList BuildPlannerList(Lines occurrences) {
   PlannerList list;
   list.lines = std::move(occurrences);
-  struct Sorted {
-    DayNumber day;
-    std::string_view time;
-    std::int32_t line;
-  };
-  std::vector<Sorted> order;
-  order.reserve(list.lines.size());
-  for (std::size_t i = 0; i < list.lines.size(); ++i) {
-    const std::string_view when = FieldView(Part(list.lines[i], 1), kSep3, 2);
-    order.push_back({DayOf(TextToDate(DatePart(when))), TimePart(when), static_cast<std::int32_t>(i)});
+  const std::size_t n = list.lines.size();
+  std::vector<DayNumber> days(n);
+  std::vector<std::int32_t> slots(n);
+  bool bySlots = true;
+  DayNumber firstDay = 0, lastDay = 0;
+  // A period has few distinct date texts: the last one read is kept.
+  std::string_view lastText;
+  DayNumber lastTextDay = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string& line = list.lines[i];
+    // The collection's own form: kind, #3, "dd.mm.yyyy", a blank, "" or "hh:mm", #4.
+    std::string_view when;
+    if (line.size() > 13 && line[1] == kSep3 && line[12] == ' ' && (line[13] == kSep4 || (line.size() > 18 && line[18] == kSep4)))
+      when = std::string_view(line).substr(2, line[13] == kSep4 ? 11 : 16);
+    else
+      when = FieldView(Part(line, 1), kSep3, 2);
+    const std::string_view date = DatePart(when);
+    if (date != lastText || i == 0) {
+      lastText = date;
+      lastTextDay = DayOf(TextToDate(date));
+    }
+    days[i] = lastTextDay;
+    slots[i] = MinuteSlot(TimePart(when));
+    bySlots = bySlots && slots[i] >= 0;
+    if (i == 0) firstDay = lastDay = days[i];
+    firstDay = std::min(firstDay, days[i]);
+    lastDay = std::max(lastDay, days[i]);
   }
-  // By day, then by the time as bytes; an empty time is the smallest.
-  std::sort(order.begin(), order.end(), [](const Sorted& a, const Sorted& b) {
-    if (a.day != b.day) return a.day < b.day;
-    return a.time < b.time;
-  });
-  list.rows.reserve(order.size() + 64);
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    if (i == 0 || order[i].day != order[i - 1].day) list.rows.push_back({-1, order[i].day, false});
-    list.rows.push_back({order[i].line, order[i].day, false});
+  // Well-formed times (all the collection writes) sort by counting into one
+  // slot a minute of every day: one pass, and stable like the compare.
+  constexpr int kSlots = 1 + 30 * 60;
+  const std::int64_t buckets = (static_cast<std::int64_t>(lastDay) - firstDay + 1) * kSlots;
+  std::vector<std::int32_t> order;
+  if (n > 0 && bySlots && buckets <= 4 * static_cast<std::int64_t>(n) + 100000) {
+    std::vector<std::int32_t> start(static_cast<std::size_t>(buckets) + 1, 0);
+    const auto bucket = [&](std::size_t i) {
+      return static_cast<std::size_t>(days[i] - firstDay) * kSlots + static_cast<std::size_t>(slots[i]);
+    };
+    for (std::size_t i = 0; i < n; ++i) ++start[bucket(i) + 1];
+    for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+    order.resize(n);
+    for (std::size_t i = 0; i < n; ++i) order[static_cast<std::size_t>(start[bucket(i)]++)] = static_cast<std::int32_t>(i);
+  } else {
+    order = SortByCompare(list.lines, days);
+  }
+  list.rows.reserve(n + 64);
+  for (std::size_t k = 0; k < n; ++k) {
+    const DayNumber day = days[static_cast<std::size_t>(order[k])];
+    if (k == 0 || day != days[static_cast<std::size_t>(order[k - 1])]) list.rows.push_back({-1, day, false});
+    list.rows.push_back({order[k], day, false});
   }
   return list;
 }

@@ -18,6 +18,15 @@ void PlannerModel::setList(PlannerList list) {
   endResetModel();
 }
 
+Lines PlannerModel::releaseLines() {
+  beginResetModel();
+  Lines lines = std::move(list_.lines);
+  list_ = PlannerList{};
+  endResetModel();
+  lines.clear();
+  return lines;
+}
+
 void PlannerModel::setCurrentKey(const std::string& key) {
   if (key == currentKey_) return;
   currentKey_ = key;

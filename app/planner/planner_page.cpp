@@ -66,7 +66,7 @@ void PlannerPage::refill() {
   const DateTime start = TextToDate(startText_);
   header()->setStatus(FromCp1251(PlannerStatus(start, periodLength_)));
   const bool autoDelete = shell::LoadNotificationSettings(context_.userSettings).autoDelete;
-  Lines out;
+  Lines out = model_->releaseLines();  // its room serves again: periods are alike
   CollectRange(out, start, start + periodLength_, context_.root, context_.user, {true, autoDelete});
   model_->setList(BuildPlannerList(std::move(out)));
   view_->clearSpans();
