@@ -1,11 +1,9 @@
 #include "app/startup.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
-#include <string_view>
 
 #include "app/dialogs/dialog_asking.h"
+#include "app/kit/translations.h"
 #include "app/dialogs/message_dialog.h"
 #include "app/main_window/main_window.h"
 #include "platform/encoding.h"
@@ -19,20 +17,6 @@ std::unique_ptr<NamedMutex> TakeSingleInstance() {
   if (const WindowHandle first = FindWindowByCaption(Utf8ToCp1251(MainWindowCaption())))
     PostWindowMessage(first, shell::kMsgActivateWindow, 0, 0);
   return nullptr;
-}
-
-void LoadQtTranslations(QApplication& app) {
-  // Qt's own dialogs and buttons (the file dialog, OK, Cancel) in Russian.
-  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-  for (const char* name : {"qtbase_ru", "qt_ru"}) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QString::fromLatin1(name), folder)) {
-      app.installTranslator(translator);
-      if (std::string_view(name) == "qtbase_ru") break;  // qt_ru only where qtbase_ru is missing
-    } else {
-      delete translator;
-    }
-  }
 }
 
 int RunMess(const std::string& root, const std::string& page) {

@@ -5,9 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "app/kit/translations.h"
 #include "platform/instance.h"
-
-class QApplication;
 
 namespace krav::app {
 
@@ -15,9 +14,6 @@ namespace krav::app {
 // copy's window (found by its caption) to come to the front and returns
 // null: this copy must end.
 std::unique_ptr<NamedMutex> TakeSingleInstance();
-
-// Installs Qt's Russian translations for its own dialogs and buttons.
-void LoadQtTranslations(QApplication& app);
 
 // Runs the program on a root directory; `page` is the wanted page
 // identifier of the command line. Needs a QApplication.

@@ -64,14 +64,23 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   list_->setHeaderLabels({QStringLiteral("Когда"), QStringLiteral("Сообщение")});
   list_->setRootIsDecorated(false);
   list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+  list_->header()->setStretchLastSection(true);
+  list_->setTextElideMode(Qt::ElideRight);  // a long text is cut; the whole text is in the tooltip
+  list_->setAccessibleName(QStringLiteral("Напоминания"));
   auto* ok = new QPushButton(QStringLiteral("Понял"));
   auto* later = new QPushButton(QStringLiteral("Отложить…"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, [this] {
     host_.acknowledge();
+    missed_.clear();
     hide();
   });
   connect(later, &QPushButton::clicked, this, &RemindersWindow::postponeSelected);
+  // Missed reminders are only told, never postponed.
+  connect(list_, &QTreeWidget::currentItemChanged, this, [this, later] {
+    later->setEnabled(list_->indexOfTopLevelItem(list_->currentItem()) < dueCount_);
+  });
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(later);
@@ -85,15 +94,29 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   layout->addWidget(list_);
   layout->addWidget(failure_);
   layout->addLayout(buttons);
-  resize(520, 260);
+  resize(560, 300);
+  setMaximumSize(900, 700);
   setWindowFlag(Qt::WindowStaysOnTopHint);
+}
+
+void RemindersWindow::addMissed(const std::vector<Reminder>& list) {
+  missed_.insert(missed_.end(), list.begin(), list.end());
+  showReminders(host_.reminders());
 }
 
 void RemindersWindow::showReminders(const std::vector<Reminder>& list) {
   failure_->hide();
   list_->clear();
-  for (const auto& r : list) list_->addTopLevelItem(new QTreeWidgetItem({r.when, r.description}));
-  if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(list_->topLevelItemCount() - 1));
+  dueCount_ = static_cast<int>(list.size());
+  auto add = [this](const Reminder& r) {
+    auto* item = new QTreeWidgetItem({r.when, r.description});
+    item->setToolTip(1, r.description);
+    list_->addTopLevelItem(item);
+  };
+  for (const auto& r : list) add(r);
+  for (const auto& r : missed_) add(r);
+  if (list_->topLevelItemCount() > 0)
+    list_->setCurrentItem(list_->topLevelItem(dueCount_ > 0 ? dueCount_ - 1 : 0));
   show();
   raise();
   activateWindow();
@@ -108,7 +131,7 @@ void RemindersWindow::showFailure(const QString& message) {
 
 void RemindersWindow::postponeSelected() {
   const int row = list_->indexOfTopLevelItem(list_->currentItem());
-  if (row < 0) return;
+  if (row < 0 || row >= dueCount_) return;
   QDialog ask(this);
   ask.setWindowTitle(QStringLiteral("Отложить напоминание"));
   auto* hours = new QSpinBox;
@@ -117,7 +140,12 @@ void RemindersWindow::postponeSelected() {
   minutes->setRange(0, 59);
   minutes->setValue(5);
   auto* form = new QFormLayout(&ask);
-  form->addRow(new QLabel(list_->currentItem()->text(1)));
+  const QString text = list_->currentItem()->text(1);
+  auto* label = new QLabel(&ask);
+  label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, 400));
+  label->setToolTip(text);
+  form->addRow(label);
+  ask.setMaximumWidth(480);
   form->addRow(QStringLiteral("Часов:"), hours);
   form->addRow(QStringLiteral("Минут:"), minutes);
   auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -167,6 +195,16 @@ Desktop::Desktop(ShellHost& host) : host_(host), window_(std::make_unique<Remind
     if (player_) player_->stop();
   });
   connect(&host, &ShellHost::failure, this, &Desktop::reportFailure);
+  connect(&host, &ShellHost::missed, this, [this](const std::vector<Reminder>& list) {
+    window_->addMissed(list);
+    notifyText(QStringLiteral("Пропущенные напоминания"),
+               QStringLiteral("Пропущено напоминаний: %1").arg(list.size()), false);
+  });
+  // The actions of a due reminder's notification.
+  QDBusConnection::sessionBus().connect(QStringLiteral("org.freedesktop.Notifications"),
+                                        QStringLiteral("/org/freedesktop/Notifications"),
+                                        QStringLiteral("org.freedesktop.Notifications"),
+                                        QStringLiteral("ActionInvoked"), this, SLOT(notificationAction(uint, QString)));
   connect(&host, &ShellHost::speak, this, &Desktop::say);
   connect(&host, &ShellHost::present, this, [this](const std::vector<Reminder>& list) {
     if (list.empty()) return;
@@ -236,22 +274,40 @@ void Desktop::say(const QString& text) {
 void Desktop::notify(const std::vector<Reminder>& list) {
   QStringList lines;
   for (const auto& r : list) lines << r.when + "  " + r.description;
-  notifyText(QStringLiteral("Напоминание"), lines.join('\n'));
+  lastNotification_ = notifyText(QStringLiteral("Напоминание"), lines.join('\n'), true);
 }
 
-void Desktop::notifyText(const QString& summary, const QString& body) {
-  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"),
-                     QStringLiteral("/org/freedesktop/Notifications"),
+void Desktop::notificationAction(uint id, const QString& action) {
+  if (id == 0 || id != lastNotification_) return;
+  if (action == QLatin1String("ack")) {
+    host_.acknowledge();
+    window_->hide();
+  } else if (action == QLatin1String("snooze")) {
+    // Every reminder of the notification, five minutes on, as the window postpones.
+    for (std::size_t left = host_.reminders().size(); left > 0; --left)
+      if (!host_.postpone(0, 0, 5)) break;
+    const auto rest = host_.reminders();
+    if (rest.empty()) window_->hide();
+    else window_->showReminders(rest);
+  }
+}
+
+uint Desktop::notifyText(const QString& summary, const QString& body, bool withActions) {
+  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
                      QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
-  if (!bus.isValid()) return;
-  bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"), summary,
-           body, QStringList(), QVariantMap(), 10000);
+  if (!bus.isValid()) return 0;
+  const QStringList actions = withActions ? QStringList{QStringLiteral("ack"), QStringLiteral("Понял"),
+                                                        QStringLiteral("snooze"), QStringLiteral("Отложить на 5 минут")}
+                                          : QStringList();
+  const QDBusMessage reply = bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u,
+                                      QStringLiteral("appointment-soon"), summary, body, actions, QVariantMap(), 10000);
+  return reply.arguments().isEmpty() ? 0 : reply.arguments().first().toUInt();
 }
 
 void Desktop::reportFailure(const QString& message) {
   std::fprintf(stderr, "%s\n", message.toUtf8().constData());
   window_->showFailure(message);
-  notifyText(QStringLiteral("Напоминание не отложено"), message);
+  notifyText(QStringLiteral("Напоминание не отложено"), message, false);
 }
 
 void Desktop::updateTray(bool newMessages) {

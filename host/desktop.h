@@ -24,12 +24,16 @@ class RemindersWindow : public QDialog {
   void showReminders(const std::vector<Reminder>& list);
   // A line under the list telling why a postponement failed.
   void showFailure(const QString& message);
+  // Adds reminders that fell while nothing polled, below the due ones.
+  void addMissed(const std::vector<Reminder>& list);
 
  private:
   void postponeSelected();
   ShellHost& host_;
   QTreeWidget* list_;
   QLabel* failure_ = nullptr;
+  std::vector<Reminder> missed_;
+  int dueCount_ = 0;
 };
 
 class Desktop : public QObject {
@@ -42,9 +46,15 @@ class Desktop : public QObject {
   void play(const QString& path);
   void say(const QString& text);
   void notify(const std::vector<Reminder>& list);
-  void notifyText(const QString& summary, const QString& body);
+  // The notification's id, 0 when there is no notification service.
+  uint notifyText(const QString& summary, const QString& body, bool withActions);
   void reportFailure(const QString& message);
   void updateTray(bool newMessages);
+
+ private slots:
+  void notificationAction(uint id, const QString& action);
+
+ private:
   void openPlanner();
 
   ShellHost& host_;
@@ -54,6 +64,7 @@ class Desktop : public QObject {
   QTextToSpeech* speech_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   bool soundChecked_ = false, soundWorks_ = false;
+  uint lastNotification_ = 0;
 };
 
 // Run as "shellhost --probe-sound": builds a media player and ends with 0

@@ -25,6 +25,11 @@ Headless::Headless(ShellHost& host, std::optional<PostponeRequest> autoPostpone)
   connect(&host, &ShellHost::failure, this, [](const QString& m) { Print("failure " + m); });
   connect(&host, &ShellHost::indicatorChanged, this,
           [](bool on) { Print(on ? "indicator on" : "indicator off"); });
+  connect(&host, &ShellHost::missed, this, [](const std::vector<Reminder>& list) {
+    Print(QStringLiteral("missed %1").arg(list.size()));
+    for (std::size_t i = 0; i < list.size(); ++i)
+      Print(QStringLiteral("missed %1: %2 | %3").arg(i).arg(list[i].when, list[i].description));
+  });
   connect(&host, &ShellHost::present, this, [this](const std::vector<Reminder>& list) {
     Print(QStringLiteral("present %1").arg(list.size()));
     for (std::size_t i = 0; i < list.size(); ++i)

@@ -7,6 +7,7 @@
 
 #include "host/desktop.h"
 #include "host/headless.h"
+#include "app/kit/translations.h"
 #include "host/shell_host.h"
 #include "platform/encoding.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
                                               ? std::make_unique<QCoreApplication>(argc, argv)
                                               : std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("shellhost"));
+  krav::app::LoadQtTranslations(*app);
   QCoreApplication::setOrganizationName(QStringLiteral("krav"));
 
   QCommandLineParser cli;

@@ -5,11 +5,14 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <cmath>
+#include <set>
 #include <climits>
 #include <cstdlib>
 
 #include "app/kit/qt_text.h"
 #include "engine/store.h"
+#include "host/missed.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
@@ -51,6 +54,12 @@ QString SpokenText(const std::string& text) {
 ShellHost::ShellHost(std::string root, QObject* parent)
     : QObject(parent), root_(shell::NormalizeRoot(std::move(root))) {
   connect(&timer_, &QTimer::timeout, this, &ShellHost::tick);
+  reloadDebounce_.setSingleShot(true);
+  reloadDebounce_.setInterval(1500);
+  connect(&reloadDebounce_, &QTimer::timeout, this, [this] {
+    log(QStringLiteral("records changed on disk: plugin CommandIf 2010 0"));
+    plugin_.command(shell::kCmdReload, 0);
+  });
 }
 
 ShellHost::~ShellHost() { stop(); }
@@ -115,6 +124,11 @@ bool ShellHost::start() {
   }
   lastIndicator_ = newMessages();
   emit indicatorChanged(lastIndicator_);
+  // What fell while no host polled: presented once, as missed.
+  const DateTime now = Now();
+  if (const DateTime last = LoadLastPoll(root_); last > 0 && now - last > kJumpDays) presentMissed(last, now);
+  lastTick_ = now;
+  watchRecords();
   timer_.start(1000);
   running_ = true;
   return true;
@@ -124,6 +138,8 @@ void ShellHost::stop() {
   if (!running_) return;
   running_ = false;
   timer_.stop();
+  reloadDebounce_.stop();
+  watcher_.reset();
   if (plugin_.loaded()) {
     log(QStringLiteral("plugin FreeIf"));
     plugin_.free();
@@ -133,13 +149,28 @@ void ShellHost::stop() {
 }
 
 void ShellHost::tick() {
+  const DateTime now = Now();
+  if (lastTick_ > 0 && now - lastTick_ > kJumpDays) {
+    // A suspend or a clock set forward: what fell in the gap, then today's list anew.
+    log(QStringLiteral("the clock jumped forward"));
+    const DateTime last = LoadLastPoll(root_);
+    presentMissed(last > 0 ? last : lastTick_, now);
+    plugin_.command(shell::kCmdReload, 0);
+  } else if (lastTick_ > 0 && DayOf(now) != DayOf(lastTick_)) {
+    log(QStringLiteral("a new day: plugin CommandIf 2010 0"));
+    plugin_.command(shell::kCmdReload, 0);
+  }
+  lastTick_ = now;
   ++counter_;
   log(QStringLiteral("plugin CheckIf %1").arg(counter_));
   plugin_.check(counter_);
+  // The plug-in acts on every fifth call: its minute is then handled.
+  const long long minute = static_cast<long long>(std::floor(now * 1440.0 + 1e-6));
+  if (counter_ % 5 == 0 && minute != savedMinute_ && SaveLastPoll(root_, now)) savedMinute_ = minute;
   // The plug-in's messages of this check are handled before the indicator is read.
   if (window_) window_->dispatch();
-  const bool now = newMessages();
-  if (now != lastIndicator_) emit indicatorChanged(lastIndicator_ = now);
+  const bool indicator = newMessages();
+  if (indicator != lastIndicator_) emit indicatorChanged(lastIndicator_ = indicator);
 }
 
 bool ShellHost::newMessages() const {
@@ -151,10 +182,37 @@ std::vector<Reminder> ShellHost::reminders() const {
   Lines lines;
   LoadLines(shell::DueFile(shell::DataDir(root_, user())), lines);
   std::vector<Reminder> out;
+  std::set<std::string> seen;  // equal due lines (a day's whole-day ones after a restart) are one reminder
   for (const auto& l : lines)
-    if (!l.empty()) out.push_back(ReminderOf(l));
+    if (!l.empty() && seen.insert(l).second) out.push_back(ReminderOf(l));
   return out;
 }
+
+void ShellHost::presentMissed(DateTime lastPoll, DateTime now) {
+  const Lines lines = MissedOccurrences(root_, user(), lastPoll, now);
+  if (lines.empty()) return;
+  std::vector<Reminder> list;
+  for (const auto& l : lines) {
+    Reminder r = ReminderOf(l);
+    r.when = QString::fromStdString(MissedLabel(l));
+    list.push_back(std::move(r));  // actions are listed, never run
+  }
+  log(QStringLiteral("missed %1 reminders since %2 %3")
+          .arg(list.size())
+          .arg(FromCp1251(DateToText(lastPoll)), FromCp1251(TimeToText(lastPoll))));
+  emit missed(list);
+}
+
+void ShellHost::watchRecords() {
+  // Folders, not files: a save renames a new file into place.
+  const std::string dir = shell::DataDir(root_, user());
+  ForceDir(shell::JournalDir(dir));
+  watcher_ = std::make_unique<QFileSystemWatcher>();
+  for (const std::string& d : {dir, shell::JournalDir(dir)}) watcher_->addPath(QString::fromStdString(FsPath(d)));
+  connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &ShellHost::reloadSoon);
+}
+
+void ShellHost::reloadSoon() { reloadDebounce_.start(); }
 
 void ShellHost::acknowledge() {
   const std::string dir = shell::DataDir(root_, user());
@@ -190,8 +248,12 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
     if (!LoadLinesForUpdate(due, lines))
       return postponeFailed(QStringLiteral("не читается список %1").arg(FromCp1251(due)));
     std::erase(lines, std::string());
-    if (i >= lines.size()) return false;
-    line = lines[i];
+    // The reminders as presented: equal lines once.
+    Lines shown;
+    for (const auto& l : lines)
+      if (std::find(shown.begin(), shown.end(), l) == shown.end()) shown.push_back(l);
+    if (i >= shown.size()) return false;
+    line = shown[i];
   }
   const std::string text = GetField(GetField(line, kSep4, 2), kSep1, 1);
   const std::string ini = shell::ShellSettingsFile(root_);
@@ -217,7 +279,7 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
     Lines lines;
     if (LoadLinesForUpdate(due, lines)) {
       std::erase(lines, std::string());
-      if (auto it = std::find(lines.begin(), lines.end(), line); it != lines.end()) lines.erase(it);
+      std::erase(lines, line);  // every copy of what was presented as one
       removed = lines.empty() ? (RemoveFile(due) || !FileExists(due)) : SaveLines(due, lines);
     }
   }

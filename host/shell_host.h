@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/dates.h"
 #include "host/plugin_loader.h"
 #include "platform/instance.h"
 #include "platform/messages.h"
@@ -63,6 +65,8 @@ class ShellHost : public QObject {
   void stopSound();
   void speak(const QString& text);
   void present(const std::vector<krav::host::Reminder>& reminders);
+  // Reminders that fell while the host was not polling; `when` says "Пропущено: ...".
+  void missed(const std::vector<krav::host::Reminder>& reminders);
   void indicatorChanged(bool newMessages);
   void activateRequested();
   // A postponement failed; the text says why, for the user.
@@ -73,6 +77,9 @@ class ShellHost : public QObject {
   bool postponeFailed(const QString& why);
   void log(const QString& line) { emit logLine(line); }
   void tick();
+  void presentMissed(DateTime lastPoll, DateTime now);
+  void watchRecords();
+  void reloadSoon();
   void runShellCommand(int n);
   void showAddressCard();
 
@@ -82,6 +89,10 @@ class ShellHost : public QObject {
   std::unique_ptr<QSocketNotifier> notifier_;
   PluginLoader plugin_;
   QTimer timer_;
+  QTimer reloadDebounce_;
+  std::unique_ptr<QFileSystemWatcher> watcher_;
+  DateTime lastTick_ = 0;       // the wall clock at the last poll
+  long long savedMinute_ = -1;  // the minute last written as the last poll
   int counter_ = 0;
   bool lastIndicator_ = false;
   bool running_ = false;
