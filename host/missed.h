@@ -16,6 +16,8 @@ constexpr int kMissedDays = 7;
 // A forward step of the wall clock longer than this between two polls is a
 // gap: a suspend, or a clock set forward.
 constexpr double kJumpDays = 2.0 / 1440;
+// A step back of the clock up to this long repeats minutes already handled.
+constexpr long long kRepeatWindowMinutes = 120;
 
 // The occurrences of reminders, actions and address-book dates whose minute
 // lies after `lastPoll` and before `now`: timed ones strictly between the two

@@ -128,6 +128,11 @@ bool ShellHost::start() {
   const DateTime now = Now();
   if (const DateTime last = LoadLastPoll(root_); last > 0 && now - last > kJumpDays) presentMissed(last, now);
   lastTick_ = now;
+  if (plugin_.loaded()) {
+    // InitIf acted at once: this minute is handled.
+    actedMinute_ = static_cast<long long>(std::floor(now * 1440.0 + 1e-6));
+    if (SaveLastPoll(root_, now)) savedMinute_ = actedMinute_;
+  }
   watchRecords();
   timer_.start(1000);
   running_ = true;
@@ -161,12 +166,29 @@ void ShellHost::tick() {
     plugin_.command(shell::kCmdReload, 0);
   }
   lastTick_ = now;
+  const long long minute = static_cast<long long>(std::floor(now * 1440.0 + 1e-6));
+  // The clock went back a little (an hour of daylight saving, a correction):
+  // the minutes already handled are not handed to the plug-in again, so that
+  // nothing fires twice. A step back of more than two hours is a new clock.
+  if (actedMinute_ >= 0 && minute < actedMinute_) {
+    if (actedMinute_ - minute <= kRepeatWindowMinutes) {
+      if (!waitingForClock_) log(QStringLiteral("the clock went back: the repeated minutes are not checked again"));
+      waitingForClock_ = true;
+      if (window_) window_->dispatch();
+      return;
+    }
+    actedMinute_ = -1;
+    plugin_.command(shell::kCmdReload, 0);
+  }
+  waitingForClock_ = false;
   ++counter_;
   log(QStringLiteral("plugin CheckIf %1").arg(counter_));
   plugin_.check(counter_);
   // The plug-in acts on every fifth call: its minute is then handled.
-  const long long minute = static_cast<long long>(std::floor(now * 1440.0 + 1e-6));
-  if (counter_ % 5 == 0 && minute != savedMinute_ && SaveLastPoll(root_, now)) savedMinute_ = minute;
+  if (counter_ % 5 == 0) {
+    actedMinute_ = std::max(actedMinute_, minute);
+    if (minute != savedMinute_ && SaveLastPoll(root_, now)) savedMinute_ = minute;
+  }
   // The plug-in's messages of this check are handled before the indicator is read.
   if (window_) window_->dispatch();
   const bool indicator = newMessages();

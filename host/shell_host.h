@@ -58,6 +58,8 @@ class ShellHost : public QObject {
   bool newMessages() const;  // [Indicators] Isnewmess of the active user
 
   void handleMessage(int msg, std::int64_t wParam, std::int64_t lParam);
+  // One poll, as the once-a-second timer runs it.
+  void poll() { tick(); }
 
  signals:
   void logLine(const QString& line);
@@ -93,6 +95,8 @@ class ShellHost : public QObject {
   std::unique_ptr<QFileSystemWatcher> watcher_;
   DateTime lastTick_ = 0;       // the wall clock at the last poll
   long long savedMinute_ = -1;  // the minute last written as the last poll
+  long long actedMinute_ = -1;  // the latest minute the plug-in acted in
+  bool waitingForClock_ = false;
   int counter_ = 0;
   bool lastIndicator_ = false;
   bool running_ = false;

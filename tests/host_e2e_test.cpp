@@ -192,5 +192,33 @@ TEST(HostEndToEnd, ARootWithALetterOutsideTheCodePageIsRefused) {
   EXPECT_EQ(entries, 2u);  // Temp and Users of the test root only
 }
 
+TEST(HostEndToEnd, AGapOfThreeHoursIsToldOnceAndItsActionNotRun) {
+  ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+  test::TempRoot t;
+  ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+  std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/plugin/libdorvik.so", t.root() + "libdorvik.so");
+  WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  const DateTime now = Now();
+  auto at = [&](double hoursAgo) { return now - hoursAgo / 24; };
+  const std::string ran = t.root() + "ran.txt";
+  t.write(t.data("mess.dat"),
+          {Record("3", "1|" + DateToText(at(2)), "", "22|" + TimeToText(at(2)), "first"),
+           Record("3", "1|" + DateToText(at(1)), "", "22|" + TimeToText(at(1)), "second"),
+           Record("4", "1|" + DateToText(at(1.5)), "", "22|" + TimeToText(at(1.5)), "act") + kSep3 + "P" + kSep2 +
+               std::string(KRAV_TEST_BIN_DIR) + "/test_argdump|" + ran});
+  ForceDir(t.root() + "Temp");
+  ASSERT_TRUE(SaveBytes(t.root() + "Temp/shellhost.poll", DateToText(at(3)) + " " + TimeToText(at(3)) + "\n"));
+  const std::string out = RunHost({"--root", t.root(), "--exit-after", "2"});
+  EXPECT_NE(out.find("missed 3"), std::string::npos) << out;
+  EXPECT_NE(out.find("| first"), std::string::npos) << out;
+  EXPECT_NE(out.find("| act"), std::string::npos) << out;
+  EXPECT_NE(out.find("Пропущено: " + DateToText(at(2)) + " " + TimeToText(at(2))), std::string::npos) << out;
+  ::usleep(300 * 1000);
+  EXPECT_FALSE(FileExists(ran));  // listed, never run
+  const std::string again = RunHost({"--root", t.root(), "--exit-after", "2"});
+  EXPECT_EQ(again.find("missed"), std::string::npos) << again;
+  ::unsetenv("KRAV_RUNTIME_DIR");
+}
+
 }  // namespace
 }  // namespace krav

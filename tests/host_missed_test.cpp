@@ -1,0 +1,151 @@
+// Reminders across gaps: what fell while nothing polled, the date change,
+// clock jumps forward and back, and the watch on the record files.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QStringList>
+
+#include "engine/store.h"
+#include "engine/text.h"
+#include "host/missed.h"
+#include "host/shell_host.h"
+#include "platform/encoding.h"
+#include "platform/ini.h"
+#include "support.h"
+
+namespace krav::host {
+namespace {
+
+using test::Record;
+
+void App() {
+  static int argc = 1;
+  static char name[] = "test";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+class Gaps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
+    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    t.write(t.data("mess.dat"), {Record("3", "1|08.12.2026", "", "22|09:00", "before"),
+                                 Record("3", "1|08.12.2026", "", "22|10:00", "tea"),
+                                 Record("4", "1|08.12.2026", "", "22|11:00", "backup") + kSep3 + "P" + kSep2 + "/bin/false",
+                                 Record("3", "1|08.12.2026", "", "22|11:30", "call"),
+                                 Record("3", "1|08.12.2026", "", "22|13:30", "later"),
+                                 Record("3", "1|07.12.2026", "", "21", "whole day before"),
+                                 Record("3", "1|05.12.2026", "", "21", "whole day in the gap")});
+  }
+  void TearDown() override { ::unsetenv("KRAV_RUNTIME_DIR"); }
+  std::vector<std::string> texts(const Lines& lines) {
+    std::vector<std::string> out;
+    for (const auto& l : lines) out.push_back(GetField(l, kSep4, 2));
+    return out;
+  }
+  test::TempRoot t;
+  test::FixedClock clock{MakeDateTime(2026, 12, 8, 12, 30)};
+};
+
+TEST_F(Gaps, WhatFellBetweenTwoPollsAndNothingElse) {
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 9, 30), MakeDateTime(2026, 12, 8, 12, 30))),
+            (std::vector<std::string>{"tea", "backup", "call"}));
+  // The minute of the last poll was handled; so is the present one.
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 10, 0), MakeDateTime(2026, 12, 8, 11, 30))),
+            (std::vector<std::string>{"backup"}));
+  // Whole days strictly between the two days; no more than a week back.
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 4, 23, 0), MakeDateTime(2026, 12, 8, 9, 30))),
+            (std::vector<std::string>{"whole day in the gap", "whole day before", "before"}));
+  // A month away: only the last week is looked into.
+  t.write(t.data("mess.dat"), {Record("3", "1|20.11.2026", "", "21", "too old"), Record("3", "1|05.12.2026", "", "21", "kept")});
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 11, 1, 0, 0), MakeDateTime(2026, 12, 8, 9, 30))),
+            (std::vector<std::string>{"kept"}));
+  EXPECT_TRUE(MissedOccurrences(t.root(), t.user(), 0, MakeDateTime(2026, 12, 8, 12, 30)).empty());
+  EXPECT_EQ(MissedLabel(std::string("3") + kSep3 + "08.12.2026 14:35" + kSep4 + "x"), "Пропущено: 08.12.2026 14:35");
+}
+
+TEST_F(Gaps, AStartAfterAGapPresentsTheMissedOnceAndNeverRunsAnAction) {
+  ASSERT_TRUE(SaveLastPoll(t.root(), MakeDateTime(2026, 12, 8, 9, 30)));
+  QStringList missed;
+  {
+    ShellHost host(t.root());
+    QObject::connect(&host, &ShellHost::missed, [&](const std::vector<Reminder>& list) {
+      for (const auto& r : list) missed << r.when + " | " + r.description;
+    });
+    ASSERT_TRUE(host.start());
+    for (int i = 0; i < 5; ++i) host.poll();  // the fifth poll is an acting one: its minute is recorded
+    host.stop();
+  }
+  EXPECT_EQ(missed, (QStringList{"Пропущено: 08.12.2026 10:00 | tea", "Пропущено: 08.12.2026 11:00 | backup",
+                                 "Пропущено: 08.12.2026 11:30 | call"}));
+  EXPECT_EQ(DateToText(LoadLastPoll(t.root())) + " " + TimeToText(LoadLastPoll(t.root())), "08.12.2026 12:30");
+  // A second start right after: no gap, nothing again.
+  missed.clear();
+  ShellHost again(t.root());
+  QObject::connect(&again, &ShellHost::missed, [&](const std::vector<Reminder>& list) { missed << QString::number(list.size()); });
+  ASSERT_TRUE(again.start());
+  EXPECT_TRUE(missed.isEmpty());
+}
+
+TEST_F(Gaps, ClockJumpsForwardAndBackAndANewDay) {
+  ShellHost host(t.root());
+  QStringList log, missed;
+  QObject::connect(&host, &ShellHost::logLine, [&](const QString& l) { log << l; });
+  QObject::connect(&host, &ShellHost::missed, [&](const std::vector<Reminder>& list) {
+    for (const auto& r : list) missed << r.description;
+  });
+  clock.set(MakeDateTime(2026, 12, 8, 9, 30));
+  ASSERT_TRUE(host.start());
+  for (int i = 0; i < 5; ++i) host.poll();
+  // A suspend of three hours: the gap is told once, and today's list is collected anew.
+  clock.set(MakeDateTime(2026, 12, 8, 12, 30));
+  host.poll();
+  EXPECT_EQ(missed, (QStringList{"tea", "backup", "call"}));
+  EXPECT_TRUE(log.contains("the clock jumped forward"));
+  for (int i = 0; i < 5; ++i) host.poll();
+  // Back by an hour: the plug-in is not asked about the repeated minutes.
+  clock.set(MakeDateTime(2026, 12, 8, 11, 30));
+  log.clear();
+  for (int i = 0; i < 7; ++i) host.poll();
+  EXPECT_TRUE(log.contains("the clock went back: the repeated minutes are not checked again"));
+  EXPECT_TRUE(log.filter("plugin CheckIf").isEmpty());
+  clock.set(MakeDateTime(2026, 12, 8, 12, 31));
+  host.poll();
+  EXPECT_EQ(log.filter("plugin CheckIf").size(), 1);
+  EXPECT_EQ(missed.size(), 3);  // nothing told twice
+  // Midnight: the new day's list.
+  clock.set(MakeDateTime(2026, 12, 8, 23, 59) + 30.0 / 86400);
+  host.poll();
+  log.clear();
+  clock.set(MakeDateTime(2026, 12, 9, 0, 0) + 20.0 / 86400);
+  host.poll();
+  EXPECT_TRUE(log.contains("a new day: plugin CommandIf 2010 0"));
+  host.stop();
+}
+
+TEST_F(Gaps, ARecordWrittenByAnotherProgramReloadsTheList) {
+  ShellHost host(t.root());
+  QStringList log;
+  QObject::connect(&host, &ShellHost::logLine, [&](const QString& l) { log << l; });
+  ASSERT_TRUE(host.start());
+  ASSERT_TRUE(AppendLines(t.dataDir(), t.data("mess.dat"), {Record("3", "1|08.12.2026", "", "22|12:31", "new")}));
+  QElapsedTimer wait;
+  wait.start();
+  while (!log.contains("records changed on disk: plugin CommandIf 2010 0") && wait.elapsed() < 10000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_TRUE(log.contains("records changed on disk: plugin CommandIf 2010 0"));
+  host.stop();
+}
+
+TEST_F(Gaps, EqualDueLinesArePresentedOnce) {
+  const std::string due = test::Join({test::Join({"3", "08.12.2026 "}, kSep3), "all day", "5", "/p"}, kSep4);
+  t.write(t.data("mess-now.dat"), {due, due, due});
+  ShellHost host(t.root());
+  EXPECT_EQ(host.reminders().size(), 1u);
+}
+
+}  // namespace
+}  // namespace krav::host
