@@ -7,7 +7,7 @@
 set -euo pipefail
 packages=(g++ cmake make pkg-config binutils libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-speech-dev qt6-declarative-dev qt6-charts-dev
-  qt6-translations-l10n fonts-dejavu-core clang-format
+  qt6-translations-l10n fonts-dejavu-core clang-format desktop-file-utils
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good espeak-ng clang)
 missing=()
 for p in "${packages[@]}"; do

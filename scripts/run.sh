@@ -15,6 +15,8 @@ root="${KRAV_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/krav}"
 scripts/make-root.sh "$root"
 install -m 0755 "$build/plugin/libdorvik.so" "$build/host/shellhost" "$build/tools/messctl" "$build/app/mess" "$root/"
 echo "Root directory: $root"
+# The planner in the desktop's menu, and the shell at every log-in.
+scripts/install-desktop.sh "$root"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || [[ " $* " == *" --headless "* ]]; then
   echo "No desktop session: running the shell headless."
   exec "$root/shellhost" --headless "$@"
