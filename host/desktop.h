@@ -26,6 +26,7 @@ class RemindersWindow : public QDialog {
   void showFailure(const QString& message);
   // Adds reminders that fell while nothing polled, below the due ones.
   void addMissed(const std::vector<Reminder>& list);
+  QTreeWidget* list() const { return list_; }
 
  private:
   void postponeSelected();

@@ -1,0 +1,44 @@
+// The host's reminders window on the offscreen screen.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "host/desktop.h"
+#include "platform/ini.h"
+#include "qt_support.h"
+#include "support.h"
+
+namespace krav::host {
+namespace {
+
+TEST(RemindersWindow, ALongTextIsCutWithTheWholeInItsTooltipAndMissedOnesAreOnlyTold) {
+  test::TestApp();
+  test::TempRoot t;
+  WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  ShellHost host(t.root());
+  RemindersWindow window(host);
+  const QString longText = QString(3000, QChar(u'ж'));
+  window.showReminders({Reminder{"08.12.2026 14:35", longText, "x"}});
+  window.addMissed({Reminder{"Пропущено: 08.12.2026 10:00", "tea", "y"}});
+  EXPECT_LE(window.width(), 900);
+  QTreeWidget* list = window.list();
+  ASSERT_EQ(list->topLevelItemCount(), 1);  // addMissed shows the host's due list (empty here) and the missed one
+  EXPECT_EQ(list->topLevelItem(0)->text(0), "Пропущено: 08.12.2026 10:00");
+  window.showReminders({Reminder{"08.12.2026 14:35", longText, "x"}});
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(list->topLevelItem(0)->toolTip(1), longText);
+  EXPECT_EQ(list->topLevelItem(1)->text(0), "Пропущено: 08.12.2026 10:00");
+  list->setCurrentItem(list->topLevelItem(1));
+  QPushButton* later = nullptr;
+  for (QPushButton* b : window.findChildren<QPushButton*>())
+    if (b->text() == "Отложить…") later = b;
+  ASSERT_TRUE(later);
+  EXPECT_FALSE(later->isEnabled());
+  list->setCurrentItem(list->topLevelItem(0));
+  EXPECT_TRUE(later->isEnabled());
+  test::SaveScreenshot(window.grab().toImage(), "host-reminders-window");
+}
+
+}  // namespace
+}  // namespace krav::host
