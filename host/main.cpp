@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
   if (cli.isSet(headless)) front = std::make_unique<Headless>(host, request);
   else front = std::make_unique<Desktop>(host);
 
-  if (!host.start()) return 1;
+  // A second start (the autostart entry while one runs) ends quietly.
+  if (!host.start()) return host.alreadyRunning() ? 0 : 1;
   if (cli.isSet(exitAfter))
     QTimer::singleShot(cli.value(exitAfter).toInt() * 1000, app.get(), &QCoreApplication::quit);
   const int rc = app->exec();

@@ -94,6 +94,7 @@ bool ShellHost::start() {
   mutex_ = std::make_unique<NamedMutex>("shellhost-" + id.left(16).toStdString());
   if (!mutex_->owned()) {
     log(QStringLiteral("another host already runs on %1").arg(FromCp1251(root_)));
+    alreadyRunning_ = true;
     return false;
   }
   const std::string settings = shell::ShellSettingsFile(root_);

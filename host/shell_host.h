@@ -42,6 +42,8 @@ class ShellHost : public QObject {
   // Prepares the root, takes the single-instance mutex, owns the window and
   // starts the plug-in. False when another host runs on this root.
   bool start();
+  // After a refused start: another host runs on this root (not a failure).
+  bool alreadyRunning() const { return alreadyRunning_; }
   void stop();
 
   const std::string& root() const { return root_; }
@@ -100,6 +102,7 @@ class ShellHost : public QObject {
   int counter_ = 0;
   bool lastIndicator_ = false;
   bool running_ = false;
+  bool alreadyRunning_ = false;
 };
 
 }  // namespace krav::host

@@ -171,7 +171,7 @@ TEST(HostEndToEnd, OneHostPerRootHoweverItIsSpelled) {
       continue;
     }
     const std::string out = RunHost({"--root", spelling, "--exit-after", "3"}, true, &status);
-    EXPECT_EQ(status, 1) << spelling << "\n" << out;
+    EXPECT_EQ(status, 0) << spelling << "\n" << out;  // a second host ends quietly
     EXPECT_NE(out.find("another host already runs"), std::string::npos) << out;
   }
   for (pid_t p : hosts) ::waitpid(p, nullptr, 0);
