@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <cstdlib>
 #include <sstream>
 #include <string_view>
@@ -277,6 +278,93 @@ TEST(MessctlBalances, TheReportAndTheBalancesAgreeOnEveryAccount) {
     }
     EXPECT_GE(compared, 6);
   }
+}
+
+}  // namespace
+}  // namespace krav
+
+namespace krav {
+namespace {
+
+std::string RunTool(const std::string& cmd) {
+  std::string out;
+  FILE* p = ::popen(cmd.c_str(), "r");
+  if (!p) return out;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  ::pclose(p);
+  return out;
+}
+
+// "account<TAB>amount commodity" lines into account -> amount text.
+std::map<std::string, std::string> Balances(const std::string& text, char sep) {
+  std::map<std::string, std::string> out;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t at = line.find(sep);
+    if (at == std::string::npos) continue;
+    std::string amount = line.substr(at + 1);
+    amount.erase(std::remove(amount.begin(), amount.end(), '"'), amount.end());
+    amount = amount.substr(0, amount.find(' '));
+    out[line.substr(0, at)] = amount;
+  }
+  return out;
+}
+
+// Two years of generated operations: ledger-cli and hledger read the export
+// and give every account the closing balance of `messctl balances`.
+TEST(MessctlExportLedger, LedgerAndHledgerAgreeWithTheBalances) {
+  test::TempRoot t;
+  std::srand(11);
+  const std::vector<std::string> refs{
+      test::Join({Ru("Наличные"), Ru("Рубли"), Ru("Сбережения")}, kSep2),
+      test::Join({Ru("Банк"), Ru("Рубли"), Ru("Сбережения")}, kSep2),
+      test::Join({Ru("Долги"), Ru("Рубли"), Ru("Обороты и остатки")}, kSep2),
+      test::Join({Ru("Продукты"), Ru("Рубли"), Ru("Обороты")}, kSep2),
+      test::Join({Ru("Разное"), Ru("Рубли"), Ru("Обороты")}, kSep2),
+      test::Join({Ru("Валютный"), Ru("Доллары США"), Ru("Сбережения")}, kSep2)};
+  const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
+  ForceDir(t.data("Plan"));
+  for (int y = 2025; y <= 2026; ++y)
+    for (int m = 1; m <= 12; ++m) {
+      Lines ops;
+      for (int i = 0; i < 40; ++i) {
+        const int in = std::rand() % 7 - 1, out = std::rand() % 7 - 1;
+        const std::string date = (i % 28 < 9 ? "0" : "") + std::to_string(1 + i % 28) + "." + (m < 10 ? "0" : "") +
+                                 std::to_string(m) + "." + std::to_string(y);
+        ops.push_back(test::Join({"2", date, std::to_string(10 + i % 12) + ":" + std::to_string(10 + i % 50), "op ",
+                                  "op" + std::string(1, kSep1) + (in < 0 ? none : refs[in]) + kSep1 +
+                                      (out < 0 ? none : refs[out]),
+                                  "", std::to_string(std::rand() % 5000 + 1) + "." + std::to_string(10 + std::rand() % 90)},
+                                 kSep3));
+      }
+      t.write(t.data("Plan/nb" + std::to_string(y) + (m < 10 ? "0" : "") + std::to_string(m) + ".dat"), ops);
+    }
+  WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "01.01.2025");
+  const std::string file = t.root() + "books.journal";
+  const std::string period = " --root " + t.root() + " --user " + t.user() + " --from 01.01.2025 --to 31.12.2026";
+  ASSERT_EQ(Messctl("export-ledger" + period + " --output " + file).status, 0);
+  const auto fromLedger = Balances(
+      RunTool("ledger -f " + file + " bal --flat --no-total --format '%(account)\\t%(display_total)\\n' ^Сбережения ^Обороты"), '\t');
+  std::string csv = RunTool("hledger -f " + file + " bal --flat --no-total -O csv");
+  csv.erase(std::remove(csv.begin(), csv.end(), '"'), csv.end());
+  const auto fromHledger = Balances(csv, ',');
+  const ToolRun balances = Messctl("balances" + period);
+  ASSERT_EQ(balances.status, 0);
+  int compared = 0;
+  std::istringstream lines(balances.out);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> f;
+    SplitByChar(line, f, '\t');
+    ASSERT_EQ(f.size(), 7u);
+    const std::string account = f[2] + ":" + f[0];
+    ASSERT_TRUE(fromLedger.count(account)) << account << "\n" << csv;
+    EXPECT_EQ(fromLedger.at(account), f[6]) << "ledger: " << account;
+    ASSERT_TRUE(fromHledger.count(account)) << account;
+    EXPECT_EQ(fromHledger.at(account), f[6]) << "hledger: " << account;
+    ++compared;
+  }
+  EXPECT_EQ(compared, 6);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "accounting/balances.h"
+#include "accounting/ledger_export.h"
 #include "accounting/pie_chart.h"
 #include "accounting/report.h"
 #include "engine/collect.h"
@@ -30,6 +31,7 @@ constexpr const char* kUsage =
     "       messctl balances --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
     "       messctl report --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
     "                      [--rate CURRENCY=VALUE ...]\n"
+    "       messctl export-ledger --root DIR [--user NAME] [--from DATE] [--to DATE] [--output FILE]\n"
     "\n"
     "collect lists the occurrences of a user's records on a range of days, as the planner\n"
     "does. balances prints, one account a line and tab-separated, the name, currency, type,\n"
@@ -37,6 +39,10 @@ constexpr const char* kUsage =
     "page computes them (the month balance files are brought up to date on the way).\n"
     "report writes the accounting report DIR/Temp/buh.htm; each --rate answers the question\n"
     "for a currency's rate (a number above zero), and a rate not given answers as a cancel.\n"
+    "\n"
+    "export-ledger writes the operations as a journal for ledger-cli and hledger (UTF-8):\n"
+    "accounts grouped by type, each account's currency as its commodity, a \"[Нет]\" side\n"
+    "as the account \"Вне учёта\"; by default from [Buh] FirstDate to today.\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 a bad argument (a\n"
     "missing root directory or user included), 3 the report lacks a currency rate.\n"
@@ -124,6 +130,22 @@ int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime las
   return 0;
 }
 
+int ExportLedger(const accounting::Ledger& ledger, DateTime first, DateTime last, const std::string& output) {
+  int skipped = 0;
+  const std::string text = accounting::ExportPlainTextJournal(ledger, first, last, &skipped);
+  if (skipped > 0)
+    std::cerr << "messctl: " << skipped << " operation(s) with an amount beyond a thousand billion left out\n";
+  if (output.empty()) {
+    std::cout << text;
+    return 0;
+  }
+  if (!SaveBytes(Utf8ToCp1251(output), text)) {
+    std::cerr << "messctl: " << output << " could not be written\n";
+    return 1;
+  }
+  return 0;
+}
+
 // Rates given on the command line; any other question is cancelled.
 struct PresetRates : accounting::Questions {
   const std::map<std::string, std::string>& rates;
@@ -173,10 +195,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.empty()) return Fail("a command is needed; see messctl --help");
-  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report")
+  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report" && args[0] != "export-ledger")
     return Fail("unknown command '" + args[0] + "'; see messctl --help");
 
-  std::string root, user, from, to;
+  std::string root, user, from, to, output;
   bool raw = false;
   std::map<std::string, std::string> rates;
   CollectOptions options;
@@ -202,6 +224,8 @@ int main(int argc, char** argv) {
       if (!IsPositiveRate(rate))
         return Fail("--rate " + r + ": the rate of " + currency + " must be a positive number");
       rates[Utf8ToCp1251(currency)] = rate;
+    } else if (a == "--output" && args[0] == "export-ledger") {
+      if (!value(output)) return Fail("--output needs a file");
     } else if (a == "--no-journal" && args[0] == "collect") {
       options.includeJournal = false;
     } else if (a == "--autodel" && args[0] == "collect") {
@@ -213,7 +237,8 @@ int main(int argc, char** argv) {
     }
   }
   if (root.empty()) return Fail("--root is needed");
-  if (args[0] != "collect" && (from.empty() || to.empty())) return Fail(args[0] + " needs --from and --to");
+  if ((args[0] == "balances" || args[0] == "report") && (from.empty() || to.empty()))
+    return Fail(args[0] + " needs --from and --to");
   auto parseDate = [](const std::string& text, DateTime& d) {
     if (text.size() != 10 || text[2] != '.' || text[5] != '.' || !IsValidDateText(text)) return false;
     const DateTime today = static_cast<double>(Today());
@@ -225,7 +250,7 @@ int main(int argc, char** argv) {
   if (!from.empty() && !parseDate(from, first)) return Fail("not a valid date: '" + from + "'");
   last = first;
   if (!to.empty() && !parseDate(to, last)) return Fail("not a valid date: '" + to + "'");
-  if (last < first) return Fail("--to lies before --from");
+  if (last < first && !(args[0] == "export-ledger" && from.empty())) return Fail("--to lies before --from");
 
   // Paths are cp1251 texts: a letter outside the code page would name another folder.
   for (const std::string* text : {&root, &user})
@@ -243,6 +268,15 @@ int main(int argc, char** argv) {
                 FsPath(shell::DataDir(cpRoot, cpUser)) + ")");
 
   if (args[0] == "balances") return PrintBalances({cpRoot, cpUser}, first, last);
+  if (args[0] == "export-ledger") {
+    const accounting::Ledger ledger{cpRoot, cpUser};
+    // By default everything from the first operation ever entered up to today.
+    if (from.empty())
+      first = TextToDate(ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kFirstDateKey,
+                                       DateToText(static_cast<double>(Today()))));
+    if (to.empty()) last = std::max(first, static_cast<double>(Today()));
+    return ExportLedger(ledger, first, last, output);
+  }
   if (args[0] == "report") return WriteReport({cpRoot, cpUser}, first, last, rates);
 
   // A month at a time, so that the memory stays bounded however long the range.
