@@ -7,10 +7,13 @@
 
 #include <QApplication>
 #include <map>
+#include <set>
 #include <memory>
 
 #include "accounting/balances.h"
 #include "accounting/ledger_export.h"
+#include "engine/store.h"
+#include "tools/ics.h"
 #include "accounting/pie_chart.h"
 #include "accounting/report.h"
 #include "engine/collect.h"
@@ -32,6 +35,8 @@ constexpr const char* kUsage =
     "       messctl report --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
     "                      [--rate CURRENCY=VALUE ...]\n"
     "       messctl export-ledger --root DIR [--user NAME] [--from DATE] [--to DATE] [--output FILE]\n"
+    "       messctl export-ics --root DIR [--user NAME] [--output FILE]\n"
+    "       messctl import-ics --root DIR [--user NAME] FILE [--dry-run] [--with-actions]\n"
     "\n"
     "collect lists the occurrences of a user's records on a range of days, as the planner\n"
     "does. balances prints, one account a line and tab-separated, the name, currency, type,\n"
@@ -39,6 +44,12 @@ constexpr const char* kUsage =
     "page computes them (the month balance files are brought up to date on the way).\n"
     "report writes the accounting report DIR/Temp/buh.htm; each --rate answers the question\n"
     "for a currency's rate (a number above zero), and a rate not given answers as a cancel.\n"
+    "\n"
+    "export-ics writes the reminders and actions as an iCalendar file (UTF-8, CRLF), one\n"
+    "VEVENT with its RRULE and an alarm each. import-ics adds the events of a calendar that\n"
+    "map exactly onto records; the others are named on standard error. Events of our own\n"
+    "export come back as their records; actions only with --with-actions (a calendar from\n"
+    "elsewhere never makes an action that starts a program).\n"
     "\n"
     "export-ledger writes the operations as a journal for ledger-cli and hledger (UTF-8):\n"
     "accounts grouped by type, each account's currency as its commodity, a \"[Нет]\" side\n"
@@ -130,6 +141,57 @@ int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime las
   return 0;
 }
 
+int ExportIcs(const std::string& dataDir, const std::string& output) {
+  Lines store;
+  std::string bytes;
+  if (!LoadBytesForUpdate(shell::StoreFile(dataDir), bytes)) {
+    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " cannot be read\n";
+    return 1;
+  }
+  ForEachLine(bytes, [&](std::string_view l) { store.emplace_back(l); });
+  std::vector<std::string> notes;
+  const std::string calendar = ics::ExportCalendar(store, notes);
+  for (const auto& n : notes) std::cerr << "messctl: " << n << "\n";
+  if (output.empty()) {
+    std::cout << calendar;
+    return 0;
+  }
+  if (!SaveBytes(Utf8ToCp1251(output), calendar)) {
+    std::cerr << "messctl: " << output << " could not be written\n";
+    return 1;
+  }
+  return 0;
+}
+
+int ImportIcs(const std::string& dataDir, const std::string& file, bool dryRun, bool withActions) {
+  std::string text;
+  if (!LoadBytes(Utf8ToCp1251(file), text)) return Fail("cannot read '" + file + "'");
+  ics::Imported imported;
+  std::string error;
+  if (!ics::ImportCalendar(text, withActions, imported, error)) return Fail(file + ": " + error);
+  for (const auto& s : imported.skipped) std::cerr << "messctl: skipped " << s << "\n";
+  // Records already in the store are not added twice.
+  Lines store;
+  if (!LoadLinesForUpdate(shell::StoreFile(dataDir), store)) {
+    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " cannot be read\n";
+    return 1;
+  }
+  std::set<std::string> present(store.begin(), store.end());
+  Lines added;
+  int already = 0;
+  for (const auto& r : imported.records) {
+    if (present.insert(r).second) added.push_back(r);
+    else ++already;
+  }
+  if (!dryRun && !added.empty() && !AppendLines(dataDir, shell::StoreFile(dataDir), added)) {
+    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " could not be written\n";
+    return 1;
+  }
+  std::cout << (dryRun ? "would add " : "added ") << added.size() << ", skipped " << imported.skipped.size()
+            << ", already present " << already << "\n";
+  return 0;
+}
+
 int ExportLedger(const accounting::Ledger& ledger, DateTime first, DateTime last, const std::string& output) {
   int skipped = 0;
   const std::string text = accounting::ExportPlainTextJournal(ledger, first, last, &skipped);
@@ -195,11 +257,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (args.empty()) return Fail("a command is needed; see messctl --help");
-  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report" && args[0] != "export-ledger")
+  if (args[0] != "collect" && args[0] != "balances" && args[0] != "report" && args[0] != "export-ledger" &&
+      args[0] != "export-ics" && args[0] != "import-ics")
     return Fail("unknown command '" + args[0] + "'; see messctl --help");
 
-  std::string root, user, from, to, output;
-  bool raw = false;
+  std::string root, user, from, to, output, input;
+  bool raw = false, dryRun = false, withActions = false;
   std::map<std::string, std::string> rates;
   CollectOptions options;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -224,7 +287,13 @@ int main(int argc, char** argv) {
       if (!IsPositiveRate(rate))
         return Fail("--rate " + r + ": the rate of " + currency + " must be a positive number");
       rates[Utf8ToCp1251(currency)] = rate;
-    } else if (a == "--output" && args[0] == "export-ledger") {
+    } else if (a == "--dry-run" && args[0] == "import-ics") {
+      dryRun = true;
+    } else if (a == "--with-actions" && args[0] == "import-ics") {
+      withActions = true;
+    } else if (args[0] == "import-ics" && !a.empty() && a[0] != '-' && input.empty()) {
+      input = a;
+    } else if (a == "--output" && (args[0] == "export-ledger" || args[0] == "export-ics")) {
       if (!value(output)) return Fail("--output needs a file");
     } else if (a == "--no-journal" && args[0] == "collect") {
       options.includeJournal = false;
@@ -268,6 +337,11 @@ int main(int argc, char** argv) {
                 FsPath(shell::DataDir(cpRoot, cpUser)) + ")");
 
   if (args[0] == "balances") return PrintBalances({cpRoot, cpUser}, first, last);
+  if (args[0] == "export-ics") return ExportIcs(shell::DataDir(cpRoot, cpUser), output);
+  if (args[0] == "import-ics") {
+    if (input.empty()) return Fail("import-ics needs the calendar file");
+    return ImportIcs(shell::DataDir(cpRoot, cpUser), input, dryRun, withActions);
+  }
   if (args[0] == "export-ledger") {
     const accounting::Ledger ledger{cpRoot, cpUser};
     // By default everything from the first operation ever entered up to today.

@@ -1,0 +1,38 @@
+// The planner's records in and out of iCalendar (RFC 5545), through
+// libical: the mapping between a record's schedule and a VEVENT with its
+// RRULE, both ways.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace krav::ics {
+
+// The calendar (UTF-8, CRLF) of the reminder and action records of a
+// store's lines. Records the mapping cannot render exactly are written as
+// near as possible and named in `notes`.
+std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& notes);
+
+// The UID of a record: derived from its whole line, so stable while the
+// record stays as it is.
+std::string RecordUid(const std::string& recordLine);
+
+struct Imported {
+  Lines records;                  // the record lines, in the calendar's order
+  std::vector<std::string> skipped;  // one line each: UID, SUMMARY and the reason
+};
+
+// Reads a calendar (UTF-8). False, with `error`, when it is not one. An
+// event of our own export that still is its record (X-KRAV-RECORD, matching
+// its UID) comes back as that record line; an action record only with
+// `withActions`, otherwise as a reminder with its caption.
+bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error);
+
+// "#1".."#4" for the separators and "##" for "#": how a record line travels
+// in the X-KRAV-RECORD property, and back.
+std::string EncodeAction(const std::string& cp1251);
+std::string DecodeAction(const std::string& cp1251);
+
+}  // namespace krav::ics

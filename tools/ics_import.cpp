@@ -1,0 +1,237 @@
+#include <libical/ical.h>
+
+#include <ctime>
+
+#include "engine/dates.h"
+#include "engine/store.h"
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "tools/ics.h"
+
+namespace krav::ics {
+namespace {
+
+std::string Two(int n) { return PadLeft(std::to_string(n), "00"); }
+std::string DateText(int y, int m, int d) { return Two(d) + "." + Two(m) + "." + PadLeft(std::to_string(y), "0000"); }
+
+// A DTSTART or UNTIL as local date and time: a UTC time or one with a time
+// zone is converted; a floating time or a date is taken as it stands.
+struct Local {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  bool isDate = false;
+};
+Local ToLocal(icaltimetype t) {
+  Local l;
+  l.isDate = t.is_date;
+  if (!t.is_date && (icaltime_is_utc(t) || t.zone)) {
+    const std::time_t when = icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone());
+    std::tm tm{};
+    localtime_r(&when, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, false};
+  }
+  l.year = t.year;
+  l.month = t.month;
+  l.day = t.day;
+  l.hour = t.hour;
+  l.minute = t.minute;
+  return l;
+}
+
+int Count(const short* values, int size) {
+  int n = 0;
+  while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX) ++n;
+  return n;
+}
+
+// The engine's weekday (1 Monday .. 7 Sunday) of an iCalendar one.
+int IsoOf(icalrecurrencetype_weekday w) { return w == ICAL_SUNDAY_WEEKDAY ? 7 : static_cast<int>(w) - 1; }
+
+std::string Join(std::initializer_list<std::string> parts, char sep) {
+  std::string out;
+  bool first = true;
+  for (const auto& p : parts) {
+    if (!first) out += sep;
+    out += p;
+    first = false;
+  }
+  return out;
+}
+
+std::string Sub(std::initializer_list<std::string> parts) { return Join(parts, kSep2); }
+
+const char* const kWeekdayNamesUtf8[] = {"понедельникам", "вторникам", "средам", "четвергам",
+                                         "пятницам", "субботам", "воскресеньям"};
+
+bool IsUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) return false;
+    for (int k = 1; k <= extra; ++k)
+      if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return true;
+}
+
+// The record our own export carried, when the event still is that record.
+std::string OwnRecord(icalcomponent* ev, const std::string& uid) {
+  for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY); x;
+       x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY)) {
+    const char* name = icalproperty_get_x_name(x);
+    if (!name || std::string(name) != "X-KRAV-RECORD" || !icalproperty_get_x(x)) continue;
+    const std::string record = DecodeAction(Utf8ToCp1251(icalproperty_get_x(x)));
+    if (RecordUid(record) == uid) return record;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error) {
+  if (text.empty() || !IsUtf8(text)) {
+    error = text.empty() ? "the file is empty" : "the file is not UTF-8, as iCalendar is";
+    return false;
+  }
+  if (text.find("BEGIN:VCALENDAR") == std::string::npos || text.find("END:VCALENDAR") == std::string::npos) {
+    error = "not an iCalendar file (no complete VCALENDAR)";
+    return false;
+  }
+  icalcomponent* root = icalparser_parse_string(text.c_str());
+  if (!root) {
+    error = "not an iCalendar file";
+    return false;
+  }
+  icalcomponent* cal = icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT
+                           ? root
+                           : icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT);
+  if (!cal) {
+    icalcomponent_free(root);
+    error = "no VCALENDAR in the file";
+    return false;
+  }
+  for (icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); ev;
+       ev = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
+    const char* uidText = icalcomponent_get_uid(ev);
+    const char* summaryText = icalcomponent_get_summary(ev);
+    const std::string uid = uidText ? uidText : "", summary = summaryText ? summaryText : "";
+    auto skip = [&](const std::string& why) { out.skipped.push_back(uid + " \"" + summary + "\": " + why); };
+    const icaltimetype start = icalcomponent_get_dtstart(ev);
+    if (icaltime_is_null_time(start)) {
+      skip("no DTSTART");
+      continue;
+    }
+    if (icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) || icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY)) {
+      skip("EXDATE or RDATE: the planner has no exceptions or extra dates");
+      continue;
+    }
+    if (icalcomponent_count_properties(ev, ICAL_RRULE_PROPERTY) > 1) {
+      skip("more than one RRULE");
+      continue;
+    }
+    // Our own export: the record itself, unchanged since.
+    if (const std::string own = OwnRecord(ev, uid); !own.empty()) {
+      if (GetField(own, kSep3, 1) == "4" && !withActions)
+        out.records.push_back(Join({"3", GetField(own, kSep3, 2), GetField(own, kSep3, 3)}, kSep3));
+      else
+        out.records.push_back(own);
+      continue;
+    }
+    const Local at = ToLocal(start);
+    const std::string date = DateText(at.year, at.month, at.day);
+    const std::string time = Two(at.hour) + ":" + Two(at.minute);
+    const std::string timeGroup = at.isDate ? std::string("21") : Sub({"22", time});
+    // Letters code page 1251 lacks become "?".
+    const std::string message = RecordSafeText(Utf8ToCp1251(summary));
+
+    std::vector<std::string> schedules;
+    icalproperty* rrule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
+    if (!rrule) {
+      schedules.push_back(Sub({"1", date}) + kSep1 + kSep1 + timeGroup);
+    } else {
+      const icalrecurrencetype r = icalproperty_get_rrule(rrule);
+      const int days = Count(r.by_day, ICAL_BY_DAY_SIZE), monthDays = Count(r.by_month_day, ICAL_BY_MONTHDAY_SIZE),
+                months = Count(r.by_month, ICAL_BY_MONTH_SIZE);
+      const bool others = Count(r.by_second, ICAL_BY_SECOND_SIZE) || Count(r.by_minute, ICAL_BY_MINUTE_SIZE) ||
+                          Count(r.by_hour, ICAL_BY_HOUR_SIZE) || Count(r.by_year_day, ICAL_BY_YEARDAY_SIZE) ||
+                          Count(r.by_week_no, ICAL_BY_WEEKNO_SIZE) || Count(r.by_set_pos, ICAL_BY_SETPOS_SIZE);
+      // The start time counts only for an interval; day rules keep "00:00".
+      const bool intervalRule = r.freq == ICAL_MINUTELY_RECURRENCE || r.freq == ICAL_HOURLY_RECURRENCE ||
+                                (r.freq == ICAL_DAILY_RECURRENCE && r.interval > 1);
+      const std::string startTime = intervalRule ? time : std::string("00:00");
+      std::string range;
+      if (r.count > 0) {
+        range = Sub({"12", date, startTime, std::to_string(r.count)});
+      } else if (!icaltime_is_null_time(r.until)) {
+        const Local until = ToLocal(r.until);
+        range = Sub({"13", date, startTime, DateText(until.year, until.month, until.day)});
+      } else {
+        range = Sub({"11", date, startTime});
+      }
+      const int interval = r.interval < 1 ? 1 : r.interval;
+      std::string why;
+      if (others) why = "BYSETPOS, BYHOUR, BYMINUTE and the like have no record form";
+      for (int i = 0; why.empty() && i < days; ++i)
+        if (icalrecurrencetype_day_position(r.by_day[i]) != 0) why = "a weekday with an ordinal (like 2MO)";
+      for (int i = 0; why.empty() && i < monthDays; ++i)
+        if (r.by_month_day[i] < 1) why = "a negative BYMONTHDAY";
+      if (why.empty()) {
+        switch (r.freq) {
+          case ICAL_DAILY_RECURRENCE:
+            if (days || monthDays || months) why = "a daily rule with BY parts";
+            else if (interval == 1) schedules.push_back(Sub({"2", ""}) + kSep1 + range + kSep1 + timeGroup);
+            else if (at.isDate) why = "an interval of days on a whole-day event";
+            else schedules.push_back(Sub({"6", std::to_string(interval), "0", "0"}) + kSep1 + range + kSep1);
+            break;
+          case ICAL_WEEKLY_RECURRENCE:
+            if (interval != 1 || monthDays || months) why = "a weekly rule other than every week";
+            else if (days > 1 && r.count > 0) why = "COUNT over several weekdays";
+            else if (days == 0) {
+              const int wd = IsoWeekday(TextToDate(date));
+              schedules.push_back(Sub({"3", Ru(kWeekdayNamesUtf8[wd - 1])}) + kSep1 + range + kSep1 + timeGroup);
+            } else {
+              for (int i = 0; i < days; ++i) {
+                const int wd = IsoOf(icalrecurrencetype_day_day_of_week(r.by_day[i]));
+                schedules.push_back(Sub({"3", Ru(kWeekdayNamesUtf8[wd - 1])}) + kSep1 + range + kSep1 + timeGroup);
+              }
+            }
+            break;
+          case ICAL_MONTHLY_RECURRENCE:
+            if (interval != 1 || days || months || monthDays > 1) why = "a monthly rule other than one day of every month";
+            else schedules.push_back(Sub({"4", std::to_string(monthDays ? r.by_month_day[0] : at.day)}) + kSep1 + range +
+                                     kSep1 + timeGroup);
+            break;
+          case ICAL_YEARLY_RECURRENCE:
+            if (interval != 1 || days || months > 1 || monthDays > 1) why = "a yearly rule other than one day of every year";
+            else
+              schedules.push_back(Sub({"5", Two(monthDays ? r.by_month_day[0] : at.day) + "." +
+                                                Two(months ? r.by_month[0] : at.month)}) +
+                                  kSep1 + range + kSep1 + timeGroup);
+            break;
+          case ICAL_HOURLY_RECURRENCE:
+          case ICAL_MINUTELY_RECURRENCE: {
+            if (days || monthDays || months) why = "an interval rule with BY parts";
+            else if (at.isDate) why = "an interval on a whole-day event";
+            else {
+              const long long step = static_cast<long long>(interval) * (r.freq == ICAL_HOURLY_RECURRENCE ? 60 : 1);
+              schedules.push_back(Sub({"6", std::to_string(step / 1440), std::to_string(step / 60 % 24),
+                                       std::to_string(step % 60)}) +
+                                  kSep1 + range + kSep1);
+            }
+            break;
+          }
+          default: why = "a rule of seconds or an unknown frequency";
+        }
+      }
+      if (!why.empty()) {
+        skip(why);
+        continue;
+      }
+    }
+    for (const auto& schedule : schedules) out.records.push_back(Join({"3", schedule, message}, kSep3));
+  }
+  icalcomponent_free(root);
+  return true;
+}
+
+}  // namespace krav::ics
