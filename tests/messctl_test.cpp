@@ -369,3 +369,34 @@ TEST(MessctlExportLedger, LedgerAndHledgerAgreeWithTheBalances) {
 
 }  // namespace
 }  // namespace krav
+
+namespace krav {
+namespace {
+
+TEST(MessctlIcs, ExportImportDryRunAndBadFiles) {
+  test::TempRoot from, to;
+  from.write(from.data("mess.dat"), {test::Record("3", "2|", "11|01.03.2026|00:00", "22|08:30", Ru("Зарядка")),
+                                     test::Record("3", "4|31", "11|01.01.2026|00:00", "21", Ru("Оплата"))});
+  const std::string file = from.root() + "out.ics";
+  ASSERT_EQ(Messctl("export-ics --root " + from.root() + " --user " + from.user() + " --output " + file).status, 0);
+  to.write(to.data("mess.dat"), {"keep"});
+  const std::string into = "import-ics --root " + to.root() + " --user " + to.user() + " " + file;
+  ToolRun r = Messctl(into + " --dry-run");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "would add 2, skipped 0, already present 0\n");
+  EXPECT_EQ(to.read(to.data("mess.dat")), Lines{"keep"});
+  r = Messctl(into);
+  EXPECT_EQ(r.out, "added 2, skipped 0, already present 0\n");
+  EXPECT_EQ(Messctl(into).out, "added 0, skipped 0, already present 2\n");
+  EXPECT_EQ(to.read(to.data("mess.dat")).size(), 3u);
+  // Not a calendar, a cut one, another encoding: status 2 and the store as it was.
+  for (const std::string& bad : {std::string("just text"), std::string("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"),
+                                 std::string("BEGIN:VCALENDAR\r\nSUMMARY:\xe7\r\nEND:VCALENDAR\r\n")}) {
+    ASSERT_TRUE(SaveBytes(to.root() + "bad.ics", bad));
+    EXPECT_EQ(Messctl("import-ics --root " + to.root() + " --user " + to.user() + " " + to.root() + "bad.ics").status, 2);
+    EXPECT_EQ(to.read(to.data("mess.dat")).size(), 3u);
+  }
+}
+
+}  // namespace
+}  // namespace krav

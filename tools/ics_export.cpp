@@ -160,8 +160,12 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
           break;
       }
       if (s->limit == Limit::Count) r.count = static_cast<int>(std::min<std::int64_t>(s->count, 1 << 30));
-      if (s->limit == Limit::EndDate) r.until = timed ? DateTimeOf(s->endDay, 23 * 60 + 59) : DateOf(s->endDay);
-      if (s->limit == Limit::EndDate && timed) r.until.second = 59;
+      // The engine ends an interval at the first minute of its end date, and a
+      // day rule with the end date's whole day.
+      if (s->limit == Limit::EndDate) {
+        r.until = interval ? DateTimeOf(s->endDay, 0) : timed ? DateTimeOf(s->endDay, 23 * 60 + 59) : DateOf(s->endDay);
+        if (timed && !interval) r.until.second = 59;
+      }
       AddText(ev, icalproperty_new_rrule(r));
     }
     // The record itself, for our own import: an action's program or command

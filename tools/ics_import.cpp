@@ -164,12 +164,29 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
         range = Sub({"12", date, startTime, std::to_string(r.count)});
       } else if (!icaltime_is_null_time(r.until)) {
         const Local until = ToLocal(r.until);
-        range = Sub({"13", date, startTime, DateText(until.year, until.month, until.day)});
+        const DayNumber untilDay = YmdToDay(until.year, until.month, until.day);
+        const int untilMinute = until.isDate ? 24 * 60 : until.hour * 60 + until.minute;
+        if (intervalRule) {
+          // The engine ends an interval at the first minute of its end date:
+          // the exact form of any UNTIL is the number of occurrences up to it.
+          const long long step = static_cast<long long>(r.interval < 1 ? 1 : r.interval) *
+                                 (r.freq == ICAL_MINUTELY_RECURRENCE ? 1 : r.freq == ICAL_HOURLY_RECURRENCE ? 60 : 1440);
+          const long long from = static_cast<long long>(YmdToDay(at.year, at.month, at.day)) * 1440 + at.hour * 60 + at.minute;
+          const long long to = static_cast<long long>(untilDay) * 1440 + untilMinute;
+          range = to < from ? std::string() : Sub({"12", date, startTime, std::to_string((to - from) / step + 1)});
+        } else {
+          // A day rule's end date holds its whole day: an UNTIL before the
+          // event's time of day ends the day before.
+          const bool dayCounts = at.isDate || untilMinute >= at.hour * 60 + at.minute;
+          const DayNumber end = dayCounts ? untilDay : untilDay - 1;
+          range = Sub({"13", date, startTime, DateToText(static_cast<double>(end))});
+        }
       } else {
         range = Sub({"11", date, startTime});
       }
       const int interval = r.interval < 1 ? 1 : r.interval;
       std::string why;
+      if (range.empty()) why = "UNTIL lies before DTSTART";
       if (others) why = "BYSETPOS, BYHOUR, BYMINUTE and the like have no record form";
       for (int i = 0; why.empty() && i < days; ++i)
         if (icalrecurrencetype_day_position(r.by_day[i]) != 0) why = "a weekday with an ordinal (like 2MO)";
