@@ -105,9 +105,9 @@ std::string DecodeAction(const std::string& text) {
 }
 
 std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& notes) {
-  icalcomponent* cal = icalcomponent_new_vcalendar();
-  AddText(cal, icalproperty_new_version("2.0"));
-  AddText(cal, icalproperty_new_prodid("-//Kravitor//Planner//RU"));
+  // Each event is written and freed at once: a store of 100,000 records never
+  // stands as one tree of components.
+  std::string out = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Kravitor//Planner//RU\r\n";
   const icaltimetype stamp = icaltime_from_timet_with_zone(std::time(nullptr), 0, icaltimezone_get_utc_timezone());
   for (const auto& line : storeLines) {
     const std::string kind = GetField(line, kSep3, 1);
@@ -181,13 +181,12 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
     AddText(alarm, icalproperty_new_trigger(trigger));
     AddText(alarm, icalproperty_new_description(text.c_str()));
     icalcomponent_add_component(ev, alarm);
-    icalcomponent_add_component(cal, ev);
+    char* str = icalcomponent_as_ical_string_r(ev);
+    if (str) out += str;
+    std::free(str);
+    icalcomponent_free(ev);
   }
-  char* str = icalcomponent_as_ical_string_r(cal);
-  std::string out = str ? str : "";
-  std::free(str);
-  icalcomponent_free(cal);
-  return out;
+  return out + "END:VCALENDAR\r\n";
 }
 
 }  // namespace krav::ics
