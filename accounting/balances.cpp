@@ -318,8 +318,7 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
     current[column] = after;
   };
   for (const auto& row : t.rows) {
-    if (row.incomeColumn >= 0 && row.incomeColumn != row.expenseColumn)
-      visit(row.incomeColumn, row.incomeBalance);
+    if (row.incomeColumn >= 0 && row.incomeColumn != row.expenseColumn) visit(row.incomeColumn, row.incomeBalance);
     if (row.expenseColumn >= 0) visit(row.expenseColumn, row.expenseBalance);
   }
 

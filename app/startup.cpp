@@ -3,8 +3,8 @@
 #include <QApplication>
 
 #include "app/dialogs/dialog_asking.h"
-#include "app/kit/translations.h"
 #include "app/dialogs/message_dialog.h"
+#include "app/kit/translations.h"
 #include "app/main_window/main_window.h"
 #include "platform/encoding.h"
 #include "shell/messages.h"

@@ -40,7 +40,8 @@ app::ProgramContext Context(const Ledger& l) {
 void BalancesOfTheMonth(benchmark::State& state, bool cold) {
   const Ledger& l = bench::TenYearLedger();
   BalanceTable t;
-  if (!cold && !ComputeBalances(l, End(), MakeDateTime(bench::kLedgerFirstYear, 1, 1), t)) state.SkipWithError("failed");
+  if (!cold && !ComputeBalances(l, End(), MakeDateTime(bench::kLedgerFirstYear, 1, 1), t))
+    state.SkipWithError("failed");
   for (auto _ : state) {
     if (cold) {
       state.PauseTiming();

@@ -55,7 +55,8 @@ void EmitOccurrence(Collection& c, std::string_view line, std::string_view index
 // Moves the records with these indices (in the store as it now is) to the
 // trash, highest index first. False when nothing was removed because the
 // trash or the store could not be saved.
-[[nodiscard]] bool RemoveOutdated(const std::string& root, const std::string& user, std::vector<std::int64_t> outdated);
+[[nodiscard]] bool RemoveOutdated(const std::string& root, const std::string& user,
+                                  std::vector<std::int64_t> outdated);
 
 // The values of a comma-separated list in the standard quoted form: values
 // are separated by commas or blanks; a quoted value keeps both ("" is a quote).

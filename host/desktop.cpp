@@ -78,9 +78,8 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   });
   connect(later, &QPushButton::clicked, this, &RemindersWindow::postponeSelected);
   // Missed reminders are only told, never postponed.
-  connect(list_, &QTreeWidget::currentItemChanged, this, [this, later] {
-    later->setEnabled(list_->indexOfTopLevelItem(list_->currentItem()) < dueCount_);
-  });
+  connect(list_, &QTreeWidget::currentItemChanged, this,
+          [this, later] { later->setEnabled(list_->indexOfTopLevelItem(list_->currentItem()) < dueCount_); });
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(later);
@@ -201,10 +200,10 @@ Desktop::Desktop(ShellHost& host) : host_(host), window_(std::make_unique<Remind
                QStringLiteral("Пропущено напоминаний: %1").arg(list.size()), false);
   });
   // The actions of a due reminder's notification.
-  QDBusConnection::sessionBus().connect(QStringLiteral("org.freedesktop.Notifications"),
-                                        QStringLiteral("/org/freedesktop/Notifications"),
-                                        QStringLiteral("org.freedesktop.Notifications"),
-                                        QStringLiteral("ActionInvoked"), this, SLOT(notificationAction(uint, QString)));
+  QDBusConnection::sessionBus().connect(
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"), this,
+      SLOT(notificationAction(uint, QString)));
   connect(&host, &ShellHost::speak, this, &Desktop::say);
   connect(&host, &ShellHost::present, this, [this](const std::vector<Reminder>& list) {
     if (list.empty()) return;
@@ -293,14 +292,17 @@ void Desktop::notificationAction(uint id, const QString& action) {
 }
 
 uint Desktop::notifyText(const QString& summary, const QString& body, bool withActions) {
-  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"),
+                     QStringLiteral("/org/freedesktop/Notifications"),
                      QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
   if (!bus.isValid()) return 0;
-  const QStringList actions = withActions ? QStringList{QStringLiteral("ack"), QStringLiteral("Понял"),
-                                                        QStringLiteral("snooze"), QStringLiteral("Отложить на 5 минут")}
-                                          : QStringList();
-  const QDBusMessage reply = bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u,
-                                      QStringLiteral("appointment-soon"), summary, body, actions, QVariantMap(), 10000);
+  const QStringList actions = withActions
+                                  ? QStringList{QStringLiteral("ack"), QStringLiteral("Понял"),
+                                                QStringLiteral("snooze"), QStringLiteral("Отложить на 5 минут")}
+                                  : QStringList();
+  const QDBusMessage reply =
+      bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"),
+               summary, body, actions, QVariantMap(), 10000);
   return reply.arguments().isEmpty() ? 0 : reply.arguments().first().toUInt();
 }
 

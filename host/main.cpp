@@ -5,9 +5,9 @@
 #include <QTimer>
 #include <memory>
 
+#include "app/kit/translations.h"
 #include "host/desktop.h"
 #include "host/headless.h"
-#include "app/kit/translations.h"
 #include "host/shell_host.h"
 #include "platform/encoding.h"
 

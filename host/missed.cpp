@@ -35,7 +35,8 @@ Lines MissedOccurrences(const std::string& root, const std::string& user, DateTi
     const DayNumber day = DayOf(TextToDate(when.substr(0, std::min<std::size_t>(10, when.size()))));
     const std::string time = when.size() > 11 ? when.substr(11) : std::string();
     if (time.empty()) {
-      if (day > firstDay && day < today && day >= DayOf(from)) found.emplace_back(static_cast<long long>(day) * 1440, line);
+      if (day > firstDay && day < today && day >= DayOf(from))
+        found.emplace_back(static_cast<long long>(day) * 1440, line);
       continue;
     }
     const long long minute = static_cast<long long>(day) * 1440 + MinuteOf(TextToTime(time));

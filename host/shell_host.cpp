@@ -5,15 +5,15 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
-#include <cmath>
-#include <set>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
+#include <set>
 
 #include "app/kit/qt_text.h"
 #include "engine/store.h"
-#include "host/missed.h"
 #include "engine/text.h"
+#include "host/missed.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
 #include "platform/process.h"
@@ -173,7 +173,8 @@ void ShellHost::tick() {
   // nothing fires twice. A step back of more than two hours is a new clock.
   if (actedMinute_ >= 0 && minute < actedMinute_) {
     if (actedMinute_ - minute <= kRepeatWindowMinutes) {
-      if (!waitingForClock_) log(QStringLiteral("the clock went back: the repeated minutes are not checked again"));
+      if (!waitingForClock_)
+        log(QStringLiteral("the clock went back: the repeated minutes are not checked again"));
       waitingForClock_ = true;
       if (window_) window_->dispatch();
       return;

@@ -4,8 +4,8 @@
 // listens to the signals.
 #pragma once
 
-#include <QObject>
 #include <QFileSystemWatcher>
+#include <QObject>
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>

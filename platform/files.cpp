@@ -101,15 +101,16 @@ void RemoveLeftovers(const std::string& folder, std::string_view fileName) {
   const std::string_view infix = kTempInfix;
   while (const dirent* e = ::readdir(dir)) {
     const std::string_view name = e->d_name;
-    const std::size_t stem = name.size() < infix.size() + kTempSuffixLength ? 0
-                                                                            : name.size() - infix.size() - kTempSuffixLength;
+    const std::size_t stem =
+        name.size() < infix.size() + kTempSuffixLength ? 0 : name.size() - infix.size() - kTempSuffixLength;
     if (stem == 0 || name.compare(stem, infix.size(), infix) != 0) continue;
     if (!fileName.empty() && name.substr(0, stem) != fileName) continue;
     const std::string path = folder + "/" + std::string(name);
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) continue;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(path.c_str());
     ::close(fd);
   }
   ::closedir(dir);
@@ -167,7 +168,9 @@ static bool LoadLinesBy(bool (*load)(const std::string&, std::string&), const st
 
 bool LoadLines(const std::string& path, Lines& lines) { return LoadLinesBy(LoadBytes, path, lines); }
 
-bool LoadLinesForUpdate(const std::string& path, Lines& lines) { return LoadLinesBy(LoadBytesForUpdate, path, lines); }
+bool LoadLinesForUpdate(const std::string& path, Lines& lines) {
+  return LoadLinesBy(LoadBytesForUpdate, path, lines);
+}
 
 bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
   const std::string target = FollowLinks(FsPath(path));

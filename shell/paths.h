@@ -9,22 +9,22 @@ namespace krav::shell {
 // The root directory with exactly one trailing "/"; "\" read as "/".
 std::string NormalizeRoot(std::string root);
 
-std::string ShellSettingsFile(const std::string& root);                  // root + "krav2000.ini"
-std::string ProgramsFile(const std::string& root);                       // root + "programs.ini"
-std::string TempDir(const std::string& root);                            // root + "Temp/"
-std::string UsersDir(const std::string& root);                           // root + "Users/"
-std::string TodayFile(const std::string& root);                          // root + "Temp/today.dat"
-std::string EventLogFile(const std::string& root);                       // root + "dump.tmp"
-std::string PluginLibrary(const std::string& root);                      // root + "libdorvik.so"
-std::string ReportFile(const std::string& root);                         // root + "Temp/buh.htm"
-std::string ChartFile(const std::string& root);                          // root + "Temp/diagr.bmp"
-std::string ReportErrorPage(const std::string& root);                    // root + "Help/messerr1.htm"
-std::string ModuleInfoFile(const std::string& root);                     // root + "in200.inf"
-std::string HelpViewer(const std::string& root);                         // root + "KravHelp"
-std::string HelpPage(const std::string& root, const std::string& file);  // root + "Help/" + file
+std::string ShellSettingsFile(const std::string& root);                         // root + "krav2000.ini"
+std::string ProgramsFile(const std::string& root);                              // root + "programs.ini"
+std::string TempDir(const std::string& root);                                   // root + "Temp/"
+std::string UsersDir(const std::string& root);                                  // root + "Users/"
+std::string TodayFile(const std::string& root);                                 // root + "Temp/today.dat"
+std::string EventLogFile(const std::string& root);                              // root + "dump.tmp"
+std::string PluginLibrary(const std::string& root);                             // root + "libdorvik.so"
+std::string ReportFile(const std::string& root);                                // root + "Temp/buh.htm"
+std::string ChartFile(const std::string& root);                                 // root + "Temp/diagr.bmp"
+std::string ReportErrorPage(const std::string& root);                           // root + "Help/messerr1.htm"
+std::string ModuleInfoFile(const std::string& root);                            // root + "in200.inf"
+std::string HelpViewer(const std::string& root);                                // root + "KravHelp"
+std::string HelpPage(const std::string& root, const std::string& file);         // root + "Help/" + file
 std::string CommandIconFile(const std::string& root, const std::string& name);  // root + "Icons/" + name + ".ico"
-std::string AgentCharacterFile(const std::string& root);                 // root + "agent.acs"
-std::string AgentSettingsFile(const std::string& root);                  // root + "agent.ini"
+std::string AgentCharacterFile(const std::string& root);                        // root + "agent.acs"
+std::string AgentSettingsFile(const std::string& root);                         // root + "agent.ini"
 
 // A path the shell stores in its settings: "\" read as "/", and a relative
 // path taken from the root directory.

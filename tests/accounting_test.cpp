@@ -341,7 +341,8 @@ TEST_F(Journals, EveryBalanceIsTheRunningSumOfItsOperations) {
     if (g.month == 1) apply(g);
     if (g.month != 2) continue;
     if (row == 0) {
-      for (std::size_t c = 0; c < tb.columns.size(); ++c) EXPECT_EQ(tb.openingBalance(c), running[tb.columns[c].name]);
+      for (std::size_t c = 0; c < tb.columns.size(); ++c)
+        EXPECT_EQ(tb.openingBalance(c), running[tb.columns[c].name]);
     }
     apply(g);
     ASSERT_LT(row, tb.rows.size());

@@ -71,10 +71,13 @@ TEST_F(SetupLogic, ABaseCurrencyNamingNoRowFallsBackToTheFirst) {
 TEST_F(SetupLogic, AddChecksInTheirOrder) {
   SetupLists lists = exampleLists();
   const std::string title = Ru("Добавление операции");
-  EXPECT_EQ(AddOperation(lists, "", Ru("[Нет]"), Ru("[Нет]")), (SetupError{title, Ru("Вы не указали название операции !")}));
-  EXPECT_EQ(AddOperation(lists, Ru("зАРПЛАТА"), Ru("[Нет]"), Ru("[Нет]")), (SetupError{title, Ru("Такая операция уже есть !")}));
-  EXPECT_EQ(AddOperation(lists, Ru("Обмен"), Ru("Наличные"), Ru("Валютный счет в банке Б")),
-            (SetupError{title, Ru("Указанные счета содержат средства в разных валютах, такая операция невозможна !")}));
+  EXPECT_EQ(AddOperation(lists, "", Ru("[Нет]"), Ru("[Нет]")),
+            (SetupError{title, Ru("Вы не указали название операции !")}));
+  EXPECT_EQ(AddOperation(lists, Ru("зАРПЛАТА"), Ru("[Нет]"), Ru("[Нет]")),
+            (SetupError{title, Ru("Такая операция уже есть !")}));
+  EXPECT_EQ(
+      AddOperation(lists, Ru("Обмен"), Ru("Наличные"), Ru("Валютный счет в банке Б")),
+      (SetupError{title, Ru("Указанные счета содержат средства в разных валютах, такая операция невозможна !")}));
   const std::size_t before = lists.operations.size();
   EXPECT_EQ(AddOperation(lists, Ru("Доход Б"), Ru("Валютный счет в банке Б"), Ru("[Нет]")), std::nullopt);
   ASSERT_EQ(lists.operations.size(), before + 1);
@@ -86,8 +89,10 @@ TEST_F(SetupLogic, AddChecksInTheirOrder) {
   EXPECT_EQ(AddOperation(lists, "y", Ru("Наличные"), Ru("Наличные")), std::nullopt);
 
   const std::string accountTitle = Ru("Добавление счета");
-  EXPECT_EQ(AddAccount(lists, "", Ru("Рубли"), 0), (SetupError{accountTitle, Ru("Вы не указали название счета !")}));
-  EXPECT_EQ(AddAccount(lists, Ru("наличные"), Ru("Рубли"), 0), (SetupError{accountTitle, Ru("Такой счет уже есть !")}));
+  EXPECT_EQ(AddAccount(lists, "", Ru("Рубли"), 0),
+            (SetupError{accountTitle, Ru("Вы не указали название счета !")}));
+  EXPECT_EQ(AddAccount(lists, Ru("наличные"), Ru("Рубли"), 0),
+            (SetupError{accountTitle, Ru("Такой счет уже есть !")}));
   EXPECT_EQ(AddAccount(lists, Ru("Кошелёк"), Ru("Рубли"), 2), std::nullopt);
   EXPECT_EQ(lists.accounts.back(), (AccountRow{Ru("Кошелёк"), Ru("Рубли"), Ru("Сбережения")}));
   EXPECT_EQ(AccountChoices(lists).front(), Ru("[Нет]"));

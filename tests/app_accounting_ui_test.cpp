@@ -37,11 +37,13 @@ void ExpectAccessibleNames(const QWidget& w) {
                           qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractItemView*>(c) ||
                           qobject_cast<QTabBar*>(c);
     if (!operated || qobject_cast<QTabBar*>(c->parentWidget())) continue;
-    if (c->inherits("QComboBoxListView") || c->inherits("QComboBoxPrivateContainer") || c->inherits("QHeaderView")) continue;
+    if (c->inherits("QComboBoxListView") || c->inherits("QComboBoxPrivateContainer") || c->inherits("QHeaderView"))
+      continue;
     const auto* button = qobject_cast<QAbstractButton*>(c);
     const bool named = !c->accessibleName().isEmpty() || (button && !button->text().trimmed().isEmpty());
     EXPECT_TRUE(named) << c->metaObject()->className() << " " << c->objectName().toStdString();
-    if (!qobject_cast<QAbstractItemView*>(c)) EXPECT_NE(c->focusPolicy(), Qt::NoFocus) << c->objectName().toStdString();
+    if (!qobject_cast<QAbstractItemView*>(c))
+      EXPECT_NE(c->focusPolicy(), Qt::NoFocus) << c->objectName().toStdString();
   }
 }
 
@@ -51,7 +53,8 @@ class AccountingUi : public ::testing::Test {
     test::TestApp();
     WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
     ForceDir(t.root() + "Help");
-    EXPECT_TRUE(SaveBytes(t.root() + "Help/messerr1.htm", Ru("<html><body><h2>Отчёт не построен</h2></body></html>")));
+    EXPECT_TRUE(
+        SaveBytes(t.root() + "Help/messerr1.htm", Ru("<html><body><h2>Отчёт не построен</h2></body></html>")));
   }
   test::TempRoot t;
   accounting::Ledger ledger{t.root(), t.user()};
@@ -73,7 +76,8 @@ TEST_F(AccountingUi, TheDialogShowsItsPagesAndWritesEverythingOnClose) {
   EXPECT_EQ(operations->model()->headerData(1, Qt::Horizontal).toString(), U("Приход"));
   EXPECT_EQ(d.findChild<QComboBox*>("ComboBox20001")->itemText(0), U("[Нет]"));
   EXPECT_EQ(d.findChild<QComboBox*>("ComboBox20001")->count(), 8);
-  EXPECT_EQ(d.findChild<QComboBox*>("ComboBox20004")->itemText(2), U("Средства на этом счете являются сбережениями"));
+  EXPECT_EQ(d.findChild<QComboBox*>("ComboBox20004")->itemText(2),
+            U("Средства на этом счете являются сбережениями"));
   for (int page = 0; page < 3; ++page) {
     tabs->setCurrentIndex(page);
     EXPECT_EQ(d.page(), page);
@@ -123,8 +127,7 @@ TEST_F(AccountingUi, TheDialogShowsItsPagesAndWritesEverythingOnClose) {
 
   d.reject();  // Esc closes it too, and saves
   EXPECT_EQ(t.read(ledger.accountsFile()).size(), 7u);
-  EXPECT_EQ(t.read(ledger.accountsFile()).back(),
-            Ru("Копилка") + kSep2 + Ru("Рубли") + kSep2 + Ru("Сбережения"));
+  EXPECT_EQ(t.read(ledger.accountsFile()).back(), Ru("Копилка") + kSep2 + Ru("Рубли") + kSep2 + Ru("Сбережения"));
   EXPECT_EQ(ReadIniString(ledger.settingsFile(), "Buh", "Baseval", ""), Ru("Доллары США"));
 }
 
@@ -156,10 +159,12 @@ class Page : public AccountingUi {
     const std::string food = Ru("Продукты") + kSep2 + Ru("Рубли") + kSep2 + Ru("Обороты");
     const std::string today = DateToText(static_cast<double>(Today()));
     t.write(ledger.journalFile(today),
-            {test::Join({"2", today, "09:00", Ru("Зарплата "), "s" + std::string(1, kSep1) + cash + kSep1 +
-                                                                   Ru("[Нет]") + kSep2 + kSep2 + Ru("Нет"), "", "1000"},
+            {test::Join({"2", today, "09:00", Ru("Зарплата "),
+                         "s" + std::string(1, kSep1) + cash + kSep1 + Ru("[Нет]") + kSep2 + kSep2 + Ru("Нет"), "",
+                         "1000"},
                         kSep3),
-             test::Join({"2", today, "10:00", Ru("Хлеб "), "f" + std::string(1, kSep1) + food + kSep1 + cash, "", "45.50"},
+             test::Join({"2", today, "10:00", Ru("Хлеб "), "f" + std::string(1, kSep1) + food + kSep1 + cash, "",
+                         "45.50"},
                         kSep3)});
     accounting::MarkAccountingChange(ledger, today);
   }

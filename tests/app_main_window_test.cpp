@@ -15,12 +15,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/frame/page_frame.h"
 #include "app/kit/colours.h"
 #include "app/logic/frame_logic.h"
 #include "app/logic/preset_asking.h"
 #include "app/main_window/main_window.h"
 #include "app/main_window/news_line.h"
-#include "app/frame/page_frame.h"
 #include "app/main_window/settings_page.h"
 #include "app/startup.h"
 #include "platform/encoding.h"

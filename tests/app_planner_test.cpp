@@ -38,10 +38,10 @@ class Planner : public ::testing::Test {
     test::TestApp();
     WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
     WriteIniBool(t.data("krav2000.ini"), "Messages", "AutoDel", false);
-    t.write(t.data("mess.dat"), {Record("3", "2", "11|01.02.2024|00:00", "22|09:00", Ru("Зарядка")),        // 0
-                                 Record("3", "1|02.02.2024", "", "21", Ru("Весь день")),                   // 1
-                                 Record("4", "1|03.02.2024", "", "22|10:00", Ru("Копия")),                 // 2
-                                 Record("3", "1|02.02.2024", "", "22|12:00", Ru("Обед"))});                // 3
+    t.write(t.data("mess.dat"), {Record("3", "2", "11|01.02.2024|00:00", "22|09:00", Ru("Зарядка")),  // 0
+                                 Record("3", "1|02.02.2024", "", "21", Ru("Весь день")),              // 1
+                                 Record("4", "1|03.02.2024", "", "22|10:00", Ru("Копия")),            // 2
+                                 Record("3", "1|02.02.2024", "", "22|12:00", Ru("Обед"))});           // 3
     ForceDir(t.data("Plan"));
     t.write(t.data("Plan/nb202402.dat"),
             {Join({"2", "02.02.2024", "08:30", Ru("Хлеб "), "op", "", "1234.5"}, kSep3),
@@ -65,10 +65,10 @@ TEST_F(Planner, RowsAreSortedByDayAndTimeUnderOneSeparatorADay) {
   std::vector<std::string> shown;
   for (const auto& r : list.rows)
     shown.push_back(r.separator() ? "# " + DateToText(static_cast<double>(r.day)) : std::string(list.when(r)));
-  EXPECT_EQ(shown, (std::vector<std::string>{"# 01.02.2024", "01.02.2024 09:00", "01.02.2024 20:00", "# 02.02.2024",
-                                             "02.02.2024 ", "02.02.2024 08:30", "02.02.2024 09:00",
-                                             "02.02.2024 12:00", "# 03.02.2024", "03.02.2024 09:00",
-                                             "03.02.2024 10:00"}));
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{"# 01.02.2024", "01.02.2024 09:00", "01.02.2024 20:00", "# 02.02.2024",
+                                      "02.02.2024 ", "02.02.2024 08:30", "02.02.2024 09:00", "02.02.2024 12:00",
+                                      "# 03.02.2024", "03.02.2024 09:00", "03.02.2024 10:00"}));
   EXPECT_EQ(RowTime("02.02.2024 "), Ru("При загрузке"));
   EXPECT_EQ(PlannerStatus(MakeDateTime(2024, 2, 1), 10), Ru("С 01.02.2024 по 11.02.2024 (10 дней)"));
   EXPECT_EQ(PlannerStatus(MakeDateTime(2024, 2, 1), 1), Ru("С 01.02.2024 по 02.02.2024 (1 день)"));
@@ -82,8 +82,9 @@ TEST(PlannerOrder, OddTimesSortAsBytes) {
   auto occurrence = [](const std::string& when, const std::string& text) {
     return Join({Join({"1", when}, kSep3), text, "0", "/j"}, kSep4);
   };
-  const PlannerList list = BuildPlannerList({occurrence("02.02.2024 9:5", "c"), occurrence("02.02.2024 ", "a"),
-                                             occurrence("01.02.2024 23:00", "z"), occurrence("02.02.2024 10:00", "b")});
+  const PlannerList list =
+      BuildPlannerList({occurrence("02.02.2024 9:5", "c"), occurrence("02.02.2024 ", "a"),
+                        occurrence("01.02.2024 23:00", "z"), occurrence("02.02.2024 10:00", "b")});
   std::vector<std::string> texts;
   for (const auto& r : list.rows)
     if (!r.separator()) texts.emplace_back(list.part(r, 2));
@@ -167,7 +168,8 @@ TEST_F(Planner, AFailedTrashWriteDeletesNothing) {
 
 TEST(Trash, TheHundredAndFirstDeletionPushesOutTheOldest) {
   test::TempRoot t;
-  for (int i = 0; i < 101; ++i) ASSERT_TRUE(AppendToTrash(Join({"3", "x", "n" + std::to_string(i)}, kSep3), t.root(), t.user()));
+  for (int i = 0; i < 101; ++i)
+    ASSERT_TRUE(AppendToTrash(Join({"3", "x", "n" + std::to_string(i)}, kSep3), t.root(), t.user()));
   const auto rows = LoadTrashRows(t.data("mess-del.dat"));
   ASSERT_EQ(rows.size(), 100u);
   EXPECT_EQ(rows.front().description, "n1");
@@ -181,7 +183,8 @@ TEST(Trash, TheHundredAndFirstDeletionPushesOutTheOldest) {
 
 TEST(Trash, DeletingMarkedRowsChecksThemAndRemovesAnEmptyFile) {
   test::TempRoot t;
-  for (const char* n : {"a", "b", "c"}) ASSERT_TRUE(AppendToTrash(Join({"1", "d", "t", n}, kSep3), t.root(), t.user()));
+  for (const char* n : {"a", "b", "c"})
+    ASSERT_TRUE(AppendToTrash(Join({"1", "d", "t", n}, kSep3), t.root(), t.user()));
   auto rows = LoadTrashRows(t.data("mess-del.dat"));
   rows[0].marked = rows[2].marked = true;
   // The plug-in's removal appends a line meanwhile: rows still name their lines.
@@ -243,8 +246,8 @@ TEST_F(Planner, ThePlannerPageOnScreen) {
   asked.pickNextDate("02.02.2024");
   page.pickStart();
   EXPECT_EQ(page.startText(), "02.02.2024");
-  for (const char* tool : {"SpeedButton1", "SpeedButton2", "SpeedButton7", "SpeedButton26", "SpeedButton27",
-                           "SpeedButton28"})
+  for (const char* tool :
+       {"SpeedButton1", "SpeedButton2", "SpeedButton7", "SpeedButton26", "SpeedButton27", "SpeedButton28"})
     EXPECT_FALSE(page.header()->tool(tool)->accessibleName().isEmpty()) << tool;
 }
 
@@ -280,7 +283,7 @@ TEST_F(Planner, TheTrashPageOnScreen) {
   page.show();
   page.refill();
   EXPECT_EQ(page.model()->rowCount(), 5);
-  EXPECT_EQ(page.model()->index(4, 2).data().toString(), U("Хлеб "));  // field 4 of a journal line
+  EXPECT_EQ(page.model()->index(4, 2).data().toString(), U("Хлеб "));    // field 4 of a journal line
   EXPECT_EQ(page.model()->index(0, 2).data().toString(), U("Зарядка"));  // field 3 of a record
   EXPECT_EQ(page.model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), U("Дата и время удаления"));
   test::SaveScreenshot(page.grab().toImage(), "trash-page");

@@ -103,9 +103,15 @@ TEST(Schedules, TheEngineReadsWhatTheUserChose) {
     if (s.repetition == kOnce) continue;
     EXPECT_EQ(parsed->start, test::D(2026, 12, 1));
     EXPECT_EQ(parsed->limit, s.range == kCount ? Limit::Count : s.range == kUntil ? Limit::EndDate : Limit::None);
-    if (s.range == kCount) EXPECT_EQ(parsed->count, 12);
-    if (s.range == kUntil) EXPECT_EQ(parsed->endDay, test::D(2027, 12, 31));
-    if (s.repetition != kInterval) EXPECT_EQ(parsed->timeText, s.timeKind == kAtTime ? "08:30" : "");
+    if (s.range == kCount) {
+      EXPECT_EQ(parsed->count, 12);
+    }
+    if (s.range == kUntil) {
+      EXPECT_EQ(parsed->endDay, test::D(2027, 12, 31));
+    }
+    if (s.repetition != kInterval) {
+      EXPECT_EQ(parsed->timeText, s.timeKind == kAtTime ? "08:30" : "");
+    }
   }
 }
 
@@ -197,7 +203,8 @@ class Editor : public ::testing::Test {
   const Lines operations{Join({Ru("Зарплата"), Sub(Ru("Наличные") + "|" + Ru("Рубли") + "|" + Ru("Сбережения")),
                                Sub(Ru("[Нет]") + "||" + Ru("Нет"))},
                               kSep1)};
-  std::vector<CommandItem> commands{{-1, "Calc,calc,1,xcalc", ""}, {0, Ru("Блокнот") + ",note,2,mousepad", "/i.ico"}};
+  std::vector<CommandItem> commands{{-1, "Calc,calc,1,xcalc", ""},
+                                    {0, Ru("Блокнот") + ",note,2,mousepad", "/i.ico"}};
 
   SaveResult save(const EditorState& s) { return SaveRecord(s, operations, commands, t.root(), t.user()); }
 };
@@ -251,7 +258,8 @@ TEST_F(Editor, SavesEachKindToItsFile) {
   money.amount = "0";
   EXPECT_EQ(save(money).message, Ru("Сумма операции должна быть больше нуля !"));
   money.amount = "1 000.50";
-  EXPECT_EQ(save(money).message, Ru("Операция не указана, если список операций пуст, то воспользуйтесь настройкой !"));
+  EXPECT_EQ(save(money).message,
+            Ru("Операция не указана, если список операций пуст, то воспользуйтесь настройкой !"));
   money.operation = 0;
   ASSERT_TRUE(save(money).saved);
   const std::string line = t.read(t.data("Plan/nb202611.dat")).back();
@@ -304,7 +312,8 @@ TEST_F(Editor, AnEditedEntrySavedUnchangedGivesTheSameLine) {
   // An operation that is no longer in the list: none selected, saving refused.
   EditorState gone = OpenRecord(lines[1], true, commands);
   gone.operation = ReselectOperation({}, gone.openedOperation);
-  EXPECT_EQ(save(gone).message, Ru("Операция не указана, если список операций пуст, то воспользуйтесь настройкой !"));
+  EXPECT_EQ(save(gone).message,
+            Ru("Операция не указана, если список операций пуст, то воспользуйтесь настройкой !"));
   // A command item that matches none of the list opens with no command.
   EditorState unknown = OpenRecord(Join({"4", BuildSchedule(Daily0830From("01.12.2026")), "x",
                                          "C" + std::string(1, kSep2) + "5" + kSep1 + "Other,o,9,x"},
@@ -353,10 +362,11 @@ TEST_F(Editor, AFailedSaveSaysSoAndWritesNothing) {
 TEST_F(Editor, TheCommandListFollowsProgramsIniAndTheUsersFilter) {
   ForceDir(t.root() + "Icons");
   EXPECT_TRUE(SaveBytes(t.root() + "Icons/note.ico", "icon"));
-  EXPECT_TRUE(SaveLines(t.root() + "programs.ini",
-                        {"[Tree]", Ru("Планировщик") + "=mess;" + Ru("Основная") + ",main", "[Comps]", "Tools=tools",
-                         "[HotKeys]", "mess=" + Ru("Блокнот") + ",note,2,mousepad;Calc,calc,1,xcalc",
-                         "main=Main,,3,x", "tools=Term,term,4,xterm"}));
+  EXPECT_TRUE(
+      SaveLines(t.root() + "programs.ini",
+                {"[Tree]", Ru("Планировщик") + "=mess;" + Ru("Основная") + ",main", "[Comps]", "Tools=tools",
+                 "[HotKeys]", "mess=" + Ru("Блокнот") + ",note,2,mousepad;Calc,calc,1,xcalc", "main=Main,,3,x",
+                 "tools=Term,term,4,xterm"}));
   std::vector<CommandItem> all = BuildCommandList(t.root(), t.data("krav2000.ini"));
   ASSERT_EQ(all.size(), 4u);
   EXPECT_EQ(all[0].iconIndex, 0);

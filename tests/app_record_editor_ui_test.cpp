@@ -31,8 +31,8 @@ class EditorUi : public ::testing::Test {
   void SetUp() override {
     test::TestApp();
     WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
-    EXPECT_TRUE(SaveLines(t.root() + "programs.ini",
-                          {"[Tree]", Ru("Планировщик") + "=mess", "[HotKeys]", "mess=Calc,calc,1,xcalc;Term,term,2,xterm"}));
+    EXPECT_TRUE(SaveLines(t.root() + "programs.ini", {"[Tree]", Ru("Планировщик") + "=mess", "[HotKeys]",
+                                                      "mess=Calc,calc,1,xcalc;Term,term,2,xterm"}));
     context = ProgramContext::ForRoot(t.root());
   }
   template <class W>
@@ -54,8 +54,8 @@ void ExpectOperable(TAddMessDlg& d) {
   for (QWidget* c : d.findChildren<QWidget*>()) {
     if (!c->isVisibleTo(&d)) continue;
     const auto* button = qobject_cast<QAbstractButton*>(c);
-    const bool operated = button || qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) ||
-                          qobject_cast<QSpinBox*>(c);
+    const bool operated =
+        button || qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) || qobject_cast<QSpinBox*>(c);
     if (!operated || c->parentWidget()->inherits("QSpinBox") || c->parentWidget()->inherits("QComboBox")) continue;
     const bool named = !c->accessibleName().isEmpty() || (button && !button->text().trimmed().isEmpty());
     EXPECT_TRUE(named) << c->metaObject()->className() << " " << c->objectName().toStdString();
@@ -119,8 +119,9 @@ TEST_F(EditorUi, ANewReminderFromStartToSaveWithEveryPageOnScreen) {
   EXPECT_EQ(d.saveMark(), TAddMessDlg::kSaved);
   const Lines store = t.read(t.data("mess.dat"));
   ASSERT_EQ(store.size(), 1u);
-  EXPECT_EQ(store[0], test::Join({"3", test::Sub("1|10.12.2026") + kSep1 + kSep1 + test::Sub("22|09:30"), Ru("Позвонить")},
-                                 kSep3));
+  EXPECT_EQ(store[0],
+            test::Join({"3", test::Sub("1|10.12.2026") + kSep1 + kSep1 + test::Sub("22|09:30"), Ru("Позвонить")},
+                       kSep3));
 }
 
 TEST_F(EditorUi, TheOtherKindsOnScreen) {
@@ -184,11 +185,11 @@ TEST_F(EditorUi, ViewModeCanLookButNeverSave) {
 }
 
 TEST_F(EditorUi, AnEditedReminderOpensOnItsRecurrenceAndSavesTheSameLine) {
-  const std::string line =
-      test::Join({"3", test::Sub("3|" + Ru("средам")) + kSep1 + test::Sub("13|01.12.2026||31.12.2027") + kSep1 +
-                           test::Sub("22|08:30"),
-                  Ru("Планёрка")},
-                 kSep3);
+  const std::string line = test::Join({"3",
+                                       test::Sub("3|" + Ru("средам")) + kSep1 +
+                                           test::Sub("13|01.12.2026||31.12.2027") + kSep1 + test::Sub("22|08:30"),
+                                       Ru("Планёрка")},
+                                      kSep3);
   TAddMessDlg d(context, line, true);
   d.show();
   EXPECT_EQ(d.windowTitle(), U("Редактирование записи"));

@@ -201,11 +201,10 @@ TEST(HostEndToEnd, AGapOfThreeHoursIsToldOnceAndItsActionNotRun) {
   const DateTime now = Now();
   auto at = [&](double hoursAgo) { return now - hoursAgo / 24; };
   const std::string ran = t.root() + "ran.txt";
-  t.write(t.data("mess.dat"),
-          {Record("3", "1|" + DateToText(at(2)), "", "22|" + TimeToText(at(2)), "first"),
-           Record("3", "1|" + DateToText(at(1)), "", "22|" + TimeToText(at(1)), "second"),
-           Record("4", "1|" + DateToText(at(1.5)), "", "22|" + TimeToText(at(1.5)), "act") + kSep3 + "P" + kSep2 +
-               std::string(KRAV_TEST_BIN_DIR) + "/test_argdump|" + ran});
+  t.write(t.data("mess.dat"), {Record("3", "1|" + DateToText(at(2)), "", "22|" + TimeToText(at(2)), "first"),
+                               Record("3", "1|" + DateToText(at(1)), "", "22|" + TimeToText(at(1)), "second"),
+                               Record("4", "1|" + DateToText(at(1.5)), "", "22|" + TimeToText(at(1.5)), "act") +
+                                   kSep3 + "P" + kSep2 + std::string(KRAV_TEST_BIN_DIR) + "/test_argdump|" + ran});
   ForceDir(t.root() + "Temp");
   ASSERT_TRUE(SaveBytes(t.root() + "Temp/shellhost.poll", DateToText(at(3)) + " " + TimeToText(at(3)) + "\n"));
   const std::string out = RunHost({"--root", t.root(), "--exit-after", "2"});

@@ -32,13 +32,13 @@ class Gaps : public ::testing::Test {
     App();
     ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
     WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
-    t.write(t.data("mess.dat"), {Record("3", "1|08.12.2026", "", "22|09:00", "before"),
-                                 Record("3", "1|08.12.2026", "", "22|10:00", "tea"),
-                                 Record("4", "1|08.12.2026", "", "22|11:00", "backup") + kSep3 + "P" + kSep2 + "/bin/false",
-                                 Record("3", "1|08.12.2026", "", "22|11:30", "call"),
-                                 Record("3", "1|08.12.2026", "", "22|13:30", "later"),
-                                 Record("3", "1|07.12.2026", "", "21", "whole day before"),
-                                 Record("3", "1|05.12.2026", "", "21", "whole day in the gap")});
+    t.write(
+        t.data("mess.dat"),
+        {Record("3", "1|08.12.2026", "", "22|09:00", "before"), Record("3", "1|08.12.2026", "", "22|10:00", "tea"),
+         Record("4", "1|08.12.2026", "", "22|11:00", "backup") + kSep3 + "P" + kSep2 + "/bin/false",
+         Record("3", "1|08.12.2026", "", "22|11:30", "call"), Record("3", "1|08.12.2026", "", "22|13:30", "later"),
+         Record("3", "1|07.12.2026", "", "21", "whole day before"),
+         Record("3", "1|05.12.2026", "", "21", "whole day in the gap")});
   }
   void TearDown() override { ::unsetenv("KRAV_RUNTIME_DIR"); }
   std::vector<std::string> texts(const Lines& lines) {
@@ -51,20 +51,26 @@ class Gaps : public ::testing::Test {
 };
 
 TEST_F(Gaps, WhatFellBetweenTwoPollsAndNothingElse) {
-  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 9, 30), MakeDateTime(2026, 12, 8, 12, 30))),
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 9, 30),
+                                    MakeDateTime(2026, 12, 8, 12, 30))),
             (std::vector<std::string>{"tea", "backup", "call"}));
   // The minute of the last poll was handled; so is the present one.
-  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 10, 0), MakeDateTime(2026, 12, 8, 11, 30))),
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 10, 0),
+                                    MakeDateTime(2026, 12, 8, 11, 30))),
             (std::vector<std::string>{"backup"}));
   // Whole days strictly between the two days; no more than a week back.
-  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 4, 23, 0), MakeDateTime(2026, 12, 8, 9, 30))),
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 4, 23, 0),
+                                    MakeDateTime(2026, 12, 8, 9, 30))),
             (std::vector<std::string>{"whole day in the gap", "whole day before", "before"}));
   // A month away: only the last week is looked into.
-  t.write(t.data("mess.dat"), {Record("3", "1|20.11.2026", "", "21", "too old"), Record("3", "1|05.12.2026", "", "21", "kept")});
-  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 11, 1, 0, 0), MakeDateTime(2026, 12, 8, 9, 30))),
+  t.write(t.data("mess.dat"),
+          {Record("3", "1|20.11.2026", "", "21", "too old"), Record("3", "1|05.12.2026", "", "21", "kept")});
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 11, 1, 0, 0),
+                                    MakeDateTime(2026, 12, 8, 9, 30))),
             (std::vector<std::string>{"kept"}));
   EXPECT_TRUE(MissedOccurrences(t.root(), t.user(), 0, MakeDateTime(2026, 12, 8, 12, 30)).empty());
-  EXPECT_EQ(MissedLabel(std::string("3") + kSep3 + "08.12.2026 14:35" + kSep4 + "x"), "Пропущено: 08.12.2026 14:35");
+  EXPECT_EQ(MissedLabel(std::string("3") + kSep3 + "08.12.2026 14:35" + kSep4 + "x"),
+            "Пропущено: 08.12.2026 14:35");
 }
 
 TEST_F(Gaps, AStartAfterAGapPresentsTheMissedOnceAndNeverRunsAnAction) {
@@ -85,7 +91,8 @@ TEST_F(Gaps, AStartAfterAGapPresentsTheMissedOnceAndNeverRunsAnAction) {
   // A second start right after: no gap, nothing again.
   missed.clear();
   ShellHost again(t.root());
-  QObject::connect(&again, &ShellHost::missed, [&](const std::vector<Reminder>& list) { missed << QString::number(list.size()); });
+  QObject::connect(&again, &ShellHost::missed,
+                   [&](const std::vector<Reminder>& list) { missed << QString::number(list.size()); });
   ASSERT_TRUE(again.start());
   EXPECT_TRUE(missed.isEmpty());
 }

@@ -22,19 +22,20 @@ using test::Record;
 // The records of every repetition and range kind, as the editor writes them.
 Lines EveryKind() {
   const std::string w = Ru("средам");
-  return {Record("3", "1|05.03.2027", "", "22|14:35", "once"),
-          Record("3", "1|06.03.2027", "", "21", "once all day"),
-          Record("3", "2|", "11|01.03.2027|00:00", "22|08:30", "daily"),
-          Record("3", "2|", "12|01.03.2027|00:00|10", "21", "daily ten times"),
-          Record("3", "3|" + w, "11|01.03.2027|00:00", "22|09:00", "weekly"),
-          Record("3", "3|" + w, "13|01.03.2027|00:00|30.06.2027", "22|09:00", "weekly until"),
-          Record("3", "4|31", "11|01.01.2027|00:00", "21", "monthly 31"),
-          Record("3", "4|15", "12|01.03.2027|00:00|5", "22|12:00", "monthly five times"),
-          Record("3", "5|29.02", "11|01.01.2027|00:00", "22|10:00", "yearly 29.02"),
-          Record("3", "5|14.05", "13|01.01.2027|00:00|14.05.2028", "21", "yearly until"),
-          Record("3", "6|0|0|5", "12|02.03.2027|09:15|40", "", "every 5 minutes"),
-          Record("3", "6|1|2|0", "13|01.03.2027|07:00|20.03.2027", "", "every 26 hours"),
-          Record("4", "2|", "11|01.03.2027|00:00", "22|06:00", "backup") + kSep3 + "P" + kSep2 + "/usr/bin/true|x"};
+  return {
+      Record("3", "1|05.03.2027", "", "22|14:35", "once"),
+      Record("3", "1|06.03.2027", "", "21", "once all day"),
+      Record("3", "2|", "11|01.03.2027|00:00", "22|08:30", "daily"),
+      Record("3", "2|", "12|01.03.2027|00:00|10", "21", "daily ten times"),
+      Record("3", "3|" + w, "11|01.03.2027|00:00", "22|09:00", "weekly"),
+      Record("3", "3|" + w, "13|01.03.2027|00:00|30.06.2027", "22|09:00", "weekly until"),
+      Record("3", "4|31", "11|01.01.2027|00:00", "21", "monthly 31"),
+      Record("3", "4|15", "12|01.03.2027|00:00|5", "22|12:00", "monthly five times"),
+      Record("3", "5|29.02", "11|01.01.2027|00:00", "22|10:00", "yearly 29.02"),
+      Record("3", "5|14.05", "13|01.01.2027|00:00|14.05.2028", "21", "yearly until"),
+      Record("3", "6|0|0|5", "12|02.03.2027|09:15|40", "", "every 5 minutes"),
+      Record("3", "6|1|2|0", "13|01.03.2027|07:00|20.03.2027", "", "every 26 hours"),
+      Record("4", "2|", "11|01.03.2027|00:00", "22|06:00", "backup") + kSep3 + "P" + kSep2 + "/usr/bin/true|x"};
 }
 
 // "dd.mm.yyyy hh:mm" (or the date) of every occurrence of one record in 2027 and 2028, by the engine.
@@ -42,7 +43,8 @@ std::set<std::string> EngineDates(const std::string& record) {
   test::TempRoot t;
   t.write(t.data("mess.dat"), {record});
   Lines out;
-  EXPECT_TRUE(CollectRange(out, MakeDateTime(2027, 1, 1), MakeDateTime(2028, 12, 31), t.root(), t.user(), {false, false}));
+  EXPECT_TRUE(
+      CollectRange(out, MakeDateTime(2027, 1, 1), MakeDateTime(2028, 12, 31), t.root(), t.user(), {false, false}));
   std::set<std::string> dates;
   for (const auto& l : out) {
     std::string when = GetField(GetField(l, kSep4, 1), kSep3, 2);
@@ -63,7 +65,8 @@ std::set<std::string> LibicalDates(const std::string& calendarText) {
   auto text = [](icaltimetype t) {
     std::string d = PadLeft(std::to_string(t.day), "00") + "." + PadLeft(std::to_string(t.month), "00") + "." +
                     std::to_string(t.year);
-    if (!t.is_date) d += " " + PadLeft(std::to_string(t.hour), "00") + ":" + PadLeft(std::to_string(t.minute), "00");
+    if (!t.is_date)
+      d += " " + PadLeft(std::to_string(t.hour), "00") + ":" + PadLeft(std::to_string(t.minute), "00");
     return d;
   };
   icalproperty* rrule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
@@ -93,10 +96,10 @@ TEST(IcsExport, LibicalExpandsEveryRuleToTheEnginesDates) {
 
 TEST(IcsExport, TheFileIsWhatTheRfcAsks) {
   std::vector<std::string> notes;
-  const std::string calendar =
-      ExportCalendar({Record("3", "1|05.03.2026", "", "22|14:35", Ru("Очень длинное напоминание, в котором есть ; , и \\ знаки") +
-                                                                  std::string(60, 'x'))},
-                     notes);
+  const std::string calendar = ExportCalendar(
+      {Record("3", "1|05.03.2026", "", "22|14:35",
+              Ru("Очень длинное напоминание, в котором есть ; , и \\ знаки") + std::string(60, 'x'))},
+      notes);
   EXPECT_EQ(calendar.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
   for (std::size_t at = 0, next; (next = calendar.find("\r\n", at)) != std::string::npos; at = next + 2)
     EXPECT_LE(next - at, 75u) << calendar.substr(at, next - at);  // folded lines
@@ -131,7 +134,8 @@ TEST(IcsImport, CalendarsOfOtherProgramsImportAsFarAsARecordHoldsThem) {
       "BEGIN:DAYLIGHT\r\nDTSTART:19700329T020000\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
       "RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\nEND:VTIMEZONE\r\n"
       // A UTC time: 09:30 UTC is 12:30 in Moscow.
-      "BEGIN:VEVENT\r\nUID:a@x\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260305T093000Z\r\nSUMMARY:Созвон\r\nEND:VEVENT\r\n"
+      "BEGIN:VEVENT\r\nUID:a@x\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260305T093000Z\r\nSUMMARY:Созвон\r\nEND:"
+      "VEVENT\r\n"
       // A zone of its own: 10:00 in Berlin in winter is 12:00 in Moscow; a folded summary.
       "BEGIN:VEVENT\r\nUID:b@x\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;TZID=Europe/Berlin:20260210T100000\r\n"
       "RRULE:FREQ=WEEKLY;BYDAY=TU,TH\r\nSUMMARY:Очень длинное назв\r\n ание встречи\r\nEND:VEVENT\r\n"
@@ -178,9 +182,10 @@ TEST(IcsImport, WhatImportsExpandsToTheSameDates) {
       {"DTSTART:20270131T100000", "FREQ=MONTHLY;COUNT=7"},
       {"DTSTART;VALUE=DATE:20270514", "FREQ=YEARLY"}};
   for (const auto& [start, rule] : events) {
-    const std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//T//EN\r\nBEGIN:VEVENT\r\nUID:u@t\r\n"
-                                 "DTSTAMP:20260101T000000Z\r\n" + start + "\r\nRRULE:" + rule +
-                                 "\r\nSUMMARY:e\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string calendar =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//T//EN\r\nBEGIN:VEVENT\r\nUID:u@t\r\n"
+        "DTSTAMP:20260101T000000Z\r\n" +
+        start + "\r\nRRULE:" + rule + "\r\nSUMMARY:e\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
     Imported in;
     std::string error;
     ASSERT_TRUE(ImportCalendar(calendar, false, in, error)) << error;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string_view>
 
@@ -316,13 +316,12 @@ std::map<std::string, std::string> Balances(const std::string& text, char sep) {
 TEST(MessctlExportLedger, LedgerAndHledgerAgreeWithTheBalances) {
   test::TempRoot t;
   std::srand(11);
-  const std::vector<std::string> refs{
-      test::Join({Ru("Наличные"), Ru("Рубли"), Ru("Сбережения")}, kSep2),
-      test::Join({Ru("Банк"), Ru("Рубли"), Ru("Сбережения")}, kSep2),
-      test::Join({Ru("Долги"), Ru("Рубли"), Ru("Обороты и остатки")}, kSep2),
-      test::Join({Ru("Продукты"), Ru("Рубли"), Ru("Обороты")}, kSep2),
-      test::Join({Ru("Разное"), Ru("Рубли"), Ru("Обороты")}, kSep2),
-      test::Join({Ru("Валютный"), Ru("Доллары США"), Ru("Сбережения")}, kSep2)};
+  const std::vector<std::string> refs{test::Join({Ru("Наличные"), Ru("Рубли"), Ru("Сбережения")}, kSep2),
+                                      test::Join({Ru("Банк"), Ru("Рубли"), Ru("Сбережения")}, kSep2),
+                                      test::Join({Ru("Долги"), Ru("Рубли"), Ru("Обороты и остатки")}, kSep2),
+                                      test::Join({Ru("Продукты"), Ru("Рубли"), Ru("Обороты")}, kSep2),
+                                      test::Join({Ru("Разное"), Ru("Рубли"), Ru("Обороты")}, kSep2),
+                                      test::Join({Ru("Валютный"), Ru("Доллары США"), Ru("Сбережения")}, kSep2)};
   const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
   ForceDir(t.data("Plan"));
   for (int y = 2025; y <= 2026; ++y)
@@ -332,11 +331,11 @@ TEST(MessctlExportLedger, LedgerAndHledgerAgreeWithTheBalances) {
         const int in = std::rand() % 7 - 1, out = std::rand() % 7 - 1;
         const std::string date = (i % 28 < 9 ? "0" : "") + std::to_string(1 + i % 28) + "." + (m < 10 ? "0" : "") +
                                  std::to_string(m) + "." + std::to_string(y);
-        ops.push_back(test::Join({"2", date, std::to_string(10 + i % 12) + ":" + std::to_string(10 + i % 50), "op ",
-                                  "op" + std::string(1, kSep1) + (in < 0 ? none : refs[in]) + kSep1 +
-                                      (out < 0 ? none : refs[out]),
-                                  "", std::to_string(std::rand() % 5000 + 1) + "." + std::to_string(10 + std::rand() % 90)},
-                                 kSep3));
+        ops.push_back(test::Join(
+            {"2", date, std::to_string(10 + i % 12) + ":" + std::to_string(10 + i % 50), "op ",
+             "op" + std::string(1, kSep1) + (in < 0 ? none : refs[in]) + kSep1 + (out < 0 ? none : refs[out]), "",
+             std::to_string(std::rand() % 5000 + 1) + "." + std::to_string(10 + std::rand() % 90)},
+            kSep3));
       }
       t.write(t.data("Plan/nb" + std::to_string(y) + (m < 10 ? "0" : "") + std::to_string(m) + ".dat"), ops);
     }
@@ -344,8 +343,10 @@ TEST(MessctlExportLedger, LedgerAndHledgerAgreeWithTheBalances) {
   const std::string file = t.root() + "books.journal";
   const std::string period = " --root " + t.root() + " --user " + t.user() + " --from 01.01.2025 --to 31.12.2026";
   ASSERT_EQ(Messctl("export-ledger" + period + " --output " + file).status, 0);
-  const auto fromLedger = Balances(
-      RunTool("ledger -f " + file + " bal --flat --no-total --format '%(account)\\t%(display_total)\\n' ^Сбережения ^Обороты"), '\t');
+  const auto fromLedger =
+      Balances(RunTool("ledger -f " + file +
+                       " bal --flat --no-total --format '%(account)\\t%(display_total)\\n' ^Сбережения ^Обороты"),
+               '\t');
   std::string csv = RunTool("hledger -f " + file + " bal --flat --no-total -O csv");
   csv.erase(std::remove(csv.begin(), csv.end(), '"'), csv.end());
   const auto fromHledger = Balances(csv, ',');
@@ -378,7 +379,8 @@ TEST(MessctlIcs, ExportImportDryRunAndBadFiles) {
   from.write(from.data("mess.dat"), {test::Record("3", "2|", "11|01.03.2026|00:00", "22|08:30", Ru("Зарядка")),
                                      test::Record("3", "4|31", "11|01.01.2026|00:00", "21", Ru("Оплата"))});
   const std::string file = from.root() + "out.ics";
-  ASSERT_EQ(Messctl("export-ics --root " + from.root() + " --user " + from.user() + " --output " + file).status, 0);
+  ASSERT_EQ(Messctl("export-ics --root " + from.root() + " --user " + from.user() + " --output " + file).status,
+            0);
   to.write(to.data("mess.dat"), {"keep"});
   const std::string into = "import-ics --root " + to.root() + " --user " + to.user() + " " + file;
   ToolRun r = Messctl(into + " --dry-run");
@@ -393,7 +395,9 @@ TEST(MessctlIcs, ExportImportDryRunAndBadFiles) {
   for (const std::string& bad : {std::string("just text"), std::string("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"),
                                  std::string("BEGIN:VCALENDAR\r\nSUMMARY:\xe7\r\nEND:VCALENDAR\r\n")}) {
     ASSERT_TRUE(SaveBytes(to.root() + "bad.ics", bad));
-    EXPECT_EQ(Messctl("import-ics --root " + to.root() + " --user " + to.user() + " " + to.root() + "bad.ics").status, 2);
+    EXPECT_EQ(
+        Messctl("import-ics --root " + to.root() + " --user " + to.user() + " " + to.root() + "bad.ics").status,
+        2);
     EXPECT_EQ(to.read(to.data("mess.dat")).size(), 3u);
   }
 }

@@ -20,7 +20,7 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
 std::string RecordUid(const std::string& recordLine);
 
 struct Imported {
-  Lines records;                  // the record lines, in the calendar's order
+  Lines records;                     // the record lines, in the calendar's order
   std::vector<std::string> skipped;  // one line each: UID, SUMMARY and the reason
 };
 

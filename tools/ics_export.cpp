@@ -42,8 +42,7 @@ short IcalWeekday(int isoWeekday) { return static_cast<short>(isoWeekday % 7 + 1
 // The first day on or after `from` that a day rule expands to.
 DayNumber FirstDay(const Schedule& s, DayNumber from) {
   switch (s.repetition) {
-    case Repetition::Weekly:
-      return from + ((s.weekday - IsoWeekday(static_cast<double>(from))) % 7 + 7) % 7;
+    case Repetition::Weekly: return from + ((s.weekday - IsoWeekday(static_cast<double>(from))) % 7 + 7) % 7;
     case Repetition::Monthly: {
       Ymd m = DayToYmd(from);
       for (int k = 0; k < 14; ++k) {
@@ -125,8 +124,9 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
     AddText(ev, icalproperty_new_summary(text.c_str()));
     const bool interval = s->repetition == Repetition::Interval;
     const bool timed = interval || !s->timeText.empty();
-    const int minuteOfDay = interval ? static_cast<int>(s->startMinute % 1440)
-                                     : (timed ? static_cast<int>(std::llround(TextToTime(s->timeText) * 1440)) : 0);
+    const int minuteOfDay = interval
+                                ? static_cast<int>(s->startMinute % 1440)
+                                : (timed ? static_cast<int>(std::llround(TextToTime(s->timeText) * 1440)) : 0);
     DayNumber first = s->start;
     if (s->repetition == Repetition::Once) first = DayOf(TextToDate(s->onceDate));
     else if (interval) first = static_cast<DayNumber>(s->startMinute / 1440);
@@ -154,7 +154,8 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
         default:
           r.freq = ICAL_MINUTELY_RECURRENCE;
           if (s->step > 32767) {
-            notes.push_back(RecordUid(line) + " \"" + text + "\": an interval beyond 32767 minutes is written as such");
+            notes.push_back(RecordUid(line) + " \"" + text +
+                            "\": an interval beyond 32767 minutes is written as such");
           }
           r.interval = static_cast<short>(std::min<MinuteNumber>(s->step, 32767));
           break;
@@ -163,7 +164,9 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
       // The engine ends an interval at the first minute of its end date, and a
       // day rule with the end date's whole day.
       if (s->limit == Limit::EndDate) {
-        r.until = interval ? DateTimeOf(s->endDay, 0) : timed ? DateTimeOf(s->endDay, 23 * 60 + 59) : DateOf(s->endDay);
+        r.until = interval ? DateTimeOf(s->endDay, 0)
+                  : timed  ? DateTimeOf(s->endDay, 23 * 60 + 59)
+                           : DateOf(s->endDay);
         if (timed && !interval) r.until.second = 59;
       }
       AddText(ev, icalproperty_new_rrule(r));

@@ -12,7 +12,9 @@ namespace krav::ics {
 namespace {
 
 std::string Two(int n) { return PadLeft(std::to_string(n), "00"); }
-std::string DateText(int y, int m, int d) { return Two(d) + "." + Two(m) + "." + PadLeft(std::to_string(y), "0000"); }
+std::string DateText(int y, int m, int d) {
+  return Two(d) + "." + Two(m) + "." + PadLeft(std::to_string(y), "0000");
+}
 
 // A DTSTART or UNTIL as local date and time: a UTC time or one with a time
 // zone is converted; a floating time or a date is taken as it stands.
@@ -59,8 +61,8 @@ std::string Join(std::initializer_list<std::string> parts, char sep) {
 
 std::string Sub(std::initializer_list<std::string> parts) { return Join(parts, kSep2); }
 
-const char* const kWeekdayNamesUtf8[] = {"понедельникам", "вторникам", "средам", "четвергам",
-                                         "пятницам", "субботам", "воскресеньям"};
+const char* const kWeekdayNamesUtf8[] = {"понедельникам", "вторникам", "средам",      "четвергам",
+                                         "пятницам",      "субботам",  "воскресеньям"};
 
 bool IsUtf8(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
@@ -121,7 +123,8 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
       skip("no DTSTART");
       continue;
     }
-    if (icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) || icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY)) {
+    if (icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) ||
+        icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY)) {
       skip("EXDATE or RDATE: the planner has no exceptions or extra dates");
       continue;
     }
@@ -133,8 +136,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     if (const std::string own = OwnRecord(ev, uid); !own.empty()) {
       if (GetField(own, kSep3, 1) == "4" && !withActions)
         out.records.push_back(Join({"3", GetField(own, kSep3, 2), GetField(own, kSep3, 3)}, kSep3));
-      else
-        out.records.push_back(own);
+      else out.records.push_back(own);
       continue;
     }
     const Local at = ToLocal(start);
@@ -170,8 +172,11 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
           // The engine ends an interval at the first minute of its end date:
           // the exact form of any UNTIL is the number of occurrences up to it.
           const long long step = static_cast<long long>(r.interval < 1 ? 1 : r.interval) *
-                                 (r.freq == ICAL_MINUTELY_RECURRENCE ? 1 : r.freq == ICAL_HOURLY_RECURRENCE ? 60 : 1440);
-          const long long from = static_cast<long long>(YmdToDay(at.year, at.month, at.day)) * 1440 + at.hour * 60 + at.minute;
+                                 (r.freq == ICAL_MINUTELY_RECURRENCE ? 1
+                                  : r.freq == ICAL_HOURLY_RECURRENCE ? 60
+                                                                     : 1440);
+          const long long from =
+              static_cast<long long>(YmdToDay(at.year, at.month, at.day)) * 1440 + at.hour * 60 + at.minute;
           const long long to = static_cast<long long>(untilDay) * 1440 + untilMinute;
           range = to < from ? std::string() : Sub({"12", date, startTime, std::to_string((to - from) / step + 1)});
         } else {
@@ -214,12 +219,15 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
             }
             break;
           case ICAL_MONTHLY_RECURRENCE:
-            if (interval != 1 || days || months || monthDays > 1) why = "a monthly rule other than one day of every month";
-            else schedules.push_back(Sub({"4", std::to_string(monthDays ? r.by_month_day[0] : at.day)}) + kSep1 + range +
-                                     kSep1 + timeGroup);
+            if (interval != 1 || days || months || monthDays > 1)
+              why = "a monthly rule other than one day of every month";
+            else
+              schedules.push_back(Sub({"4", std::to_string(monthDays ? r.by_month_day[0] : at.day)}) + kSep1 +
+                                  range + kSep1 + timeGroup);
             break;
           case ICAL_YEARLY_RECURRENCE:
-            if (interval != 1 || days || months > 1 || monthDays > 1) why = "a yearly rule other than one day of every year";
+            if (interval != 1 || days || months > 1 || monthDays > 1)
+              why = "a yearly rule other than one day of every year";
             else
               schedules.push_back(Sub({"5", Two(monthDays ? r.by_month_day[0] : at.day) + "." +
                                                 Two(months ? r.by_month[0] : at.month)}) +
@@ -230,7 +238,8 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
             if (days || monthDays || months) why = "an interval rule with BY parts";
             else if (at.isDate) why = "an interval on a whole-day event";
             else {
-              const long long step = static_cast<long long>(interval) * (r.freq == ICAL_HOURLY_RECURRENCE ? 60 : 1);
+              const long long step =
+                  static_cast<long long>(interval) * (r.freq == ICAL_HOURLY_RECURRENCE ? 60 : 1);
               schedules.push_back(Sub({"6", std::to_string(step / 1440), std::to_string(step / 60 % 24),
                                        std::to_string(step % 60)}) +
                                   kSep1 + range + kSep1);

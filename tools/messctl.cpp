@@ -7,22 +7,22 @@
 
 #include <QApplication>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 
 #include "accounting/balances.h"
 #include "accounting/ledger_export.h"
-#include "engine/store.h"
-#include "tools/ics.h"
 #include "accounting/pie_chart.h"
 #include "accounting/report.h"
 #include "engine/collect.h"
 #include "engine/dates.h"
+#include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
 #include "shell/paths.h"
 #include "shell/settings_keys.h"
+#include "tools/ics.h"
 
 namespace {
 

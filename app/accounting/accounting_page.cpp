@@ -42,7 +42,8 @@ QVariant ReportView::loadResource(int type, const QUrl& name) {
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = f.readAll();
     // The report and the help pages are written in cp1251.
-    return QString::fromStdString(Cp1251ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    return QString::fromStdString(
+        Cp1251ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
   }
   if (type == QTextDocument::ImageResource && name.isLocalFile()) {
     // The chart changes with every report: read it anew, never from a cache.
@@ -57,8 +58,10 @@ AccountingPage::AccountingPage(const ProgramContext& context, QWidget* parent)
   PageHeader* h = header();
   connect(h->addTool("SpeedButton5", U("↔"), U("Диапазон")), &QToolButton::clicked, this,
           &AccountingPage::openPeriodMenu);
-  connect(h->addTool("SpeedButton4", U("▦"), U("Календарь")), &QToolButton::clicked, this, &AccountingPage::pickEnd);
-  connect(h->addTool("SpeedButton3", U("●"), U("Сегодня"), 5), &QToolButton::clicked, this, &AccountingPage::today);
+  connect(h->addTool("SpeedButton4", U("▦"), U("Календарь")), &QToolButton::clicked, this,
+          &AccountingPage::pickEnd);
+  connect(h->addTool("SpeedButton3", U("●"), U("Сегодня"), 5), &QToolButton::clicked, this,
+          &AccountingPage::today);
   connect(h->addTool("SpeedButton19", U("⚙"), U("Настройки ...")), &QToolButton::clicked, this,
           &AccountingPage::openSettings);
 
@@ -134,7 +137,7 @@ void AccountingPage::buildReport() {
   const accounting::Ledger ledger{context_.root, context_.user};
   const auto result = accounting::BuildAccountingReport(ledger, days.start, days.end, questions, chart);
   view_->showFile(result == accounting::ReportResult::Written ? shell::ReportFile(context_.root)
-                                                             : shell::ReportErrorPage(context_.root));
+                                                              : shell::ReportErrorPage(context_.root));
 }
 
 }  // namespace krav::app

@@ -5,9 +5,9 @@
 
 #include <QTextBrowser>
 
+#include "app/frame/page_frame.h"
 #include "app/logic/accounting_period.h"
 #include "app/logic/program_context.h"
-#include "app/frame/page_frame.h"
 
 class QMenu;
 

@@ -27,7 +27,8 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 // The title bar of a page.
 QLabel* TitleBar(const char* text, QWidget* parent) {
   auto* bar = new QLabel(U(text), parent);
-  bar->setStyleSheet("background: " + colours::Css(colours::kBandBlue) + "; color: white; font-weight: bold; padding: 3px;");
+  bar->setStyleSheet("background: " + colours::Css(colours::kBandBlue) +
+                     "; color: white; font-weight: bold; padding: 3px;");
   return bar;
 }
 
@@ -92,9 +93,10 @@ TMess3Dlg::TMess3Dlg(const accounting::Ledger& ledger, QWidget* parent) : QDialo
   bold.setBold(true);
   bold.setPointSizeF(bold.pointSizeF() * 1.2);
   title->setFont(bold);
-  auto* intro = new QLabel(U("С помощью диалога настройне счета, которыми Вы будете пользоваться, а также сформируйте "
-                             "список используемых Вами валют ..."),
-                           this);
+  auto* intro =
+      new QLabel(U("С помощью диалога настройне счета, которыми Вы будете пользоваться, а также сформируйте "
+                   "список используемых Вами валют ..."),
+                 this);
   intro->setWordWrap(true);
   layout->addWidget(title);
   layout->addWidget(intro);
@@ -215,9 +217,10 @@ QWidget* TMess3Dlg::buildCurrenciesPage() {
   buttons->addWidget(add);
   buttons->addWidget(del);
   v->addLayout(buttons);
-  auto* note = new QLabel(U("Сформируйте список валют, которыми Вы пользуетесь и укажите галочкой базовую валюту (в "
-                            "этой валюте будет рассчитываться общая сумма Ваших сбережений )."),
-                          page);
+  auto* note =
+      new QLabel(U("Сформируйте список валют, которыми Вы пользуетесь и укажите галочкой базовую валюту (в "
+                   "этой валюте будет рассчитываться общая сумма Ваших сбережений )."),
+                 page);
   note->setWordWrap(true);
   v->addWidget(note);
   connect(add, &QPushButton::clicked, this, &TMess3Dlg::addCurrency);
@@ -286,7 +289,8 @@ void TMess3Dlg::deleteOperation() {
 }
 
 void TMess3Dlg::addAccount() {
-  if (auto e = AddAccount(lists_, ToCp1251(edit1_->text()), ToCp1251(currency_->currentText()), type_->currentIndex())) {
+  if (auto e = AddAccount(lists_, ToCp1251(edit1_->text()), ToCp1251(currency_->currentText()),
+                          type_->currentIndex())) {
     report(*e);
     return;
   }
@@ -313,7 +317,8 @@ void TMess3Dlg::addCurrency() {
 }
 
 void TMess3Dlg::deleteCurrency() {
-  deleteCurrent(listView3_, currencies_, lists_.currencies, "Удаление валюты", "Вы действительно хотите удалить валюту ?");
+  deleteCurrent(listView3_, currencies_, lists_.currencies, "Удаление валюты",
+                "Вы действительно хотите удалить валюту ?");
   refreshCurrencyChoices();  // whatever the answer
 }
 
@@ -342,8 +347,9 @@ void TMess3Dlg::done(int result) {
   if (!saved_) {
     saved_ = true;
     if (const auto failed = SaveSetupLists(ledger_, lists_))
-      AskMessage(Ru("Настройки"), Ru("Не удалось записать файл ") + *failed + Ru(". Изменения в нём не сохранены."), "",
-                 3, Ru("Понял"), "", "");
+      AskMessage(Ru("Настройки"),
+                 Ru("Не удалось записать файл ") + *failed + Ru(". Изменения в нём не сохранены."), "", 3,
+                 Ru("Понял"), "", "");
   }
   QDialog::done(result);
 }

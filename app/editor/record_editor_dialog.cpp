@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -172,7 +172,8 @@ TAddMessDlg::TAddMessDlg(const ProgramContext& context, const std::string& opene
 QWidget* TAddMessDlg::band(const char* name, const char* title, QWidget* page) {
   auto* l = new QLabel(U(title), page);
   l->setObjectName(name);
-  l->setStyleSheet("background: " + colours::Css(colours::kBandBlue) + "; color: white; font-weight: bold; padding: 2px 6px;");
+  l->setStyleSheet("background: " + colours::Css(colours::kBandBlue) +
+                   "; color: white; font-weight: bold; padding: 2px 6px;");
   return l;
 }
 

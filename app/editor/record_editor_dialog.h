@@ -39,11 +39,11 @@ class TAddMessDlg : public QDialog {
   EditorState state();
   int page() const;
 
-  void next();         // "Дальше"
-  void back();         // "Назад"
-  void finish();       // "Готово"
-  void openSettings(); // "Настройки ..."
-  void browse();       // "Обзор ..."
+  void next();          // "Дальше"
+  void back();          // "Назад"
+  void finish();        // "Готово"
+  void openSettings();  // "Настройки ..."
+  void browse();        // "Обзор ..."
   void loadOperations();
 
   const std::vector<CommandItem>& commands() const { return commands_; }
@@ -55,9 +55,9 @@ class TAddMessDlg : public QDialog {
   QWidget* buildReminderPage();
   QWidget* buildOperationPage();
   QWidget* band(const char* name, const char* title, QWidget* page);
-  void collect();  // the controls into state_
+  void collect();                        // the controls into state_
   void showState(const EditorState& s);  // a state into the controls
-  void present();  // the page, the panels and the bottom buttons
+  void present();                        // the page, the panels and the bottom buttons
   void report(const std::string& title, const std::string& message);
 
   ProgramContext context_;
@@ -75,19 +75,19 @@ class TAddMessDlg : public QDialog {
   QWidget* panel3_ = nullptr;
   QWidget* panel4_ = nullptr;
   QWidget* panel5_ = nullptr;
-  QLineEdit* edit2_ = nullptr;       // reminder text
-  QRadioButton* atStart_ = nullptr;  // RadioButton14
-  QRadioButton* atTime_ = nullptr;   // RadioButton15
-  QLineEdit* maskedit3_ = nullptr;   // time of day
-  QRadioButton* program_ = nullptr;  // RadioButton18
-  QRadioButton* command_ = nullptr;  // RadioButton19
-  QLineEdit* edit3_ = nullptr;       // program path
-  QComboBox* commandList_ = nullptr; // ComboBox20003
+  QLineEdit* edit2_ = nullptr;          // reminder text
+  QRadioButton* atStart_ = nullptr;     // RadioButton14
+  QRadioButton* atTime_ = nullptr;      // RadioButton15
+  QLineEdit* maskedit3_ = nullptr;      // time of day
+  QRadioButton* program_ = nullptr;     // RadioButton18
+  QRadioButton* command_ = nullptr;     // RadioButton19
+  QLineEdit* edit3_ = nullptr;          // program path
+  QComboBox* commandList_ = nullptr;    // ComboBox20003
   QComboBox* operationList_ = nullptr;  // ComboBox20002
-  QLineEdit* edit5_ = nullptr;       // comment
-  QLineEdit* edit6_ = nullptr;       // amount
-  QLineEdit* maskedit8_ = nullptr;   // operation date
-  QLineEdit* maskedit10_ = nullptr;  // operation time
+  QLineEdit* edit5_ = nullptr;          // comment
+  QLineEdit* edit6_ = nullptr;          // amount
+  QLineEdit* maskedit8_ = nullptr;      // operation date
+  QLineEdit* maskedit10_ = nullptr;     // operation time
   QPushButton* backButton_ = nullptr;
   QPushButton* nextButton_ = nullptr;
   QPushButton* doneButton_ = nullptr;

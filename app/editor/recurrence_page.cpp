@@ -44,8 +44,8 @@ QImage RecurrenceBackground(int width, int height) {
 
 RecurrencePage::RecurrencePage(QWidget* parent) : QWidget(parent) {
   setObjectName("RecurrencePage");
-  const char* const names[] = {"RadioButton5", "RadioButton7", "RadioButton8", "RadioButton9", "RadioButton10",
-                               "RadioButton6"};
+  const char* const names[] = {"RadioButton5", "RadioButton7",  "RadioButton8",
+                               "RadioButton9", "RadioButton10", "RadioButton6"};
   for (int code = kOnce; code <= kInterval; ++code) {
     auto* r = new QRadioButton(FromCp1251(RepetitionLabel(code, false)), this);
     r->setObjectName(names[code - 1]);
@@ -196,7 +196,8 @@ void RecurrencePage::applyLayout() {
   staircase_ = selected != kOnce;
   rangePanel_->setVisible(staircase_);
   for (QWidget* w : intervalStart_) w->setVisible(selected == kInterval);
-  if (background_.size() != size() && width() > 0 && height() > 0) background_ = RecurrenceBackground(width(), height());
+  if (background_.size() != size() && width() > 0 && height() > 0)
+    background_ = RecurrenceBackground(width(), height());
   for (int code = kOnce; code <= kInterval; ++code) {
     QRadioButton* r = repetitions_[code - 1];
     const int x = staircase_ && code > kOnce ? kStairs[code - kDaily] : 8;

@@ -47,17 +47,17 @@ class RecurrencePage : public QWidget {
   QComboBox* weekday_;                          // ComboBox20001
   QSpinBox* monthDay_;                          // SpinEdit20004
   QLabel* monthWord_;
-  QLineEdit* yearDay_;                          // maskedit9
-  std::array<QSpinBox*, 3> interval_{};         // SpinEdit20001-20003
+  QLineEdit* yearDay_;                   // maskedit9
+  std::array<QSpinBox*, 3> interval_{};  // SpinEdit20001-20003
   std::array<QLabel*, 3> intervalWords_{};
-  QLineEdit* startDate_;                        // maskedit4
-  QLineEdit* startTime_;                        // Maskedit7
-  QSpinBox* count_;                             // SpinEdit20005
+  QLineEdit* startDate_;  // maskedit4
+  QLineEdit* startTime_;  // Maskedit7
+  QSpinBox* count_;       // SpinEdit20005
   QLabel* countWord_;
-  QLineEdit* endDate_;                          // maskedit2
+  QLineEdit* endDate_;  // maskedit2
   QLabel* rangeTitle_;
-  QWidget* rangePanel_;                         // Panel2
-  std::vector<QWidget*> parameters_[7];         // per repetition code
+  QWidget* rangePanel_;                  // Panel2
+  std::vector<QWidget*> parameters_[7];  // per repetition code
   std::vector<QWidget*> rangeParameters_[3];
   std::vector<QWidget*> intervalStart_;
   QImage background_;

@@ -61,11 +61,13 @@ SetupLists LoadSetupLists(const Ledger& ledger, accounting::Questions& questions
   SetupLists lists;
   Lines lines;
   LoadLines(ledger.accountsFile(), lines);
-  for (const auto& l : lines) lists.accounts.push_back({GetField(l, kSep2, 1), GetField(l, kSep2, 2), GetField(l, kSep2, 3)});
+  for (const auto& l : lines)
+    lists.accounts.push_back({GetField(l, kSep2, 1), GetField(l, kSep2, 2), GetField(l, kSep2, 3)});
   LoadLines(ledger.currenciesFile(), lists.currencies);
   if (lists.currencies.empty()) lists.currencies.push_back(accounting::DefaultBaseCurrency());
   lists.base = ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, "");
-  if (lists.base.empty() || std::find(lists.currencies.begin(), lists.currencies.end(), lists.base) == lists.currencies.end())
+  if (lists.base.empty() ||
+      std::find(lists.currencies.begin(), lists.currencies.end(), lists.base) == lists.currencies.end())
     lists.base = lists.currencies.front();
   LoadLines(ledger.operationsFile(), lines);
   for (const auto& l : lines) {
@@ -94,8 +96,8 @@ int ChoiceAfterRefill(const std::vector<std::string>& items, const std::string& 
   return items.empty() ? -1 : 0;
 }
 
-std::optional<SetupError> AddOperation(SetupLists& lists, const std::string& typed, const std::string& incomeChoice,
-                                       const std::string& expenseChoice) {
+std::optional<SetupError> AddOperation(SetupLists& lists, const std::string& typed,
+                                       const std::string& incomeChoice, const std::string& expenseChoice) {
   const std::string title = Ru("Добавление операции");
   const std::string name = CleanName(typed);
   if (name.empty()) return SetupError{title, Ru("Вы не указали название операции !")};
@@ -104,7 +106,8 @@ std::optional<SetupError> AddOperation(SetupLists& lists, const std::string& typ
   const AccountRow* in = FindAccount(lists, incomeChoice);
   const AccountRow* out = FindAccount(lists, expenseChoice);
   if (in && out && in->currency != out->currency)
-    return SetupError{title, Ru("Указанные счета содержат средства в разных валютах, такая операция невозможна !")};
+    return SetupError{title,
+                      Ru("Указанные счета содержат средства в разных валютах, такая операция невозможна !")};
   lists.operations.push_back(
       {name, incomeChoice, expenseChoice, ReferenceOf(lists, incomeChoice), ReferenceOf(lists, expenseChoice)});
   return std::nullopt;
@@ -155,7 +158,8 @@ std::optional<std::string> SaveSetupLists(const Ledger& ledger, const SetupLists
   ForceDir(ledger.dataDir());
   DataDirLock lock(ledger.dataDir());
   Lines accounts, operations;
-  for (const auto& a : lists.accounts) accounts.push_back(accounting::AccountReference({a.name, a.currency, a.type}));
+  for (const auto& a : lists.accounts)
+    accounts.push_back(accounting::AccountReference({a.name, a.currency, a.type}));
   for (const auto& o : lists.operations) operations.push_back(o.name + kSep1 + o.incomeRef + kSep1 + o.expenseRef);
   if (!SaveLines(ledger.accountsFile(), accounts)) return ledger.accountsFile();
   if (!SaveLines(ledger.operationsFile(), operations)) return ledger.operationsFile();

@@ -83,10 +83,10 @@ PlannerList BuildPlannerList(Lines occurrences) {
     const std::string& line = list.lines[i];
     // The collection's own form: kind, #3, "dd.mm.yyyy", a blank, "" or "hh:mm", #4.
     std::string_view when;
-    if (line.size() > 13 && line[1] == kSep3 && line[12] == ' ' && (line[13] == kSep4 || (line.size() > 18 && line[18] == kSep4)))
+    if (line.size() > 13 && line[1] == kSep3 && line[12] == ' ' &&
+        (line[13] == kSep4 || (line.size() > 18 && line[18] == kSep4)))
       when = std::string_view(line).substr(2, line[13] == kSep4 ? 11 : 16);
-    else
-      when = FieldView(Part(line, 1), kSep3, 2);
+    else when = FieldView(Part(line, 1), kSep3, 2);
     const std::string_view date = DatePart(when);
     if (date != lastText || i == 0) {
       lastText = date;
@@ -112,7 +112,8 @@ PlannerList BuildPlannerList(Lines occurrences) {
     for (std::size_t i = 0; i < n; ++i) ++start[bucket(i) + 1];
     for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
     order.resize(n);
-    for (std::size_t i = 0; i < n; ++i) order[static_cast<std::size_t>(start[bucket(i)]++)] = static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < n; ++i)
+      order[static_cast<std::size_t>(start[bucket(i)]++)] = static_cast<std::int32_t>(i);
   } else {
     order = SortByCompare(list.lines, days);
   }
@@ -145,7 +146,8 @@ std::string RowDescription(std::string_view part2) { return std::string(FieldVie
 std::string RowAmount(std::string_view part2) { return std::string(FieldView(part2, kSep1, 2)); }
 
 ShownEntry EntryOf(const PlannerList& list, const PlannerRow& row) {
-  return {std::string(list.part(row, 4)), TextToInt(list.part(row, 3)), list.lines[static_cast<std::size_t>(row.line)]};
+  return {std::string(list.part(row, 4)), TextToInt(list.part(row, 3)),
+          list.lines[static_cast<std::size_t>(row.line)]};
 }
 
 std::vector<ShownEntry> MarkedEntries(const PlannerList& list) {
@@ -198,7 +200,8 @@ std::string CannotWrite(const std::string& path) {
 
 }  // namespace
 
-ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::string& root, const std::string& user) {
+ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::string& root,
+                           const std::string& user) {
   ChangeResult result;
   const std::string dir = DataDirOfFile(root, user);
   DataDirLock lock(dir);
@@ -265,7 +268,8 @@ ChangeResult RemoveReplacedLine(const std::string& path, std::int64_t index, con
     return result;
   }
   std::size_t at = lines.size();
-  if (index >= 0 && index < static_cast<std::int64_t>(lines.size()) && lines[static_cast<std::size_t>(index)] == openedLine)
+  if (index >= 0 && index < static_cast<std::int64_t>(lines.size()) &&
+      lines[static_cast<std::size_t>(index)] == openedLine)
     at = static_cast<std::size_t>(index);
   for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
     if (lines[i] == openedLine) at = i;
@@ -285,7 +289,8 @@ ChangeResult RemoveReplacedLine(const std::string& path, std::int64_t index, con
 }
 
 std::string DeleteQuestion(int count, bool fromTrash) {
-  return Ru("Вы действительно хотите удалить ") + PluralForm(count, Ru("запись"), Ru("записи"), Ru("записей"), true) +
+  return Ru("Вы действительно хотите удалить ") +
+         PluralForm(count, Ru("запись"), Ru("записи"), Ru("записей"), true) +
          (fromTrash ? Ru(" из корзины ?") : Ru(" ?"));
 }
 

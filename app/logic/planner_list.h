@@ -68,15 +68,16 @@ bool LineShowsAs(std::string_view line, std::string_view occurrence);
 std::string FindShownLine(const ShownEntry& entry);
 
 struct ChangeResult {
-  int done = 0;     // lines deleted or replaced
-  int missing = 0;  // entries whose line was no longer in its file
+  int done = 0;       // lines deleted or replaced
+  int missing = 0;    // entries whose line was no longer in its file
   std::string error;  // a file that could not be read or written, for the user
 };
 
 // Deletes the entries into the trash: for each file under the lock, the
 // trash is saved holding the lines before the file is saved without them
 // (and put back when that fails); kind "2" lines move the accounting marks.
-ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::string& root, const std::string& user);
+ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::string& root,
+                           const std::string& user);
 
 // After the editor appended the changed entry: removes the opened line (the
 // one at `index` when it is still `openedLine`, else the first equal line);

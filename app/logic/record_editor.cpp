@@ -203,7 +203,8 @@ std::string CheckForSave(const EditorState& s, const Lines& operations) {
   }
 }
 
-std::string BuildRecordLine(const EditorState& s, const Lines& operations, const std::vector<CommandItem>& commands) {
+std::string BuildRecordLine(const EditorState& s, const Lines& operations,
+                            const std::vector<CommandItem>& commands) {
   switch (s.kind) {
     case 1: return Join({"1", NormalDate(s.date), NormalTime(s.time), RecordSafeText(s.text)});
     case 2: {

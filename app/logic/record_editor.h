@@ -17,9 +17,9 @@ enum EditorPage { kKindPage = 0, kRecurrencePage = 1, kSimplePage = 2, kReminder
 
 // One item of the command list: a shell command definition of "programs.ini".
 struct CommandItem {
-  int iconIndex = -1;     // the position of its icon among the loaded ones
-  std::string element;    // title, icon name, further values (comma-separated)
-  std::string iconFile;   // the icon's file when it exists, else empty
+  int iconIndex = -1;         // the position of its icon among the loaded ones
+  std::string element;        // title, icon name, further values (comma-separated)
+  std::string iconFile;       // the icon's file when it exists, else empty
   std::string text() const;   // icon index #1 element: what an action stores
   std::string title() const;  // the element's first value
 };
@@ -68,7 +68,8 @@ int ReselectOperation(const Lines& operations, const std::string& remembered);
 // "Добавление записи"), or empty.
 std::string CheckForSave(const EditorState& s, const Lines& operations);
 // The line a save writes, and the file it goes to.
-std::string BuildRecordLine(const EditorState& s, const Lines& operations, const std::vector<CommandItem>& commands);
+std::string BuildRecordLine(const EditorState& s, const Lines& operations,
+                            const std::vector<CommandItem>& commands);
 std::string TargetFile(const EditorState& s, const std::string& dataDir);
 
 struct SaveResult {

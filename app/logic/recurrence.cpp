@@ -23,8 +23,9 @@ std::string Sub(std::initializer_list<std::string> parts) {
 }  // namespace
 
 const std::vector<std::string>& Weekdays() {
-  static const std::vector<std::string> days{Ru("понедельникам"), Ru("вторникам"), Ru("средам"), Ru("четвергам"),
-                                             Ru("пятницам"), Ru("субботам"), Ru("воскресеньям")};
+  static const std::vector<std::string> days{Ru("понедельникам"), Ru("вторникам"), Ru("средам"),
+                                             Ru("четвергам"),     Ru("пятницам"),  Ru("субботам"),
+                                             Ru("воскресеньям")};
   return days;
 }
 
@@ -95,12 +96,12 @@ std::string BuildSchedule(const RecurrenceState& s) {
   switch (s.repetition) {
     case kOnce: a = Sub({"1", s.onceDate}); break;
     case kDaily: a = Sub({"2", ""}); break;
-    case kWeekly: a = Sub({"3", s.weekday >= 0 ? Weekdays()[static_cast<std::size_t>(s.weekday)] : std::string()}); break;
+    case kWeekly:
+      a = Sub({"3", s.weekday >= 0 ? Weekdays()[static_cast<std::size_t>(s.weekday)] : std::string()});
+      break;
     case kMonthly: a = Sub({"4", std::to_string(s.monthDay)}); break;
     case kYearly: a = Sub({"5", s.yearDay}); break;
-    default:
-      a = Sub({"6", std::to_string(s.days), std::to_string(s.hours), std::to_string(s.minutes)});
-      break;
+    default: a = Sub({"6", std::to_string(s.days), std::to_string(s.hours), std::to_string(s.minutes)}); break;
   }
   std::string b;
   if (RangeShown(s)) {

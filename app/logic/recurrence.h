@@ -16,13 +16,13 @@ enum TimeKind { kAtStart = 21, kAtTime = 22 };
 
 struct RecurrenceState {
   int repetition = kOnce;
-  std::string onceDate;    // MaskEdit5
-  int weekday = -1;        // index into Weekdays(); -1 none selected
-  int monthDay = 1;        // SpinEdit20004, 1-31
-  std::string yearDay;     // maskedit9, dd.mm
+  std::string onceDate;                  // MaskEdit5
+  int weekday = -1;                      // index into Weekdays(); -1 none selected
+  int monthDay = 1;                      // SpinEdit20004, 1-31
+  std::string yearDay;                   // maskedit9, dd.mm
   int days = 0, hours = 0, minutes = 0;  // SpinEdit20001-20003
-  std::string startDate;   // maskedit4
-  std::string startTime;   // Maskedit7
+  std::string startDate;                 // maskedit4
+  std::string startTime;                 // Maskedit7
   int range = kEndless;
   int count = 1;           // SpinEdit20005, 1-370
   std::string endDate;     // maskedit2

@@ -15,18 +15,18 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "app/accounting/accounting_page.h"
 #include "app/dialogs/message_dialog.h"
+#include "app/frame/page_frame.h"
 #include "app/kit/colours.h"
 #include "app/kit/qt_text.h"
 #include "app/kit/screen.h"
 #include "app/logic/agent_character.h"
-#include "app/accounting/accounting_page.h"
 #include "app/logic/asking.h"
 #include "app/main_window/news_line.h"
-#include "app/frame/page_frame.h"
+#include "app/main_window/settings_page.h"
 #include "app/planner/planner_page.h"
 #include "app/planner/trash_page.h"
-#include "app/main_window/settings_page.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/files.h"

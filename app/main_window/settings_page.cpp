@@ -9,9 +9,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/frame/page_frame.h"
 #include "app/kit/qt_text.h"
 #include "app/logic/asking.h"
-#include "app/frame/page_frame.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/ini.h"

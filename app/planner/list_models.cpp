@@ -67,7 +67,8 @@ QVariant PlannerModel::data(const QModelIndex& index, int role) const {
     case kAmountRole: return column == 2 ? FromCp1251(RowAmount(list_.part(r, 2))) : QVariant();
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-      if (column == 1) return FromCp1251(role == Qt::DisplayRole ? RowTime(list_.when(r)) : std::string(list_.when(r)));
+      if (column == 1)
+        return FromCp1251(role == Qt::DisplayRole ? RowTime(list_.when(r)) : std::string(list_.when(r)));
       if (column == 2) {
         QString text = FromCp1251(RowDescription(list_.part(r, 2)));
         if (role == Qt::AccessibleTextRole && kind == "2") text += " " + FromCp1251(RowAmount(list_.part(r, 2)));

@@ -11,9 +11,9 @@ namespace krav::app {
 
 enum ListRole {
   kKindRole = Qt::UserRole + 1,  // 1-5; 0 for a separator row
-  kAmountRole,                    // the amount of an operation, right-aligned
-  kHighlightRole,                 // a row of the current record
-  kSeparatorRole,                 // a day separator row
+  kAmountRole,                   // the amount of an operation, right-aligned
+  kHighlightRole,                // a row of the current record
+  kSeparatorRole,                // a day separator row
 };
 
 class PlannerModel : public QAbstractTableModel {

@@ -30,7 +30,8 @@ PlannerPage::PlannerPage(const ProgramContext& context, QWidget* parent)
     const QToolButton* b = header()->tool("SpeedButton26");
     menu_->popup(b->mapToGlobal(QPoint(0, b->height())));
   });
-  connect(h->addTool("SpeedButton27", U("▦"), U("Календарь")), &QToolButton::clicked, this, &PlannerPage::pickStart);
+  connect(h->addTool("SpeedButton27", U("▦"), U("Календарь")), &QToolButton::clicked, this,
+          &PlannerPage::pickStart);
   connect(h->addTool("SpeedButton28", U("●"), U("Сегодня"), 5), &QToolButton::clicked, this, &PlannerPage::today);
   connect(h->addTool("SpeedButton2", U("✕"), U("Удалить записи"), 5), &QToolButton::clicked, this,
           &PlannerPage::deleteMarked);
@@ -96,7 +97,9 @@ void PlannerPage::pickStart() {
   setStart(Ask().pickDate({at.x(), at.y(), startText_, Ru("Календарь")}));
 }
 
-void PlannerPage::tell(const std::string& text) { AskMessage(Ru("Планировщик"), text, "", 3, Ru("Понял"), "", ""); }
+void PlannerPage::tell(const std::string& text) {
+  AskMessage(Ru("Планировщик"), text, "", 3, Ru("Понял"), "", "");
+}
 
 void PlannerPage::changed() {
   PostWindowMessage(context_.shellWindow(), shell::kMsgRecordsChanged, 0, 0);

@@ -28,8 +28,8 @@ class PlannerPage : public PageFrame {
   void refill();  // rebuild the list from the record files
   void setStart(const std::string& text);
   void setPeriodLength(int days);
-  void today();     // "Сегодня"
-  void pickStart(); // "Календарь"
+  void today();      // "Сегодня"
+  void pickStart();  // "Календарь"
   void openRow(int row);
   void addEntry();
   void deleteMarked();

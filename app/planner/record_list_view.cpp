@@ -87,7 +87,9 @@ QPixmap KindPicture(int kind) {
 
 void RecordListDelegate::paint(QPainter* g, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   const bool separator = index.data(kSeparatorRole).toBool();
-  QColor back = separator ? kSeparatorBack : index.data(kHighlightRole).toBool() ? kCurrentBack : QColor(Qt::white);
+  QColor back = separator                             ? kSeparatorBack
+                : index.data(kHighlightRole).toBool() ? kCurrentBack
+                                                      : QColor(Qt::white);
   if (option.state & QStyle::State_Selected) back = Darker(back);
   const QRect r = option.rect;
   g->save();
@@ -148,9 +150,9 @@ RecordListView::RecordListView(bool trash, QWidget* parent) : QTableView(parent)
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setMinimumSectionSize(0);
   horizontalHeader()->setSectionResizeMode(trash ? QHeaderView::Fixed : QHeaderView::Interactive);
-  horizontalHeader()->setStyleSheet(
-      "QHeaderView::section { background: " + colours::Css(kHeaderBack) + "; color: " +
-      colours::Css(colours::kBandBlue) + "; font-weight: bold; border: none; border-right: 1px solid white; }");
+  horizontalHeader()->setStyleSheet("QHeaderView::section { background: " + colours::Css(kHeaderBack) +
+                                    "; color: " + colours::Css(colours::kBandBlue) +
+                                    "; font-weight: bold; border: none; border-right: 1px solid white; }");
 }
 
 void RecordListView::fitColumns() {
@@ -189,9 +191,7 @@ void RecordListView::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Enter:
       if (row >= 0) emit openRequested(row);
       return;
-    case Qt::Key_Delete:
-      emit deleteRequested();
-      return;
+    case Qt::Key_Delete: emit deleteRequested(); return;
     default: QTableView::keyPressEvent(e);
   }
 }
