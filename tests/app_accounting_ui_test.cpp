@@ -273,11 +273,17 @@ TEST(ReportPictures, TheArrowsPointTheWayTheSavingsWent) {
     int widest = 0;
     for (int y = 1; y < arrow.height(); ++y)
       if (width(y) > width(widest)) widest = y;
-    if (up) EXPECT_LT(widest, arrow.height() / 2);
-    else EXPECT_GE(widest, arrow.height() / 2);
+    if (up) {
+      EXPECT_LT(widest, arrow.height() / 2);
+    } else {
+      EXPECT_GE(widest, arrow.height() / 2);
+    }
     const QColor c(arrow.pixel(arrow.width() / 2, arrow.height() / 2));
-    if (up) EXPECT_GT(c.green(), c.red());
-    else EXPECT_GT(c.red(), c.green());
+    if (up) {
+      EXPECT_GT(c.green(), c.red());
+    } else {
+      EXPECT_GT(c.red(), c.green());
+    }
   }
 }
 

@@ -305,7 +305,9 @@ TEST_F(Editor, AnEditedEntrySavedUnchangedGivesTheSameLine) {
     EXPECT_EQ(s.mode, EditorMode::Edit);
     EXPECT_TRUE(s.nextEnabled);
     if (s.kind == 2) s.operation = ReselectOperation(operations, s.openedOperation);
-    if (s.page == kRecurrencePage) ASSERT_EQ(StepForward(s), "");
+    if (s.page == kRecurrencePage) {
+      ASSERT_EQ(StepForward(s), "");
+    }
     EXPECT_EQ(BuildRecordLine(s, operations, commands), line);
     ASSERT_TRUE(save(s).saved) << save(s).message;
   }
