@@ -189,4 +189,15 @@ unsigned ShadeColor(unsigned color, int percent) {
   return out | (color & 0xFF000000u);
 }
 
+std::string JoinFields(std::initializer_list<std::string_view> parts, char sep) {
+  std::string out;
+  bool first = true;
+  for (const auto p : parts) {
+    if (!first) out += sep;
+    out += p;
+    first = false;
+  }
+  return out;
+}
+
 }  // namespace krav

@@ -2,6 +2,7 @@
 // fixed forms of the record files, case of Latin and Cyrillic letters.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ std::string RemoveChars(std::string_view text, std::string_view set);
 bool ContainsText(std::string_view pattern, std::string_view text);
 // The last len(pad) characters of pad + text.
 std::string PadLeft(std::string_view text, std::string_view pad);
+// The parts joined by one separator: "a", "b" and #3 give "a" #3 "b".
+std::string JoinFields(std::initializer_list<std::string_view> parts, char sep);
 // Integer digits grouped by threes with sep: 1234.50 gives "1 234.50".
 std::string GroupThousands(std::string_view number, std::string_view sep);
 

@@ -42,8 +42,9 @@ void ExpectAccessibleNames(const QWidget& w) {
     const auto* button = qobject_cast<QAbstractButton*>(c);
     const bool named = !c->accessibleName().isEmpty() || (button && !button->text().trimmed().isEmpty());
     EXPECT_TRUE(named) << c->metaObject()->className() << " " << c->objectName().toStdString();
-    if (!qobject_cast<QAbstractItemView*>(c))
+    if (!qobject_cast<QAbstractItemView*>(c)) {
       EXPECT_NE(c->focusPolicy(), Qt::NoFocus) << c->objectName().toStdString();
+    }
   }
 }
 

@@ -48,18 +48,9 @@ int Count(const short* values, int size) {
 // The engine's weekday (1 Monday .. 7 Sunday) of an iCalendar one.
 int IsoOf(icalrecurrencetype_weekday w) { return w == ICAL_SUNDAY_WEEKDAY ? 7 : static_cast<int>(w) - 1; }
 
-std::string Join(std::initializer_list<std::string> parts, char sep) {
-  std::string out;
-  bool first = true;
-  for (const auto& p : parts) {
-    if (!first) out += sep;
-    out += p;
-    first = false;
-  }
-  return out;
-}
+std::string Join(std::initializer_list<std::string_view> parts, char sep) { return JoinFields(parts, sep); }
 
-std::string Sub(std::initializer_list<std::string> parts) { return Join(parts, kSep2); }
+std::string Sub(std::initializer_list<std::string_view> parts) { return JoinFields(parts, kSep2); }
 
 const char* const kWeekdayNamesUtf8[] = {"понедельникам", "вторникам", "средам",      "четвергам",
                                          "пятницам",      "субботам",  "воскресеньям"};

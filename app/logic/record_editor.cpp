@@ -32,16 +32,7 @@ std::string FileNamePart(const std::string& path) {
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 
-std::string Join(std::initializer_list<std::string> fields) {
-  std::string line;
-  bool first = true;
-  for (const auto& f : fields) {
-    if (!first) line += kSep3;
-    line += f;
-    first = false;
-  }
-  return line;
-}
+std::string Join(std::initializer_list<std::string_view> fields) { return JoinFields(fields, kSep3); }
 
 }  // namespace
 

@@ -9,16 +9,7 @@
 namespace krav::app {
 namespace {
 
-std::string Sub(std::initializer_list<std::string> parts) {
-  std::string out;
-  bool first = true;
-  for (const auto& p : parts) {
-    if (!first) out += kSep2;
-    out += p;
-    first = false;
-  }
-  return out;
-}
+std::string Sub(std::initializer_list<std::string_view> parts) { return JoinFields(parts, kSep2); }
 
 }  // namespace
 
