@@ -50,7 +50,7 @@ int MinuteSlot(std::string_view time) {
   return 1 + h * 60 + m;
 }
 
-// The sort of the Part's compare (day, then the time as bytes, an empty time
+// The list's own compare (day, then the time as bytes, an empty time
 // first; equal rows in collection order) for any texts.
 std::vector<std::int32_t> SortByCompare(const Lines& lines, const std::vector<DayNumber>& days) {
   std::vector<std::int32_t> order(lines.size());
