@@ -13,10 +13,9 @@ namespace {
 
 std::string PollFile(const std::string& root) { return shell::TempDir(root) + "shellhost.poll"; }
 
-// Minutes since the calendar's start, for comparing moments by the minute.
-long long MinuteOf(DateTime t) { return static_cast<long long>(std::floor(t * 1440.0 + 1e-6)); }
-
 }  // namespace
+
+long long MinuteOf(DateTime t) { return static_cast<long long>(std::floor(t * 1440.0 + 1e-6)); }
 
 Lines MissedOccurrences(const std::string& root, const std::string& user, DateTime lastPoll, DateTime now) {
   Lines missed;

@@ -19,6 +19,9 @@ constexpr double kJumpDays = 2.0 / 1440;
 // A step back of the clock up to this long repeats minutes already handled.
 constexpr long long kRepeatWindowMinutes = 120;
 
+// Minutes since the calendar's start: moments compared by the minute.
+long long MinuteOf(DateTime t);
+
 // The occurrences of reminders, actions and address-book dates whose minute
 // lies after `lastPoll` and before `now`: timed ones strictly between the two
 // minutes, whole-day ones on the days strictly between the two days (the

@@ -131,7 +131,7 @@ bool ShellHost::start() {
   lastTick_ = now;
   if (plugin_.loaded()) {
     // InitIf acted at once: this minute is handled.
-    actedMinute_ = static_cast<long long>(std::floor(now * 1440.0 + 1e-6));
+    actedMinute_ = MinuteOf(now);
     if (SaveLastPoll(root_, now)) savedMinute_ = actedMinute_;
   }
   watchRecords();
@@ -167,7 +167,7 @@ void ShellHost::tick() {
     plugin_.command(shell::kCmdReload, 0);
   }
   lastTick_ = now;
-  const long long minute = static_cast<long long>(std::floor(now * 1440.0 + 1e-6));
+  const long long minute = MinuteOf(now);
   // The clock went back a little (an hour of daylight saving, a correction):
   // the minutes already handled are not handed to the plug-in again, so that
   // nothing fires twice. A step back of more than two hours is a new clock.

@@ -12,7 +12,5 @@ namespace krav::app {
 
 inline QString FromCp1251(std::string_view text) { return QString::fromStdString(Cp1251ToUtf8(text)); }
 inline std::string ToCp1251(const QString& text) { return Utf8ToCp1251(text.toStdString()); }
-// A path text of the system as the filesystem names it, and back.
-inline QString FsPathText(std::string_view cp1251Path) { return FromCp1251(cp1251Path); }
 
 }  // namespace krav::app

@@ -27,10 +27,10 @@ struct PlannerList {
   Lines lines;  // the occurrence lines as collected
   std::vector<PlannerRow> rows;
   // The parts of an entry row's occurrence line.
-  std::string_view part(const PlannerRow& r, int part) const;  // 1 to 4, by #4
-  std::string_view kind(const PlannerRow& r) const;            // field 1 of part 1
-  std::string_view when(const PlannerRow& r) const;            // field 2 of part 1
-  std::string key(const PlannerRow& r) const;                  // part 3 #3 part 4
+  std::string_view part(const PlannerRow& r, int part) const;  // the #4-separated pieces, 1 to 4
+  std::string_view kind(const PlannerRow& r) const;            // the occurrence's kind
+  std::string_view when(const PlannerRow& r) const;            // "dd.mm.yyyy hh:mm" or the date
+  std::string key(const PlannerRow& r) const;                  // record index #3 source file
 };
 
 // Sorts the occurrences (by day, then by the time as bytes, an empty time
