@@ -4,6 +4,7 @@
 // and the automatic removal of records whose last occurrence lies before it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +43,15 @@ struct Collection {
 // then lacks its lines and nothing was removed.
 bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,
                   const CollectOptions& options = {});
+
+// The date and the time of an occurrence's when text ("date time", or
+// "date " for a whole day): before and after its first blank. A one-time
+// record's date is its text as stored, which need not be dd.mm.yyyy.
+inline std::string_view WhenDate(std::string_view when) { return when.substr(0, std::min(when.find(' '), when.size())); }
+inline std::string_view WhenTime(std::string_view when) {
+  const std::size_t blank = when.find(' ');
+  return blank == std::string_view::npos ? std::string_view() : when.substr(blank + 1);
+}
 
 // Adds the occurrences of one planner record that fall in the range, and
 // marks it outdated when its last occurrence lies before the range.

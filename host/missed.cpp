@@ -31,8 +31,8 @@ Lines MissedOccurrences(const std::string& root, const std::string& user, DateTi
     const std::string kind = GetField(head, kSep3, 1);
     if (kind != "3" && kind != "4" && kind != "5") continue;
     const std::string when = GetField(head, kSep3, 2);
-    const DayNumber day = DayOf(TextToDate(when.substr(0, std::min<std::size_t>(10, when.size()))));
-    const std::string time = when.size() > 11 ? when.substr(11) : std::string();
+    const DayNumber day = DayOf(TextToDate(WhenDate(when)));
+    const std::string_view time = WhenTime(when);
     if (time.empty()) {
       if (day > firstDay && day < today && day >= DayOf(from))
         found.emplace_back(static_cast<long long>(day) * 1440, line);

@@ -69,6 +69,11 @@ TEST_F(Gaps, WhatFellBetweenTwoPollsAndNothingElse) {
                                     MakeDateTime(2026, 12, 8, 9, 30))),
             (std::vector<std::string>{"kept"}));
   EXPECT_TRUE(MissedOccurrences(t.root(), t.user(), 0, MakeDateTime(2026, 12, 8, 12, 30)).empty());
+  // A one-time date kept as typed: a text that does not read is today.
+  t.write(t.data("mess.dat"), {Record("3", "1|2026", "", "22|10:15", "typed short")});
+  EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 9, 30),
+                                    MakeDateTime(2026, 12, 8, 12, 30))),
+            (std::vector<std::string>{"typed short"}));
   EXPECT_EQ(MissedLabel(std::string("3") + kSep3 + "08.12.2026 14:35" + kSep4 + "x"),
             "Пропущено: 08.12.2026 14:35");
 }

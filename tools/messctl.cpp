@@ -93,9 +93,8 @@ std::string KindName(std::string_view kind) {
 
 // Sort key "yyyymmdd hh:mm" of a when text; a whole day sorts before its times.
 std::string SortKey(const std::string& when) {
-  const std::string date = DateToText(TextToDate(when.substr(0, 10)));
-  return date.substr(6, 4) + date.substr(3, 2) + date.substr(0, 2) + " " +
-         (when.size() > 11 ? when.substr(11) : std::string());
+  const std::string date = DateToText(TextToDate(WhenDate(when)));
+  return date.substr(6, 4) + date.substr(3, 2) + date.substr(0, 2) + " " + std::string(WhenTime(when));
 }
 
 void PrintReadable(const Lines& lines) {
@@ -109,8 +108,8 @@ void PrintReadable(const Lines& lines) {
     const std::string description = GetField(l, kSep4, 2);
     Row r;
     r.key = SortKey(when);
-    r.date = when.substr(0, std::min<std::size_t>(10, when.size()));
-    r.time = when.size() > 11 ? when.substr(11) : "При загрузке";
+    r.date = WhenDate(when);
+    r.time = WhenTime(when).empty() ? "При загрузке" : std::string(WhenTime(when));
     r.kind = KindName(GetField(head, kSep3, 1));
     r.description = Cp1251ToUtf8(GetField(description, kSep1, 1));
     r.amount = Cp1251ToUtf8(GetField(description, kSep1, 2));

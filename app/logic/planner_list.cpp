@@ -5,6 +5,7 @@
 #include <set>
 
 #include "accounting/ledger_files.h"
+#include "engine/collect.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -12,13 +13,6 @@
 
 namespace krav::app {
 namespace {
-
-// The day and the time of a when text: before and after its first blank.
-std::string_view DatePart(std::string_view when) { return when.substr(0, std::min(when.find(' '), when.size())); }
-std::string_view TimePart(std::string_view when) {
-  const std::size_t blank = when.find(' ');
-  return blank == std::string_view::npos ? std::string_view() : when.substr(blank + 1);
-}
 
 std::string_view Part(std::string_view line, int part) { return FieldView(line, kSep4, part); }
 
@@ -56,7 +50,7 @@ std::vector<std::int32_t> SortByCompare(const Lines& lines, const std::vector<Da
   std::vector<std::int32_t> order(lines.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::int32_t>(i);
   const auto timeOf = [&](std::int32_t i) {
-    return TimePart(FieldView(Part(lines[static_cast<std::size_t>(i)], 1), kSep3, 2));
+    return WhenTime(FieldView(Part(lines[static_cast<std::size_t>(i)], 1), kSep3, 2));
   };
   std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
     if (days[static_cast<std::size_t>(a)] != days[static_cast<std::size_t>(b)])
@@ -87,13 +81,13 @@ PlannerList BuildPlannerList(Lines occurrences) {
         (line[13] == kSep4 || (line.size() > 18 && line[18] == kSep4)))
       when = std::string_view(line).substr(2, line[13] == kSep4 ? 11 : 16);
     else when = FieldView(Part(line, 1), kSep3, 2);
-    const std::string_view date = DatePart(when);
+    const std::string_view date = WhenDate(when);
     if (date != lastText || i == 0) {
       lastText = date;
       lastTextDay = DayOf(TextToDate(date));
     }
     days[i] = lastTextDay;
-    slots[i] = MinuteSlot(TimePart(when));
+    slots[i] = MinuteSlot(WhenTime(when));
     bySlots = bySlots && slots[i] >= 0;
     if (i == 0) firstDay = lastDay = days[i];
     firstDay = std::min(firstDay, days[i]);
@@ -139,7 +133,7 @@ const std::vector<int>& PeriodLengths() {
 std::string PeriodCaption(int days) { return PluralForm(days, Ru("день"), Ru("дня"), Ru("дней"), true); }
 
 std::string RowTime(std::string_view when) {
-  const std::string_view time = TimePart(when);
+  const std::string_view time = WhenTime(when);
   return time.empty() ? Ru("При загрузке") : std::string(time);
 }
 std::string RowDescription(std::string_view part2) { return std::string(FieldView(part2, kSep1, 1)); }
@@ -167,8 +161,8 @@ bool LineShowsAs(std::string_view line, std::string_view occurrence) {
   const std::string_view description = FieldView(Part(occurrence, 2), kSep1, 1);
   if (kind == "3" || kind == "4") return FieldView(line, kSep3, 3) == description;
   const std::string_view when = FieldView(head, kSep3, 2);
-  return FieldView(line, kSep3, 4) == description && DatePart(when) == FieldView(line, kSep3, 2) &&
-         TimePart(when) == FieldView(line, kSep3, 3);
+  return FieldView(line, kSep3, 4) == description && WhenDate(when) == FieldView(line, kSep3, 2) &&
+         WhenTime(when) == FieldView(line, kSep3, 3);
 }
 
 std::string FindShownLine(const ShownEntry& e) {
