@@ -7,6 +7,9 @@
 #include <QApplication>
 
 #include "accounting/balances.h"
+#include "accounting/pie_chart.h"
+#include "accounting/report.h"
+#include "app/logic/accounting_questions.h"
 #include "app/accounting/accounting_page.h"
 #include "app/logic/preset_asking.h"
 #include "engine/dates.h"
@@ -80,12 +83,30 @@ void ThisMonthOnThePage(benchmark::State& state, bool cold) {
   state.counters["builds"] = page.builds();
 }
 
+// The report file alone (balances, HTML and chart written), without the view.
+void WarmReportFile(benchmark::State& state) {
+  App();
+  const Ledger& l = bench::TenYearLedger();
+  BalanceTable warmUp;
+  if (!ComputeBalances(l, End(), MakeDateTime(bench::kLedgerFirstYear, 1, 1), warmUp)) state.SkipWithError("failed");
+  app::PresetAsking asked;
+  const app::ScopedAsking scope(asked);
+  app::AccountingQuestions questions;
+  const auto chart = [](const std::vector<PieSlice>& slices, const std::string& path) {
+    return SavePieChart(slices, path);
+  };
+  for (auto _ : state)
+    if (BuildAccountingReport(l, MonthStart(), End(), questions, chart) != ReportResult::Written)
+      state.SkipWithError("the report was not written");
+}
+
 void WarmBalancesOfTheMonth(benchmark::State& s) { BalancesOfTheMonth(s, false); }
 void WarmThisMonthOnThePage(benchmark::State& s) { ThisMonthOnThePage(s, false); }
 void ColdBalancesOfTheMonth(benchmark::State& s) { BalancesOfTheMonth(s, true); }
 void ColdThisMonthOnThePage(benchmark::State& s) { ThisMonthOnThePage(s, true); }
 
 BENCHMARK(WarmBalancesOfTheMonth)->Unit(benchmark::kMillisecond);
+BENCHMARK(WarmReportFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(WarmThisMonthOnThePage)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColdBalancesOfTheMonth)->Unit(benchmark::kMillisecond);
 BENCHMARK(ColdThisMonthOnThePage)->Unit(benchmark::kMillisecond);
