@@ -37,8 +37,10 @@ QApplication& App() {
   static char name[] = "planner_bench";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // Kept to the end of the process: destroyed among the exit handlers, it
+  // would outlive the toolkit's own statics.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 DayNumber First() { return YmdToDay(2026, 12, 1); }
