@@ -35,14 +35,26 @@ const std::string& DayText(Collection& c, DayNumber d) {
   return other;
 }
 
+// The next line of the output, empty: an earlier line whose room serves
+// again, or a new one.
+std::string& NextLine(Collection& c) {
+  if (c.used == c.out->size()) c.out->emplace_back();
+  std::string& line = (*c.out)[c.used++];
+  line.clear();
+  return line;
+}
+
 // storeIndex is the record index when the record is a line of the store, else -1.
-void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex, std::string_view indexText,
-          std::string_view sourcePath) {
+// Inlined into its callers: as a call, reloading the caller's loop state
+// after it cost more than the line itself in the planner's rebuild.
+[[gnu::always_inline]] inline void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex,
+                                        std::string_view indexText, std::string_view sourcePath) {
   const std::string_view amount = o.amount ? std::string_view(*o.amount) : std::string_view();
   const std::size_t size = o.kind.size() + 1 + o.date.size() + 1 + o.time.size() + 1 + o.description.size() +
                            (o.amount ? 1 + amount.size() : 0) + 1 + indexText.size() + 1 + sourcePath.size();
   // Written in one pass into a line of its final size: this runs for every occurrence.
-  std::string line(size, '\0');
+  std::string& line = NextLine(c);
+  line.resize(size);
   char* p = line.data();
   auto put = [&p](std::string_view v) {
     if (!v.empty()) std::memcpy(p, v.data(), v.size());
@@ -64,8 +76,7 @@ void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex, std::stri
   *p++ = kSep4;
   put(sourcePath);
   // Indices need following only when records may be removed.
-  if (storeIndex >= 0 && c.autoDelete) c.storeOccurrences.emplace_back(c.out->size(), storeIndex);
-  c.out->push_back(std::move(line));
+  if (storeIndex >= 0 && c.autoDelete) c.storeOccurrences.emplace_back(c.used - 1, storeIndex);
 }
 
 std::string GroupedAmount(std::string_view amount) {
@@ -232,7 +243,7 @@ void CollectAddressBook(Collection& c, const std::string& indexPath) {
         line += kSep4;
         line += cardPath;
         line += kSep4;
-        c.out->push_back(std::move(line));
+        NextLine(c) = line;
       }
     }
   }
@@ -300,7 +311,6 @@ void EmitOccurrence(Collection& c, std::string_view line, std::string_view index
 
 bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,
                   const CollectOptions& options) {
-  out.clear();
   const std::string dir = shell::DataDir(root, user);
   Collection c;
   c.first = DayOf(first);
@@ -343,6 +353,7 @@ bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
     if (RemoveOutdated(root, user, c.outdated)) ShiftIndices(c, c.outdated);
   }
   CollectAddressBook(c, shell::AddressIndexFile(dir));
+  out.resize(c.used);
   return complete;
 }
 

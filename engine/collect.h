@@ -27,6 +27,9 @@ struct Collection {
   bool autoDelete = false;
   std::string storePath;  // the full path of "mess.dat"
   Lines* out = nullptr;
+  // Lines of *out written so far; those after it are earlier lines whose
+  // room is written over before anything new is allocated.
+  std::size_t used = 0;
   std::vector<std::int64_t> outdated;  // record indices in "mess.dat"
   // Output positions of the occurrences of "mess.dat" records, with their
   // record index, so that the indices can follow a removal.
@@ -35,7 +38,8 @@ struct Collection {
   std::vector<std::string> dayTexts;
 };
 
-// Fills out (cleared first) with the occurrences of [first, last]. root ends
+// Fills out with the occurrences of [first, last], in place of what it held:
+// its strings are written over, so a list collected again costs no new room. root ends
 // in "/"; files are found under root + "Users/" + user + "/". With autoDelete
 // the data directory's lock is held for the whole call, outdated records are
 // moved to the trash, and the returned indices refer to the store after it.
@@ -47,7 +51,9 @@ bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
 // The date and the time of an occurrence's when text ("date time", or
 // "date " for a whole day): before and after its first blank. A one-time
 // record's date is its text as stored, which need not be dd.mm.yyyy.
-inline std::string_view WhenDate(std::string_view when) { return when.substr(0, std::min(when.find(' '), when.size())); }
+inline std::string_view WhenDate(std::string_view when) {
+  return when.substr(0, std::min(when.find(' '), when.size()));
+}
 inline std::string_view WhenTime(std::string_view when) {
   const std::size_t blank = when.find(' ');
   return blank == std::string_view::npos ? std::string_view() : when.substr(blank + 1);

@@ -157,6 +157,27 @@ TEST_F(Collect, IndicesFollowTheRemoval) {
   EXPECT_EQ(GetField(GetField(trash[1], kSep4, 2), kSep3, 3), "gone1");
 }
 
+TEST_F(Collect, AListCollectedAgainHoldsExactlyTheNewOccurrences) {
+  store({Record("3", "2", "11|01.12.2026|00:00", "22|09:00", "daily"), Record("3", "1|08.12.2026", "", "21", "once"),
+         Record("3", "1|01.12.2026", "", "21", "outdated"),
+         Record("3", "2", "11|01.12.2026|00:00", "21", std::string(300, 'x'))});
+  // The same list goes from a month to a day, to nothing and back, with its
+  // long and short lines written over each other; an automatic removal in
+  // between shifts the indices of what is written over.
+  Lines out = {"left from before", std::string(500, 'y')};
+  const auto again = [&](DayNumber first, DayNumber last, CollectOptions o) {
+    CollectRange(out, static_cast<double>(first), static_cast<double>(last), t.root(), t.user(), o);
+    return out;
+  };
+  EXPECT_EQ(again(D(2026, 12, 2), D(2026, 12, 31), {}), collect(D(2026, 12, 2), D(2026, 12, 31)));
+  const Lines afterRemoval = again(D(2026, 12, 8), D(2026, 12, 8), {true, true});
+  EXPECT_EQ(t.read(storePath()).size(), 3u);
+  EXPECT_EQ(afterRemoval, collect(D(2026, 12, 8), D(2026, 12, 8)));
+  EXPECT_TRUE(again(D(2026, 11, 1), D(2026, 11, 30), {}).empty());
+  EXPECT_EQ(again(D(2026, 12, 2), D(2026, 12, 31), {}), collect(D(2026, 12, 2), D(2026, 12, 31)));
+  EXPECT_EQ(out.size(), 61u);
+}
+
 TEST_F(Collect, OrderIsJournalsFromTheLastMonthThenStoreBackwards) {
   store({Record("3", "2", "11|01.01.2026|00:00", "22|09:00", "first"),
          Record("3", "2", "11|01.01.2026|00:00", "22|08:00", "second")});

@@ -23,7 +23,6 @@ Lines PlannerModel::releaseLines() {
   Lines lines = std::move(list_.lines);
   list_ = PlannerList{};
   endResetModel();
-  lines.clear();
   return lines;
 }
 

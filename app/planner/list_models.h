@@ -21,8 +21,8 @@ class PlannerModel : public QAbstractTableModel {
  public:
   explicit PlannerModel(QObject* parent) : QAbstractTableModel(parent) {}
   void setList(PlannerList list);
-  // Empties the list and hands back its line buffer, cleared, for the next
-  // collection: the old and the new list never take memory at once.
+  // Empties the list and hands back its lines for the next collection to
+  // write over: the old and the new list never take memory at once.
   Lines releaseLines();
   const PlannerList& list() const { return list_; }
   // Makes the record of a row the current one; its rows are highlighted together.
