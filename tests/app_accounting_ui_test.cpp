@@ -2,6 +2,8 @@
 // the asking service answering from presets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -9,7 +11,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QTabBar>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -204,6 +211,38 @@ TEST_F(Page, TodayBuildsEveryTimeAndTheViewShowsTheReport) {
   page.view()->setSource(QUrl(page.view()->source().toString() + "#S"));
   EXPECT_TRUE(page.view()->toPlainText().contains(U("Сводная таблица")));
   ExpectAccessibleNames(page);
+}
+
+TEST_F(Page, ALongAccountIsShownWholeAndNoTableIsDrawnOverAnother) {
+  // Forty purchases today: the cash section is far taller than the least
+  // height its table is written with.
+  const std::string cash = Ru("Наличные") + kSep2 + Ru("Рубли") + kSep2 + Ru("Сбережения");
+  const std::string food = Ru("Продукты") + kSep2 + Ru("Рубли") + kSep2 + Ru("Обороты");
+  const std::string today = DateToText(static_cast<double>(Today()));
+  Lines journal = t.read(ledger.journalFile(today));
+  for (int i = 0; i < 40; ++i)
+    journal.push_back(test::Join(
+        {"2", today, "11:00", Ru("Хлеб "), "f" + std::string(1, kSep1) + food + kSep1 + cash, "", "1"}, kSep3));
+  t.write(ledger.journalFile(today), journal);
+  accounting::MarkAccountingChange(ledger, today);
+
+  AccountingPage page(context, nullptr);
+  page.resize(640, 480);
+  page.show();
+  page.header()->tool("SpeedButton3")->click();
+  QTextDocument* doc = page.view()->document();
+  std::vector<QRectF> tables;
+  for (QTextFrame* f : doc->rootFrame()->childFrames()) {
+    if (!qobject_cast<QTextTable*>(f)) continue;
+    EXPECT_EQ(f->frameFormat().height().type(), QTextLength::VariableLength);
+    tables.push_back(doc->documentLayout()->frameBoundingRect(f));
+  }
+  ASSERT_GE(tables.size(), 4u);  // the heading, two accounts, the summary, the savings
+  for (std::size_t i = 1; i < tables.size(); ++i) EXPECT_GE(tables[i].top(), tables[i - 1].bottom()) << i;
+  // Every purchase has a row of its own: the cash table is at least forty lines tall.
+  const qreal line = QFontMetricsF(doc->defaultFont()).lineSpacing();
+  EXPECT_TRUE(std::any_of(tables.begin(), tables.end(), [&](const QRectF& r) { return r.height() > 40 * line; }));
+  test::SaveScreenshot(page.grab().toImage(), "accounting-page-long-account");
 }
 
 TEST_F(Page, CalendarAndPeriodItems) {

@@ -10,6 +10,7 @@
 #include "app/kit/qt_text.h"
 #include "app/logic/accounting_questions.h"
 #include "app/logic/asking.h"
+#include "app/logic/report_display.h"
 #include "platform/encoding.h"
 #include "shell/paths.h"
 
@@ -42,8 +43,8 @@ QVariant ReportView::loadResource(int type, const QUrl& name) {
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = f.readAll();
     // The report and the help pages are written in cp1251.
-    return QString::fromStdString(
-        Cp1251ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    return QString::fromStdString(Cp1251ToUtf8(
+        ReportHtmlForView(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))));
   }
   if (type == QTextDocument::ImageResource && name.isLocalFile()) {
     // The chart changes with every report: read it anew, never from a cache.
