@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -66,7 +67,9 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   list_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
   list_->header()->setStretchLastSection(true);
-  list_->setTextElideMode(Qt::ElideRight);  // a long text is cut; the whole text is in the tooltip
+  // A long text is cut in the list; the whole of the chosen one is read
+  // below it, and in the tooltip.
+  list_->setTextElideMode(Qt::ElideRight);
   list_->setAccessibleName(QStringLiteral("Напоминания"));
   auto* ok = new QPushButton(QStringLiteral("Понял"));
   auto* later = new QPushButton(QStringLiteral("Отложить…"));
@@ -78,8 +81,16 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   });
   connect(later, &QPushButton::clicked, this, &RemindersWindow::postponeSelected);
   // Missed reminders are only told, never postponed.
-  connect(list_, &QTreeWidget::currentItemChanged, this,
-          [this, later] { later->setEnabled(list_->indexOfTopLevelItem(list_->currentItem()) < dueCount_); });
+  text_ = new QPlainTextEdit(this);
+  text_->setReadOnly(true);
+  text_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  text_->setAccessibleName(QStringLiteral("Текст напоминания"));
+  text_->setMaximumHeight(6 * text_->fontMetrics().lineSpacing() + 12);
+  connect(list_, &QTreeWidget::currentItemChanged, this, [this, later](QTreeWidgetItem* current) {
+    later->setEnabled(list_->indexOfTopLevelItem(current) < dueCount_);
+    text_->setPlainText(current ? current->text(1) : QString());
+  });
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(later);
@@ -90,7 +101,8 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   failure_->setAccessibleName(QStringLiteral("Ошибка"));
   failure_->hide();
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(list_);
+  layout->addWidget(list_, 1);
+  layout->addWidget(text_);
   layout->addWidget(failure_);
   layout->addLayout(buttons);
   resize(560, 300);

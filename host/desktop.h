@@ -14,6 +14,7 @@ class QSystemTrayIcon;
 class QTextToSpeech;
 class QLabel;
 class QTreeWidget;
+class QPlainTextEdit;
 
 namespace krav::host {
 
@@ -27,11 +28,14 @@ class RemindersWindow : public QDialog {
   // Adds reminders that fell while nothing polled, below the due ones.
   void addMissed(const std::vector<Reminder>& list);
   QTreeWidget* list() const { return list_; }
+  // The whole text of the chosen reminder, below the list.
+  QPlainTextEdit* text() const { return text_; }
 
  private:
   void postponeSelected();
   ShellHost& host_;
   QTreeWidget* list_;
+  QPlainTextEdit* text_ = nullptr;
   QLabel* failure_ = nullptr;
   std::vector<Reminder> missed_;
   int dueCount_ = 0;

@@ -6,13 +6,13 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QAbstractTextDocumentLayout>
-#include <QFontMetricsF>
 #include <QTabBar>
 #include <QTextDocument>
 #include <QTextFrame>

@@ -1,6 +1,8 @@
 // The host's reminders window on the offscreen screen.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -12,7 +14,7 @@
 namespace krav::host {
 namespace {
 
-TEST(RemindersWindow, ALongTextIsCutWithTheWholeInItsTooltipAndMissedOnesAreOnlyTold) {
+TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOnlyTold) {
   test::TestApp();
   test::TempRoot t;
   WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
@@ -28,6 +30,14 @@ TEST(RemindersWindow, ALongTextIsCutWithTheWholeInItsTooltipAndMissedOnesAreOnly
   window.showReminders({Reminder{"08.12.2026 14:35", longText, "x"}});
   ASSERT_EQ(list->topLevelItemCount(), 2);
   EXPECT_EQ(list->topLevelItem(0)->toolTip(1), longText);
+  EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+  EXPECT_EQ(window.text()->toPlainText(), longText);
+  EXPECT_TRUE(window.text()->isReadOnly());
+  EXPECT_EQ(window.text()->accessibleName(), "Текст напоминания");
+  // Texts are shown as they are, never as markup.
+  window.showReminders({Reminder{"08.12.2026 18:00", "<b>купить</b> хлеб & молоко", "z"}});
+  EXPECT_EQ(window.text()->toPlainText(), "<b>купить</b> хлеб & молоко");
+  window.showReminders({Reminder{"08.12.2026 14:35", longText, "x"}});
   EXPECT_EQ(list->topLevelItem(1)->text(0), "Пропущено: 08.12.2026 10:00");
   list->setCurrentItem(list->topLevelItem(1));
   QPushButton* later = nullptr;
@@ -35,8 +45,10 @@ TEST(RemindersWindow, ALongTextIsCutWithTheWholeInItsTooltipAndMissedOnesAreOnly
     if (b->text() == "Отложить…") later = b;
   ASSERT_TRUE(later);
   EXPECT_FALSE(later->isEnabled());
+  EXPECT_EQ(window.text()->toPlainText(), "tea");
   list->setCurrentItem(list->topLevelItem(0));
   EXPECT_TRUE(later->isEnabled());
+  QApplication::processEvents();
   test::SaveScreenshot(window.grab().toImage(), "host-reminders-window");
 }
 
