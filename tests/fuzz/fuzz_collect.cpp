@@ -28,6 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const DayNumber lo = DayOf(first), hi = lo + days - 1;
   Lines out;
   KRAV_FUZZ_CHECK(CollectRange(out, first, first + days - 1, fuzz::ScratchRoot(), "u", {true, false}));
+  // A list collected again over the lines of earlier inputs holds the same.
+  static Lines reused;
+  KRAV_FUZZ_CHECK(CollectRange(reused, first, first + days - 1, fuzz::ScratchRoot(), "u", {true, false}));
+  KRAV_FUZZ_CHECK(reused == out);
   for (const auto& line : out) {
     // Every occurrence line has its four parts.
     KRAV_FUZZ_CHECK(std::count(line.begin(), line.end(), kSep4) >= 3);
