@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QAudioOutput>
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -304,18 +304,22 @@ void Desktop::notificationAction(uint id, const QString& action) {
 }
 
 uint Desktop::notifyText(const QString& summary, const QString& body, bool withActions) {
-  QDBusInterface bus(QStringLiteral("org.freedesktop.Notifications"),
-                     QStringLiteral("/org/freedesktop/Notifications"),
-                     QStringLiteral("org.freedesktop.Notifications"), QDBusConnection::sessionBus());
-  if (!bus.isValid()) return 0;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return 0;
   const QStringList actions = withActions
                                   ? QStringList{QStringLiteral("ack"), QStringLiteral("Понял"),
                                                 QStringLiteral("snooze"), QStringLiteral("Отложить на 5 минут")}
                                   : QStringList();
-  const QDBusMessage reply =
-      bus.call(QStringLiteral("Notify"), QStringLiteral("Кравитор"), 0u, QStringLiteral("appointment-soon"),
-               summary, body, actions, QVariantMap(), 10000);
-  return reply.arguments().isEmpty() ? 0 : reply.arguments().first().toUInt();
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+  call << QStringLiteral("Кравитор") << 0u << QStringLiteral("appointment-soon") << summary << body << actions
+       << QVariantMap() << 10000;
+  // A notification service that does not answer holds the reminders up for
+  // two seconds at most; without one the call fails at once.
+  const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
+  return reply.arguments().first().toUInt();
 }
 
 void Desktop::reportFailure(const QString& message) {

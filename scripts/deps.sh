@@ -3,13 +3,14 @@
 # plug-ins play the reminder sound, espeak-ng speaks where Qt has no voice,
 # Qt's Russian translations and the DejaVu fonts serve the windows, libical
 # reads and writes calendars, ledger and hledger check the exported books;
-# clang builds the fuzz targets), when any
+# clang builds the fuzz targets, dbus-daemon gives the notification tests a
+# session bus of their own), when any
 # is missing.
 set -euo pipefail
 packages=(g++ cmake make pkg-config binutils libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev qt6-speech-dev qt6-declarative-dev qt6-charts-dev
   qt6-translations-l10n fonts-dejavu-core clang-format desktop-file-utils libical-dev ledger hledger
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good espeak-ng clang)
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good espeak-ng clang dbus-daemon dbus-session-bus-common)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
