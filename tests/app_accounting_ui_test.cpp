@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
@@ -163,6 +165,10 @@ class Page : public AccountingUi {
       d.accept();
     }
     ForceDir(t.data("Plan"));
+    // The pictures the report refers to, as the root's template ships them.
+    for (const char* picture : {"buh.jpg", "up.bmp", "down.bmp"})
+      std::filesystem::copy_file(std::string(KRAV_SOURCE_DIR) + "/data/root/Help/" + picture,
+                                 t.root() + "Help/" + picture);
     const std::string cash = Ru("Наличные") + kSep2 + Ru("Рубли") + kSep2 + Ru("Сбережения");
     const std::string food = Ru("Продукты") + kSep2 + Ru("Рубли") + kSep2 + Ru("Обороты");
     const std::string today = DateToText(static_cast<double>(Today()));
@@ -206,6 +212,19 @@ TEST_F(Page, TodayBuildsEveryTimeAndTheViewShowsTheReport) {
   const QString shown = page.view()->toPlainText();
   EXPECT_TRUE(shown.contains(U("Отчет за период с"))) << shown.toStdString();
   EXPECT_TRUE(shown.contains(U("Наличные")));
+  // The shipped pictures reach the view: the heading's and the savings' arrow.
+  int pictures = 0;
+  for (QTextBlock b = page.view()->document()->begin(); b.isValid(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat f = it.fragment().charFormat();
+      if (!f.isImageFormat()) continue;
+      const QString name = f.toImageFormat().name();
+      const QVariant v = page.view()->document()->resource(QTextDocument::ImageResource, QUrl(name));
+      const QImage image = v.typeId() == QMetaType::QImage ? v.value<QImage>() : QImage::fromData(v.toByteArray());
+      EXPECT_FALSE(image.isNull()) << name.toStdString();
+      ++pictures;
+    }
+  EXPECT_GE(pictures, 2);
   test::SaveScreenshot(page.grab().toImage(), "accounting-page-report");
   // The index's links lead inside the report.
   page.view()->setSource(QUrl(page.view()->source().toString() + "#S"));
