@@ -78,6 +78,14 @@ bool ParseInt(const std::string& text, int& value) {
   return ec == std::errc() && p == s.data() + s.size();
 }
 
+// The lock of a settings file's read-modify-write: a hidden file beside it,
+// ".<name>.lock", that stays so that every writer locks the same file.
+std::string IniLockPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  return path.substr(0, name) + "." + path.substr(name) + ".lock";
+}
+
 }  // namespace
 
 std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
@@ -90,7 +98,7 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
 
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
-  FileLock lock(path + ".lock");
+  FileLock lock(IniLockPath(path));
   // A file that exists but cannot be read, or holds lines the parser would
   // drop, is never written over.
   std::string bytes;

@@ -25,6 +25,9 @@ TEST_F(Ini, MissingFileOrKeyGivesTheDefault) {
   EXPECT_TRUE(ReadIniSection(path, "Tree").empty());
   ASSERT_TRUE(WriteIniString(path, "Main", "Handle", "42"));
   EXPECT_EQ(ReadIniString(path, "Main", "Other", "d"), "d");
+  // The write's lock is a hidden file beside the settings, not one in plain sight.
+  EXPECT_TRUE(FileExists(t.root() + ".krav2000.ini.lock"));
+  EXPECT_FALSE(FileExists(path + ".lock"));
 }
 
 TEST_F(Ini, SectionsAndKeysIgnoreLetterCase) {
