@@ -39,10 +39,11 @@ struct Collection {
 };
 
 // Fills out with the occurrences of [first, last], in place of what it held:
-// its strings are written over, so a list collected again costs no new room. root ends
-// in "/"; files are found under root + "Users/" + user + "/". With autoDelete
-// the data directory's lock is held for the whole call, outdated records are
-// moved to the trash, and the returned indices refer to the store after it.
+// its strings are written over, so a list collected again costs no new room.
+// root ends in "/"; files are found under root + "Users/" + user + "/". With
+// autoDelete the data directory's lock is held for the whole call, outdated
+// records are moved to the trash, and the returned indices refer to the store
+// after it.
 // False when the store or a journal exists but could not be read: the list
 // then lacks its lines and nothing was removed.
 bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,

@@ -82,7 +82,6 @@ std::string ReportHtmlForView(std::string_view html) {
     const std::string_view tag = html.substr(open, close - open + 1);
     i = close + 1;
     const std::string_view name = TagName(tag);
-    std::string& rowAlign = rowAligns.back();
     if (SameWord(name, "table")) {
       rowAligns.emplace_back();
       if (const auto height = Find(tag, "height")) {
@@ -94,12 +93,13 @@ std::string ReportHtmlForView(std::string_view html) {
       if (rowAligns.size() > 1) rowAligns.pop_back();
     } else if (SameWord(name, "tr")) {
       const auto align = Find(tag, "align");
-      rowAlign = align ? std::string(align->value) : std::string();
+      rowAligns.back() = align ? std::string(align->value) : std::string();
     } else if (SameWord(name, "/tr")) {
-      rowAlign.clear();
-    } else if ((SameWord(name, "td") || SameWord(name, "th")) && !rowAlign.empty() && !Find(tag, "align")) {
+      rowAligns.back().clear();
+    } else if ((SameWord(name, "td") || SameWord(name, "th")) && !rowAligns.back().empty() &&
+               !Find(tag, "align")) {
       out.append(tag, 0, 1 + name.size());
-      out += " align=\"" + rowAlign + "\"";
+      out += " align=\"" + rowAligns.back() + "\"";
       out.append(tag, 1 + name.size());
       continue;
     }
