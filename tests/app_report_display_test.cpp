@@ -22,6 +22,12 @@ TEST(ReportForView, TableHeightsGoAndRowAlignmentReachesTheCells) {
       ReportHtmlForView("<table><tr align=\"left\"><td><table><tr><td>in</td></tr></table></td><td>out</td>"),
       "<table><tr align=\"left\"><td align=\"left\"><table><tr><td>in</td></tr></table></td>"
       "<td align=\"left\">out</td>");
+  // Every height of a table goes, a quote left open never takes the tag's end
+  // with it, and only the alignments a cell takes are handed down.
+  EXPECT_EQ(ReportHtmlForView("<table height=1 id=a height=\"2\"><tr align=\"x\"><td>z</td></tr></table>"),
+            "<table id=a><tr align=\"x\"><td>z</td></tr></table>");
+  EXPECT_EQ(ReportHtmlForView("<table height=\"111><tr><td>z</td></tr></table>"),
+            "<table><tr><td>z</td></tr></table>");
   // Texts, cells' own heights and a torn last tag pass as they are.
   const std::string plain = "<p>Отчет</p><td height=\"19\">1 234.50</td><table height=\"9\"";
   EXPECT_EQ(ReportHtmlForView(plain), plain);

@@ -26,6 +26,8 @@ struct Attribute {
 
 // The attribute of a tag's text ("<td width=...>") with that name.
 std::optional<Attribute> Find(std::string_view tag, std::string_view name) {
+  // Nothing reaches past the closing '>', not even a value whose quote is not closed.
+  if (!tag.empty() && tag.back() == '>') tag.remove_suffix(1);
   std::size_t i = 1;
   while (i < tag.size() && !IsSpace(tag[i]) && tag[i] != '>') ++i;  // the tag's name
   while (i < tag.size()) {
@@ -58,6 +60,11 @@ std::optional<Attribute> Find(std::string_view tag, std::string_view name) {
   return std::nullopt;
 }
 
+// One of the alignments a cell takes.
+bool IsAlignment(std::string_view v) {
+  return SameWord(v, "left") || SameWord(v, "center") || SameWord(v, "right") || SameWord(v, "justify");
+}
+
 // The name of a tag's text, "/tr" for a closing one.
 std::string_view TagName(std::string_view tag) {
   std::size_t end = 1;
@@ -84,16 +91,15 @@ std::string ReportHtmlForView(std::string_view html) {
     const std::string_view name = TagName(tag);
     if (SameWord(name, "table")) {
       rowAligns.emplace_back();
-      if (const auto height = Find(tag, "height")) {
-        out.append(tag, 0, height->from);
-        out.append(tag, height->to);
-        continue;
-      }
+      std::string kept(tag);
+      while (const auto height = Find(kept, "height")) kept.erase(height->from, height->to - height->from);
+      out += kept;
+      continue;
     } else if (SameWord(name, "/table")) {
       if (rowAligns.size() > 1) rowAligns.pop_back();
     } else if (SameWord(name, "tr")) {
       const auto align = Find(tag, "align");
-      rowAligns.back() = align ? std::string(align->value) : std::string();
+      rowAligns.back() = align && IsAlignment(align->value) ? std::string(align->value) : std::string();
     } else if (SameWord(name, "/tr")) {
       rowAligns.back().clear();
     } else if ((SameWord(name, "td") || SameWord(name, "th")) && !rowAligns.back().empty() &&
