@@ -28,6 +28,10 @@ TEST(ReportForView, TableHeightsGoAndRowAlignmentReachesTheCells) {
             "<table id=a><tr align=\"x\"><td>z</td></tr></table>");
   EXPECT_EQ(ReportHtmlForView("<table height=\"111><tr><td>z</td></tr></table>"),
             "<table><tr><td>z</td></tr></table>");
+  // A table written "<table .../>" is a table still.
+  EXPECT_EQ(ReportHtmlForView("<tr align=center><table height=2/><td>"), "<tr align=center><table><td>");
+  EXPECT_EQ(ReportHtmlForView("<tr align=center><table Height/><td>"), "<tr align=center><table/><td>");
+  EXPECT_EQ(ReportHtmlForView("<tr align=center><table height=\"\"=><td>"), "<tr align=center><table =><td>");
   // Texts, cells' own heights and a torn last tag pass as they are.
   const std::string plain = "<p>Отчет</p><td height=\"19\">1 234.50</td><table height=\"9\"";
   EXPECT_EQ(ReportHtmlForView(plain), plain);

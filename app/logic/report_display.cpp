@@ -65,10 +65,10 @@ bool IsAlignment(std::string_view v) {
   return SameWord(v, "left") || SameWord(v, "center") || SameWord(v, "right") || SameWord(v, "justify");
 }
 
-// The name of a tag's text, "/tr" for a closing one.
+// The name of a tag's text, "/tr" for a closing one; "<br/>" is "br".
 std::string_view TagName(std::string_view tag) {
-  std::size_t end = 1;
-  while (end < tag.size() && !IsSpace(tag[end]) && tag[end] != '>') ++end;
+  std::size_t end = tag.size() > 1 && tag[1] == '/' ? 2 : 1;
+  while (end < tag.size() && !IsSpace(tag[end]) && tag[end] != '>' && tag[end] != '/') ++end;
   return tag.substr(1, end - 1);
 }
 
@@ -92,7 +92,12 @@ std::string ReportHtmlForView(std::string_view html) {
     if (SameWord(name, "table")) {
       rowAligns.emplace_back();
       std::string kept(tag);
-      while (const auto height = Find(kept, "height")) kept.erase(height->from, height->to - height->from);
+      while (const auto height = Find(kept, "height")) {
+        kept.erase(height->from, height->to - height->from);
+        // What followed the value never joins the tag's name or another attribute.
+        const char next = height->from < kept.size() ? kept[height->from] : '>';
+        if (!IsSpace(next) && next != '>' && next != '/') kept.insert(height->from, 1, ' ');
+      }
       out += kept;
       continue;
     } else if (SameWord(name, "/table")) {
