@@ -2,13 +2,17 @@
 // in real files (stale indices included), and both pages on the screen.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "app/editor/record_editor_dialog.h"
+#include "app/kit/qt_text.h"
 #include "app/logic/planner_list.h"
 #include "app/logic/preset_asking.h"
 #include "app/logic/trash_list.h"
@@ -249,6 +253,45 @@ TEST_F(Planner, ThePlannerPageOnScreen) {
   for (const char* tool :
        {"SpeedButton1", "SpeedButton2", "SpeedButton7", "SpeedButton26", "SpeedButton27", "SpeedButton28"})
     EXPECT_FALSE(page.header()->tool(tool)->accessibleName().isEmpty()) << tool;
+}
+
+TEST_F(Planner, ACutDescriptionShowsWholeInItsTooltipAndAWholeOneShowsNone) {
+  const std::string longText =
+      Ru("Позвонить в управляющую компанию насчёт протечки на кухне и договориться о мастере");
+  Lines store = t.read(t.data("mess.dat"));
+  store.push_back(Record("3", "1|01.02.2024", "", "22|07:00", longText));
+  t.write(t.data("mess.dat"), store);
+  PlannerPage page(context, nullptr);
+  page.resize(480, 300);
+  page.show();
+  page.setPeriodLength(0);
+  QApplication::processEvents();
+  const PlannerModel* m = page.model();
+  int cut = -1, whole = -1;
+  for (int r = 0; r < m->rowCount(); ++r) {
+    const QString d = m->index(r, 2).data().toString();
+    if (d == FromCp1251(longText)) cut = r;
+    if (d == U("Зарядка")) whole = r;
+  }
+  ASSERT_GE(cut, 0);
+  ASSERT_GE(whole, 0);
+  QWidget* viewport = page.view()->viewport();
+  const auto hover = [&](int row) {
+    const QPoint at = page.view()->visualRect(m->index(row, 2)).center();
+    QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &help);
+  };
+  hover(whole);
+  EXPECT_FALSE(QToolTip::isVisible());
+  hover(cut);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), FromCp1251(longText));
+  // Moving on to a whole text takes the tooltip away (the toolkit hides it after a moment).
+  hover(whole);
+  QElapsedTimer waited;
+  waited.start();
+  while (QToolTip::isVisible() && waited.elapsed() < 2000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(Planner, AnEditReplacesItsLineAndAnAddressCardGoesToTheShell) {

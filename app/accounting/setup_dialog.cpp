@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/accounting/setup_model.h"
+#include "app/frame/elided_tips.h"
 #include "app/kit/colours.h"
 #include "app/kit/qt_text.h"
 #include "app/logic/accounting_questions.h"
@@ -43,6 +44,7 @@ QTreeView* ListView(const char* name, SetupListModel* model, const QString& acce
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setAllColumnsShowFocus(true);
   view->setAccessibleName(accessible);
+  ShowTipsForCutTexts(view);
   return view;
 }
 

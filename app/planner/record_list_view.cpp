@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "app/frame/elided_tips.h"
 #include "app/kit/colours.h"
 #include "app/planner/list_models.h"
 
@@ -153,6 +154,7 @@ RecordListView::RecordListView(bool trash, QWidget* parent) : QTableView(parent)
   horizontalHeader()->setStyleSheet("QHeaderView::section { background: " + colours::Css(kHeaderBack) +
                                     "; color: " + colours::Css(colours::kBandBlue) +
                                     "; font-weight: bold; border: none; border-right: 1px solid white; }");
+  ShowTipsForCutTexts(this);
 }
 
 void RecordListView::fitColumns() {
