@@ -9,8 +9,8 @@
 #include "accounting/balances.h"
 #include "accounting/pie_chart.h"
 #include "accounting/report.h"
-#include "app/logic/accounting_questions.h"
 #include "app/accounting/accounting_page.h"
+#include "app/logic/accounting_questions.h"
 #include "app/logic/preset_asking.h"
 #include "engine/dates.h"
 #include "ledger_data.h"
@@ -90,7 +90,8 @@ void WarmReportFile(benchmark::State& state) {
   App();
   const Ledger& l = bench::TenYearLedger();
   BalanceTable warmUp;
-  if (!ComputeBalances(l, End(), MakeDateTime(bench::kLedgerFirstYear, 1, 1), warmUp)) state.SkipWithError("failed");
+  if (!ComputeBalances(l, End(), MakeDateTime(bench::kLedgerFirstYear, 1, 1), warmUp))
+    state.SkipWithError("failed");
   app::PresetAsking asked;
   const app::ScopedAsking scope(asked);
   app::AccountingQuestions questions;

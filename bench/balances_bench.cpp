@@ -80,8 +80,7 @@ void WarmLastMonth(benchmark::State& state) {
 // one month. The table's memory must grow with their sum, not their product.
 void ManyAccounts(benchmark::State& state) {
   constexpr int kMany = 20000;
-  char tmpl[] = "/tmp/krav-bench-many-XXXXXX";
-  const Ledger l{std::string(::mkdtemp(tmpl)) + "/", "bench"};
+  const Ledger l{bench::ScratchDir("krav-bench-many"), "bench"};
   ForceDir(l.dataDir() + "Plan");
   {
     std::ofstream out(FsPath(l.journalFile("01.03.2026")), std::ios::binary);

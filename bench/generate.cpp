@@ -2,9 +2,11 @@
 
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <vector>
 
 #include "engine/dates.h"
 #include "engine/text.h"
@@ -56,9 +58,21 @@ std::string RecordLine(std::mt19937& rng, int i) {
 
 }  // namespace
 
+std::string ScratchDir(const std::string& prefix) {
+  // Never destroyed: the exit handler that removes the folders reads it.
+  static auto* made = new std::vector<std::string>;
+  static const bool removedAtExit = std::atexit([] {
+                                      for (const auto& d : *made) RemoveRoot(d);
+                                    }) == 0;
+  (void)removedAtExit;
+  std::string tmpl = "/tmp/" + prefix + "-XXXXXX";
+  if (!::mkdtemp(tmpl.data())) std::abort();
+  made->push_back(tmpl + "/");
+  return made->back();
+}
+
 std::string MakeRoot(int records, int journalLines) {
-  char tmpl[] = "/tmp/krav-bench-XXXXXX";
-  const std::string root = std::string(::mkdtemp(tmpl)) + "/";
+  const std::string root = ScratchDir("krav-bench");
   const std::string dir = root + "Users/bench/";
   ForceDir(dir + "Plan");
   std::mt19937 rng(static_cast<unsigned>(records));

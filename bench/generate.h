@@ -11,6 +11,10 @@ namespace krav::bench {
 std::string MakeRoot(int records, int journalLines);
 void RemoveRoot(const std::string& root);
 
+// A new folder /tmp/<prefix>-XXXXXX/ (with the slash), removed with all it
+// holds when the process ends.
+std::string ScratchDir(const std::string& prefix);
+
 // The process's peak resident memory in MB since the last ResetPeakMemory.
 double PeakMemoryMb();
 void ResetPeakMemory();

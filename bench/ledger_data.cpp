@@ -1,5 +1,7 @@
 #include "ledger_data.h"
 
+#include "generate.h"
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -14,8 +16,7 @@ using namespace accounting;
 
 const Ledger& TenYearLedger() {
   static Ledger ledger = [] {
-    char tmpl[] = "/tmp/krav-bench-buh-XXXXXX";
-    Ledger l{std::string(::mkdtemp(tmpl)) + "/", "bench"};
+    Ledger l{ScratchDir("krav-bench-buh"), "bench"};
     ForceDir(l.dataDir() + "Plan");
     ForceDir(l.root + "Temp");
     std::vector<std::string> refs;
