@@ -85,6 +85,7 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   text_->setReadOnly(true);
   text_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  text_->setTabChangesFocus(true);  // Tab leaves the pane for the buttons
   text_->setAccessibleName(QStringLiteral("Текст напоминания"));
   text_->setMaximumHeight(6 * text_->fontMetrics().lineSpacing() + 12);
   connect(list_, &QTreeWidget::currentItemChanged, this, [this, later](QTreeWidgetItem* current) {

@@ -34,6 +34,18 @@ TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOn
   EXPECT_EQ(window.text()->toPlainText(), longText);
   EXPECT_TRUE(window.text()->isReadOnly());
   EXPECT_EQ(window.text()->accessibleName(), "Текст напоминания");
+  // Tab goes from the list to the pane and on to the buttons; Tab leaves the pane.
+  EXPECT_TRUE(window.text()->tabChangesFocus());
+  const auto nextByTab = [](QWidget* w) {
+    do w = w->nextInFocusChain();
+    while (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisibleTo(w->window()));
+    return w;
+  };
+  EXPECT_EQ(nextByTab(list), window.text());
+  auto* afterText = qobject_cast<QPushButton*>(nextByTab(window.text()));
+  ASSERT_TRUE(afterText);
+  EXPECT_EQ(afterText->text(), "Отложить…");
+  EXPECT_EQ(qobject_cast<QPushButton*>(nextByTab(afterText))->text(), "Понял");
   // Texts are shown as they are, never as markup.
   window.showReminders({Reminder{"08.12.2026 18:00", "<b>купить</b> хлеб & молоко", "z"}});
   EXPECT_EQ(window.text()->toPlainText(), "<b>купить</b> хлеб & молоко");
