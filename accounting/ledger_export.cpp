@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <string_view>
 
 #include "accounting/money.h"
 #include "engine/text.h"
@@ -74,27 +76,51 @@ std::string PlainAccountName(const std::string& cp1251Name) {
   for (char c : name)
     if (!(c == ' ' && (out.empty() || out.back() == ' '))) out += c;
   while (!out.empty() && out.back() == ' ') out.pop_back();
+  // A posting that starts with one of these is virtual, has a status mark,
+  // or is a comment in ledger-cli or hledger.
+  if (!out.empty() && std::string_view("[(*!;").find(out[0]) != std::string_view::npos) out[0] = '_';
   return out.empty() ? "?" : out;
 }
 
 std::string PlainCommodity(const std::string& cp1251Currency) {
-  const std::string utf8 = Cp1251ToUtf8(cp1251Currency);
+  std::string utf8 = Cp1251ToUtf8(cp1251Currency);
   if (utf8.empty()) return {};
   // Letters only (Latin or Cyrillic, both in UTF-8 of two bytes) go bare;
-  // anything else between quotes, which cannot themselves appear.
+  // anything else between quotes. Inside the quotes hledger takes no quote
+  // or ";", ledger-cli reads a backslash as an escape, and neither takes a
+  // line break: those become "_".
   const bool bare = std::all_of(utf8.begin(), utf8.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
     return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0x80;
   });
   if (bare) return utf8;
-  std::string quoted = "\"";
-  for (char c : utf8)
-    if (c != '"') quoted += c;
-  return quoted + "\"";
+  for (char& c : utf8) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == ';' || c == '\\' || u < 0x20 || u == 0x7F) c = '_';
+  }
+  return "\"" + utf8 + "\"";
 }
 
-std::string ExportPlainTextJournal(const Ledger& ledger, DateTime start, DateTime end, int* skipped) {
+std::string ExportPlainTextJournal(const Ledger& ledger, DateTime start, DateTime end, int* skipped,
+                                   std::vector<std::string>* renamed) {
   Accounts accounts(ledger);
+  std::set<std::string> told;
+  auto tell = [&](const std::string& what, const std::string& cp1251, const std::string& written) {
+    if (renamed && told.insert(what + cp1251).second)
+      renamed->push_back(what + " \"" + OneLine(cp1251) + "\" is written as " + written);
+  };
+  auto commodity = [&](const std::string& cp1251) {
+    std::string c = PlainCommodity(cp1251);
+    const std::string unquoted = c.size() >= 2 && c.front() == '"' ? c.substr(1, c.size() - 2) : c;
+    if (unquoted != Cp1251ToUtf8(cp1251)) tell("the currency", cp1251, c);
+    return c;
+  };
+  auto path = [&](const Known& k) {
+    std::string p = AccountPath(k);
+    const std::string type = k.type.empty() ? Ru("Счета") : k.type;
+    if (p != Cp1251ToUtf8(type) + ":" + Cp1251ToUtf8(k.name)) tell("the account", type + ":" + k.name, p);
+    return p;
+  };
   const std::string outside = PlainAccountName(Ru(kOutsideAccountUtf8));
   std::string out = "; Домашняя бухгалтерия: операции с " + DateToText(start) + " по " + DateToText(end) + "\n\n";
   int left = 0;
@@ -134,20 +160,20 @@ std::string ExportPlainTextJournal(const Ledger& ledger, DateTime start, DateTim
       if (!in && !ex) {
         t += "    ; без счетов: " + MoneyText(value) + "\n";
       } else if (in && ex && in->currency == ex->currency) {
-        t += Posting(AccountPath(*in), value, PlainCommodity(in->currency));
-        t += Posting(AccountPath(*ex), -value, PlainCommodity(ex->currency));
+        t += Posting(path(*in), value, commodity(in->currency));
+        t += Posting(path(*ex), -value, commodity(ex->currency));
       } else if (in && ex) {
         // Two currencies and no rate: each side balances against the outside
         // account in its own currency, so no tool invents a price of 1.
-        t += Posting(AccountPath(*in), value, PlainCommodity(in->currency));
-        t += Posting(outside, -value, PlainCommodity(in->currency));
-        t += Posting(AccountPath(*ex), -value, PlainCommodity(ex->currency));
-        t += Posting(outside, value, PlainCommodity(ex->currency));
+        t += Posting(path(*in), value, commodity(in->currency));
+        t += Posting(outside, -value, commodity(in->currency));
+        t += Posting(path(*ex), -value, commodity(ex->currency));
+        t += Posting(outside, value, commodity(ex->currency));
       } else {
         const Known& k = in ? *in : *ex;
         const Kopecks signedValue = in ? value : -value;
-        t += Posting(AccountPath(k), signedValue, PlainCommodity(k.currency));
-        t += Posting(outside, -signedValue, PlainCommodity(k.currency));
+        t += Posting(path(k), signedValue, commodity(k.currency));
+        t += Posting(outside, -signedValue, commodity(k.currency));
       }
       entries.push_back({day, GetField(line, kSep3, 3), t + "\n"});
     }

@@ -58,21 +58,28 @@ void AddToTrash(Lines& trash, const Lines& deleted) {
   }
 }
 
+bool UpdateLines(const std::string& dataDir, const std::string& path, const std::function<bool(Lines&)>& change) {
+  DataDirLock lock(dataDir);
+  if (!lock.held()) return false;
+  Lines lines;
+  if (!LoadLinesForUpdate(path, lines)) return false;
+  if (!change(lines)) return true;
+  return SaveLines(path, lines);
+}
+
 bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user) {
   const std::string dir = shell::DataDir(root, user);
-  DataDirLock lock(dir);
-  Lines trash;
-  if (!LoadLinesForUpdate(shell::TrashFile(dir), trash)) return false;
-  AddToTrash(trash, {line});
-  return SaveLines(shell::TrashFile(dir), trash);
+  return UpdateLines(dir, shell::TrashFile(dir), [&](Lines& trash) {
+    AddToTrash(trash, {line});
+    return true;
+  });
 }
 
 bool AppendLines(const std::string& dataDir, const std::string& path, const Lines& lines) {
-  DataDirLock lock(dataDir);
-  Lines all;
-  if (!LoadLinesForUpdate(path, all)) return false;
-  all.insert(all.end(), lines.begin(), lines.end());
-  return SaveLines(path, all);
+  return UpdateLines(dataDir, path, [&](Lines& all) {
+    all.insert(all.end(), lines.begin(), lines.end());
+    return true;
+  });
 }
 
 }  // namespace krav

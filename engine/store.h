@@ -3,6 +3,7 @@
 // Every load-modify-save holds the data directory's lock.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,14 @@ std::string RecordSafeText(std::string text);
 // a leading "Повтор сообщения от dd.mm.yyyy hh:mm" header is dropped, and so
 // is every character that would split the record or the file.
 std::string SnoozeRecordText(std::string text);
+
+// The one read-modify-write of a file of a data directory: takes the data
+// directory's lock, loads the file for update, lets `change` edit the lines
+// and saves them. `change` returns false to leave the file untouched. False
+// when the lock could not be taken, the file could not be read, or the save
+// failed; the file is then as it was.
+[[nodiscard]] bool UpdateLines(const std::string& dataDir, const std::string& path,
+                               const std::function<bool(Lines&)>& change);
 
 // Appends one line to the user's trash. False when the trash could not be
 // read or saved; an unreadable trash is left as it was.

@@ -368,6 +368,50 @@ TEST(MessctlExportLedger, LedgerAndHledgerAgreeWithTheBalances) {
   EXPECT_EQ(compared, 6);
 }
 
+// Names the setup files can hold but the plain-text formats cannot take as
+// they stand: both tools read the export, each account keeps its balance,
+// and messctl says which names it wrote otherwise.
+TEST(MessctlExportLedger, EveryNameIsWrittenInAFormBothToolsRead) {
+  test::TempRoot t;
+  struct Name {
+    std::string name, currency, type;
+  };
+  const std::vector<Name> names{{"virtual", "RUB", "[Особые]"}, {"open", "RUB", "(Особые"},
+                                {"star", "RUB", "*Звезда"},     {"bang", "RUB", "!Знак"},
+                                {"semi", "RUB", ";Точка"},      {"a:b  c", "RUB", "Счета"},
+                                {"quote", "\"", "Счета"},      {"quotes", "\"\"", "Счета"},
+                                {"semicolon", "a;b", "Счета"},  {"backslash", "a\\b", "Счета"},
+                                {"return", "C\rR", "Счета"},    {"tab", "U\tS", "Счета"},
+                                {"dollar", "US$", "Счета"},     {"digits", "123", "Счета"}};
+  const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
+  Lines ops;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string ref = test::Join({Ru(names[i].name), Ru(names[i].currency), Ru(names[i].type)}, kSep2);
+    ops.push_back(test::Join({"2", "0" + std::to_string(1 + i % 9) + ".03.2026", "10:00", "op", "op" +
+                              std::string(1, kSep1) + ref + kSep1 + none, "", std::to_string(100 + i) + ".00"},
+                             kSep3));
+  }
+  ForceDir(t.data("Plan"));
+  t.write(t.data("Plan/nb202603.dat"), ops);
+  const std::string file = t.root() + "books.journal", errors = t.root() + "errors.txt";
+  const std::string cmd = std::string(KRAV_BUILD_DIR) + "/tools/messctl export-ledger --root " + t.root() +
+                          " --user " + t.user() + " --from 01.03.2026 --to 31.03.2026 --output " + file;
+  ASSERT_EQ(std::system((cmd + " 2>" + errors).c_str()), 0);
+  std::string told;
+  ASSERT_TRUE(LoadBytes(errors, told));
+  for (const std::string& renamed : {"[Особые]:virtual\" is written as _Особые]:virtual", "currency \"\"\" is written as \"_\"", "a;b",
+                                     "is written as \"C_R\"", "is written as _Точка:semi"})
+    EXPECT_NE(told.find(renamed), std::string::npos) << renamed << "\n" << told;
+  EXPECT_EQ(told.find("US$"), std::string::npos) << "a name both tools take is not told";
+  for (const std::string& tool : {"ledger", "hledger"}) {
+    const std::string out = RunTool(tool + " -f " + file + " bal --flat --no-total 2>&1; echo status=$?");
+    EXPECT_NE(out.find("status=0"), std::string::npos) << tool << ":\n" << out;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      EXPECT_NE(out.find(std::to_string(100 + i) + ".00"), std::string::npos) << tool << " " << names[i].name << "\n"
+                                                                               << out;
+  }
+}
+
 }  // namespace
 }  // namespace krav
 
@@ -400,6 +444,38 @@ TEST(MessctlIcs, ExportImportDryRunAndBadFiles) {
         2);
     EXPECT_EQ(to.read(to.data("mess.dat")).size(), 3u);
   }
+}
+
+TEST(MessctlIcs, ImportsAtOnceAddEachEventOnceAndActionsAreNamed) {
+  test::TempRoot t;
+  std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//T//EN\r\n";
+  for (int i = 0; i < 3000; ++i)
+    calendar += "BEGIN:VEVENT\r\nUID:" + std::to_string(i) +
+                "@t\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20270301T090000\r\nSUMMARY:e" + std::to_string(i) +
+                "\r\nEND:VEVENT\r\n";
+  calendar += "END:VCALENDAR\r\n";
+  ASSERT_TRUE(SaveBytes(t.root() + "many.ics", calendar));
+  const std::string one = std::string(KRAV_BUILD_DIR) + "/tools/messctl import-ics --root " + t.root() +
+                          " --user " + t.user() + " " + t.root() + "many.ics >/dev/null 2>&1";
+  ASSERT_EQ(std::system(("(" + one + " & " + one + " & " + one + " & wait)").c_str()), 0);
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 3000u);
+
+  // An action of our own export comes with --with-actions only, and the summary names what it runs.
+  test::TempRoot from, to;
+  from.write(from.data("mess.dat"), {test::Record("4", "2|", "11|01.03.2027|00:00", "22|06:00", "backup") + kSep3 +
+                                     "P" + kSep2 + "/usr/bin/rsync|-a /home /mnt"});
+  const std::string file = from.root() + "out.ics";
+  ASSERT_EQ(Messctl("export-ics --root " + from.root() + " --user " + from.user() + " --output " + file).status,
+            0);
+  const std::string into = "import-ics --root " + to.root() + " --user " + to.user() + " " + file;
+  EXPECT_EQ(Messctl(into + " --dry-run").out, "would add 1, skipped 0, already present 0\n");
+  const ToolRun r = Messctl(into + " --with-actions");
+  EXPECT_NE(r.out.find("will run: krav-"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the program \"/usr/bin/rsync\" with the arguments \"-a\" \"/home\" \"/mnt\""),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("added 1, skipped 0"), std::string::npos);
+  EXPECT_EQ(to.read(to.data("mess.dat")), from.read(from.data("mess.dat")));
 }
 
 }  // namespace

@@ -22,12 +22,20 @@ std::string RecordUid(const std::string& recordLine);
 struct Imported {
   Lines records;                     // the record lines, in the calendar's order
   std::vector<std::string> skipped;  // one line each: UID, SUMMARY and the reason
+  struct Action {
+    std::string record;       // one of `records`
+    std::string description;  // UID, caption and what will run (UTF-8)
+  };
+  std::vector<Action> actions;
 };
 
-// Reads a calendar (UTF-8). False, with `error`, when it is not one. An
-// event of our own export that still is its record (X-KRAV-RECORD, matching
-// its UID) comes back as that record line; an action record only with
-// `withActions`, otherwise as a reminder with its caption.
+// Reads a calendar (UTF-8). False, with `error`, when it is not one or
+// passes a limit of tools/ics_text.h. Every record is read and checked as a
+// store record and written by the store's writer; an event that gives no
+// valid record is skipped with its reason. An event of our own export that
+// still is its record (X-KRAV-RECORD, matching its UID) comes back as that
+// record; an action record only with `withActions` (and then named in
+// `actions`), otherwise as a reminder with its caption.
 bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error);
 
 // "#1".."#4" for the separators and "##" for "#": how a record line travels

@@ -5,7 +5,10 @@
 #include "engine/dates.h"
 #include "engine/store.h"
 #include "engine/text.h"
+#include "engine/record.h"
 #include "platform/encoding.h"
+#include "platform/process.h"
+#include "tools/ics_text.h"
 #include "tools/ics.h"
 
 namespace krav::ics {
@@ -67,16 +70,69 @@ bool IsUtf8(std::string_view s) {
   return true;
 }
 
-// The record our own export carried, when the event still is that record.
-std::string OwnRecord(icalcomponent* ev, const std::string& uid) {
+// The record our own export carried, when the event still is that record;
+// empty when there is none. A carried record that does not read as a record
+// is a reason to skip the event (`why`).
+std::string OwnRecord(icalcomponent* ev, const std::string& uid, std::string& why) {
   for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY); x;
        x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY)) {
     const char* name = icalproperty_get_x_name(x);
     if (!name || std::string(name) != "X-KRAV-RECORD" || !icalproperty_get_x(x)) continue;
     const std::string record = DecodeAction(Utf8ToCp1251(icalproperty_get_x(x)));
-    if (RecordUid(record) == uid) return record;
+    if (RecordUid(record) != uid) continue;
+    const RecordReading reading = ReadRecord(record);
+    if (!reading.record) {
+      why = "its X-KRAV-RECORD is not a valid record: " + reading.why;
+      return {};
+    }
+    return WriteRecord(*reading.record);
   }
   return {};
+}
+
+// An X property of the event by name, or null.
+icalproperty* XProperty(icalcomponent* ev, const char* wanted) {
+  for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY); x;
+       x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY)) {
+    const char* name = icalproperty_get_x_name(x);
+    if (name && std::string(name) == wanted) return x;
+  }
+  return nullptr;
+}
+
+// Why libical or the strict reading refused a part of the event; empty when neither did.
+std::string RefusedPart(icalcomponent* ev) {
+  if (icalproperty* x = XProperty(ev, kRefusedRuleProperty))
+    return std::string("the RRULE is not valid: ") + (icalproperty_get_x(x) ? icalproperty_get_x(x) : "");
+  if (icalproperty* e = icalcomponent_get_first_property(ev, ICAL_XLICERROR_PROPERTY)) {
+    const char* text = icalproperty_get_xlicerror(e);
+    return std::string("a property libical could not read") + (text ? std::string(": ") + text : "");
+  }
+  return {};
+}
+
+// The interval steps the record editor accepts, by frequency: 5 minutes to
+// 99 days 23:59 in all (libical holds an INTERVAL up to 32767).
+bool IntervalAccepted(icalrecurrencetype_frequency freq, int interval) {
+  switch (freq) {
+    case ICAL_MINUTELY_RECURRENCE: return interval >= 5;
+    case ICAL_HOURLY_RECURRENCE: return interval >= 1 && interval <= 99 * 24 + 23;
+    case ICAL_DAILY_RECURRENCE: return interval >= 1 && interval <= 99;
+    default: return interval >= 1;
+  }
+}
+
+// What the summary says of an action that will run: its program and each
+// argument, or the shell command's number.
+std::string ActionSummary(const PlannerRecord& r) {
+  if (r.actionType == PlannerRecord::ActionType::Command)
+    return "the shell command of item \"" + Cp1251ToUtf8(r.action) + "\"";
+  std::string out = "the program \"" + Cp1251ToUtf8(ActionProgram(r)) + "\"";
+  const std::vector<std::string> args = SplitArguments(ActionParameters(r));
+  if (args.empty()) return out + " without arguments";
+  out += " with the arguments";
+  for (const auto& a : args) out += " \"" + Cp1251ToUtf8(a) + "\"";
+  return out;
 }
 
 }  // namespace
@@ -90,7 +146,9 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     error = "not an iCalendar file (no complete VCALENDAR)";
     return false;
   }
-  icalcomponent* root = icalparser_parse_string(text.c_str());
+  std::string prepared;
+  if (!PrepareCalendarText(text, prepared, error)) return false;
+  icalcomponent* root = icalparser_parse_string(prepared.c_str());
   if (!root) {
     error = "not an iCalendar file";
     return false;
@@ -109,6 +167,10 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     const char* summaryText = icalcomponent_get_summary(ev);
     const std::string uid = uidText ? uidText : "", summary = summaryText ? summaryText : "";
     auto skip = [&](const std::string& why) { out.skipped.push_back(uid + " \"" + summary + "\": " + why); };
+    if (const std::string why = RefusedPart(ev); !why.empty()) {
+      skip(why);
+      continue;
+    }
     const icaltimetype start = icalcomponent_get_dtstart(ev);
     if (icaltime_is_null_time(start)) {
       skip("no DTSTART");
@@ -123,14 +185,27 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
       skip("more than one RRULE");
       continue;
     }
-    // Our own export: the record itself, unchanged since.
-    if (const std::string own = OwnRecord(ev, uid); !own.empty()) {
-      if (GetField(own, kSep3, 1) == "4" && !withActions)
-        out.records.push_back(Join({"3", GetField(own, kSep3, 2), GetField(own, kSep3, 3)}, kSep3));
-      else out.records.push_back(own);
+    // Our own export: the record itself, unchanged since, read as a record.
+    std::string ownProblem;
+    if (const std::string own = OwnRecord(ev, uid, ownProblem); !own.empty()) {
+      PlannerRecord r = *ReadRecord(own).record;
+      if (r.kind == PlannerRecord::Kind::Action && !withActions) {
+        r = PlannerRecord{PlannerRecord::Kind::Reminder, r.schedule, r.text, PlannerRecord::ActionType::None, {}};
+      } else if (r.kind == PlannerRecord::Kind::Action) {
+        out.actions.push_back({WriteRecord(r), uid + " \"" + Cp1251ToUtf8(r.text) + "\": " + ActionSummary(r)});
+      }
+      out.records.push_back(WriteRecord(r));
+      continue;
+    }
+    if (!ownProblem.empty()) {
+      skip(ownProblem);
       continue;
     }
     const Local at = ToLocal(start);
+    if (at.year < 1 || at.year > 9999 || !IsValidYmd(at.year, at.month, at.day)) {
+      skip("DTSTART is not a date of the years 1 to 9999");
+      continue;
+    }
     const std::string date = DateText(at.year, at.month, at.day);
     const std::string time = Two(at.hour) + ":" + Two(at.minute);
     const std::string timeGroup = at.isDate ? std::string("21") : Sub({"22", time});
@@ -157,6 +232,10 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
         range = Sub({"12", date, startTime, std::to_string(r.count)});
       } else if (!icaltime_is_null_time(r.until)) {
         const Local until = ToLocal(r.until);
+        if (until.year < 1 || until.year > 9999 || !IsValidYmd(until.year, until.month, until.day)) {
+          skip("UNTIL is not a date of the years 1 to 9999");
+          continue;
+        }
         const DayNumber untilDay = YmdToDay(until.year, until.month, until.day);
         const int untilMinute = until.isDate ? 24 * 60 : until.hour * 60 + until.minute;
         if (intervalRule) {
@@ -183,6 +262,8 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
       const int interval = r.interval < 1 ? 1 : r.interval;
       std::string why;
       if (range.empty()) why = "UNTIL lies before DTSTART";
+      if (!IntervalAccepted(r.freq, r.interval < 1 ? 1 : r.interval))
+        why = "an interval outside what the planner accepts (5 minutes to 99 days 23:59)";
       if (others) why = "BYSETPOS, BYHOUR, BYMINUTE and the like have no record form";
       for (int i = 0; why.empty() && i < days; ++i)
         if (icalrecurrencetype_day_position(r.by_day[i]) != 0) why = "a weekday with an ordinal (like 2MO)";
@@ -245,7 +326,19 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
         continue;
       }
     }
-    for (const auto& schedule : schedules) out.records.push_back(Join({"3", schedule, message}, kSep3));
+    // Every record is read back as a record: a date or a count the planner
+    // cannot hold skips the event.
+    std::vector<std::string> lines;
+    for (const auto& schedule : schedules) {
+      const RecordReading reading = ReadRecord(Join({"3", schedule, message}, kSep3));
+      if (!reading.record) {
+        lines.clear();
+        skip("no valid record: " + reading.why);
+        break;
+      }
+      lines.push_back(WriteRecord(*reading.record));
+    }
+    for (auto& l : lines) out.records.push_back(std::move(l));
   }
   icalcomponent_free(root);
   return true;

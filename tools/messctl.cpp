@@ -169,23 +169,30 @@ int ImportIcs(const std::string& dataDir, const std::string& file, bool dryRun, 
   std::string error;
   if (!ics::ImportCalendar(text, withActions, imported, error)) return Fail(file + ": " + error);
   for (const auto& s : imported.skipped) std::cerr << "messctl: skipped " << s << "\n";
-  // Records already in the store are not added twice.
-  Lines store;
-  if (!LoadLinesForUpdate(shell::StoreFile(dataDir), store)) {
-    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " cannot be read\n";
-    return 1;
-  }
-  std::set<std::string> present(store.begin(), store.end());
+  // Records already in the store are not added twice: the check and the
+  // append are one locked update, so imports at once add each record once.
   Lines added;
   int already = 0;
-  for (const auto& r : imported.records) {
-    if (present.insert(r).second) added.push_back(r);
-    else ++already;
-  }
-  if (!dryRun && !added.empty() && !AppendLines(dataDir, shell::StoreFile(dataDir), added)) {
-    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " could not be written\n";
+  auto merge = [&](Lines& store) {
+    std::set<std::string> present(store.begin(), store.end());
+    added.clear();
+    already = 0;
+    for (const auto& r : imported.records) {
+      if (present.insert(r).second) added.push_back(r);
+      else ++already;
+    }
+    if (dryRun || added.empty()) return false;
+    store.insert(store.end(), added.begin(), added.end());
+    return true;
+  };
+  if (!UpdateLines(dataDir, shell::StoreFile(dataDir), merge)) {
+    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " could not be read or written\n";
     return 1;
   }
+  // Each action added names the program and arguments it will start.
+  for (const auto& a : imported.actions)
+    if (std::find(added.begin(), added.end(), a.record) != added.end())
+      std::cout << (dryRun ? "would run: " : "will run: ") << a.description << "\n";
   std::cout << (dryRun ? "would add " : "added ") << added.size() << ", skipped " << imported.skipped.size()
             << ", already present " << already << "\n";
   return 0;
@@ -193,7 +200,9 @@ int ImportIcs(const std::string& dataDir, const std::string& file, bool dryRun, 
 
 int ExportLedger(const accounting::Ledger& ledger, DateTime first, DateTime last, const std::string& output) {
   int skipped = 0;
-  const std::string text = accounting::ExportPlainTextJournal(ledger, first, last, &skipped);
+  std::vector<std::string> renamed;
+  const std::string text = accounting::ExportPlainTextJournal(ledger, first, last, &skipped, &renamed);
+  for (const auto& r : renamed) std::cerr << "messctl: " << r << "\n";
   if (skipped > 0)
     std::cerr << "messctl: " << skipped << " operation(s) with an amount beyond a thousand billion left out\n";
   if (output.empty()) {

@@ -1,0 +1,141 @@
+#include "engine/record.h"
+
+#include <algorithm>
+
+#include "engine/dates.h"
+#include "engine/schedule.h"
+#include "engine/text.h"
+
+namespace krav {
+namespace {
+
+// The longest interval the record editor writes: 99 days 23:59.
+constexpr MinuteNumber kLongestInterval = 99 * 1440 + 23 * 60 + 59;
+constexpr MinuteNumber kShortestInterval = 5;
+
+bool HasAny(std::string_view text, std::string_view chars) { return text.find_first_of(chars) != text.npos; }
+
+const std::string_view kLineBreaks("\r\n\0", 3);
+const std::string_view kAllSeparators("\x01\x02\x03\x04", 4);
+
+// "dd.mm.yyyy" naming a real day of years 1 to 9999.
+bool IsStrictDate(std::string_view t) {
+  if (t.size() != 10 || t[2] != '.' || t[5] != '.') return false;
+  for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
+    if (t[i] < '0' || t[i] > '9') return false;
+  return IsValidYmd(TextToInt(t.substr(6, 4)), TextToInt(t.substr(3, 2)), TextToInt(t.substr(0, 2)));
+}
+
+bool IsDigits(std::string_view s, std::size_t most) {
+  if (s.empty() || s.size() > most) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The schedule's own texts beyond what the expansion needs: dates that are
+// real days, counts and interval parts that are plain numbers in range.
+std::string CheckSchedule(std::string_view field) {
+  const std::optional<Schedule> s = ParseSchedule(field);
+  if (!s) return "the schedule cannot be expanded";
+  const std::string groupA = GetField(field, kSep1, 1), groupB = GetField(field, kSep1, 2);
+  if (s->repetition == Repetition::Once) {
+    if (!IsStrictDate(s->onceDate)) return "the date is not a real dd.mm.yyyy date";
+    if (!groupB.empty()) return "a one-time schedule with a range";
+    return {};
+  }
+  if (!IsStrictDate(FieldView(groupB, kSep2, 2))) return "the start date is not a real dd.mm.yyyy date";
+  const std::string_view rangeCode = FieldView(groupB, kSep2, 1);
+  if (rangeCode == "12" && !IsDigits(FieldView(groupB, kSep2, 4), 9)) return "the count is not a plain number";
+  if (rangeCode == "13" && !IsStrictDate(FieldView(groupB, kSep2, 4))) return "the end date is not a real date";
+  if (rangeCode != "11" && rangeCode != "12" && rangeCode != "13") return "an unknown range code";
+  if (s->repetition == Repetition::Interval) {
+    const std::string_view days = FieldView(groupA, kSep2, 2), hours = FieldView(groupA, kSep2, 3),
+                           minutes = FieldView(groupA, kSep2, 4);
+    if (!IsDigits(days, 2) || !IsDigits(hours, 2) || !IsDigits(minutes, 2) || TextToInt(hours) > 23 ||
+        TextToInt(minutes) > 59 || s->step < kShortestInterval || s->step > kLongestInterval)
+      return "an interval outside 5 minutes to 99 days 23:59";
+  }
+  return {};
+}
+
+}  // namespace
+
+RecordReading ReadRecord(std::string_view line) {
+  RecordReading r;
+  if (HasAny(line, kLineBreaks) || HasAny(line, "\x04")) {
+    r.why = "a line break or a part separator inside the record";
+    return r;
+  }
+  const std::string_view kind = FieldView(line, kSep3, 1);
+  PlannerRecord rec;
+  if (kind == "3") rec.kind = PlannerRecord::Kind::Reminder;
+  else if (kind == "4") rec.kind = PlannerRecord::Kind::Action;
+  else {
+    r.why = "not a reminder or an action record";
+    return r;
+  }
+  const bool action = rec.kind == PlannerRecord::Kind::Action;
+  // A reminder has three fields (a fourth, empty one is tolerated); an action four.
+  const auto separators = std::count(line.begin(), line.end(), kSep3);
+  const bool fieldsFit = action ? separators == 3
+                                : separators == 2 || (separators == 3 && FieldView(line, kSep3, 4).empty());
+  if (!fieldsFit) {
+    r.why = "the record has the wrong number of fields";
+    return r;
+  }
+  rec.schedule = GetField(line, kSep3, 2);
+  rec.text = GetField(line, kSep3, 3);
+  if (HasAny(rec.schedule, "\x03\x04")) {
+    r.why = "a separator inside the schedule";
+    return r;
+  }
+  if (HasAny(rec.text, kAllSeparators)) {
+    r.why = "a separator character inside the text";
+    return r;
+  }
+  if (std::string why = CheckSchedule(rec.schedule); !why.empty()) {
+    r.why = std::move(why);
+    return r;
+  }
+  if (action) {
+    const std::string field = GetField(line, kSep3, 4);
+    const std::string_view type = FieldView(field, kSep2, 1);
+    const std::size_t at = field.find(kSep2);
+    rec.action = at == std::string::npos ? std::string() : field.substr(at + 1);
+    if (type == "P") {
+      rec.actionType = PlannerRecord::ActionType::Program;
+      if (HasAny(rec.action, kAllSeparators)) {
+        r.why = "a separator character inside the program";
+        return r;
+      }
+      if (ActionProgram(rec).empty()) {
+        r.why = "an action without a program";
+        return r;
+      }
+    } else if (type == "C") {
+      rec.actionType = PlannerRecord::ActionType::Command;
+      if (rec.action.empty()) {
+        r.why = "an action without a command";
+        return r;
+      }
+    } else {
+      r.why = "an action that is neither a program nor a command";
+      return r;
+    }
+  }
+  r.record = std::move(rec);
+  return r;
+}
+
+std::string WriteRecord(const PlannerRecord& record) {
+  if (record.kind == PlannerRecord::Kind::Reminder) return JoinFields({"3", record.schedule, record.text}, kSep3);
+  const std::string action =
+      std::string(record.actionType == PlannerRecord::ActionType::Program ? "P" : "C") + kSep2 + record.action;
+  return JoinFields({"4", record.schedule, record.text, action}, kSep3);
+}
+
+std::string ActionProgram(const PlannerRecord& record) { return GetField(record.action, '|', 1); }
+std::string ActionParameters(const PlannerRecord& record) { return GetField(record.action, '|', 2); }
+
+}  // namespace krav
