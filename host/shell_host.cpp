@@ -55,8 +55,8 @@ ShellHost::ShellHost(std::string root, QObject* parent)
     : QObject(parent), root_(shell::NormalizeRoot(std::move(root))) {
   connect(&timer_, &QTimer::timeout, this, &ShellHost::tick);
   reloadDebounce_.setSingleShot(true);
-  reloadDebounce_.setInterval(1500);
   connect(&reloadDebounce_, &QTimer::timeout, this, [this] {
+    stamp_ = RecordsStampOf(shell::DataDir(root_, user()), DateToText(Now()));
     log(QStringLiteral("records changed on disk: plugin CommandIf 2010 0"));
     plugin_.command(shell::kCmdReload, 0);
   });
@@ -117,27 +117,42 @@ bool ShellHost::start() {
   }
 
   const std::string library = shell::PluginLibrary(root_);
-  if (plugin_.load(FsPath(library))) {
-    log(QStringLiteral("plugin InitIf %1").arg(FromCp1251(root_)));
-    plugin_.init(root_);
-  } else {
+  if (!plugin_.load(FsPath(library))) {
     log(QStringLiteral("plug-in not loaded: %1").arg(QString::fromStdString(plugin_.error())));
+  }
+  // What fell while no host polled: presented once, as missed.
+  const DateTime now = Now();
+  const DateTime last = LoadLastPoll(root_);
+  const long long minute = MinuteOf(now), lastMinute = last > 0 ? MinuteOf(last) : -1;
+  if (lastMinute >= 0 && minute > lastMinute + 1) presentMissed(last, now);
+  lastTick_ = now;
+  if (plugin_.loaded()) {
+    if (lastMinute >= minute && lastMinute - minute <= kRepeatWindowMinutes) {
+      // A host before this one already had the plug-in act in this minute
+      // (or a later one, before the clock went back): InitIf acts at once,
+      // so it waits until the clock passes that minute.
+      log(QStringLiteral("this minute was handled before the restart: the plug-in starts in the next one"));
+      initAfterMinute_ = lastMinute;
+    } else {
+      initPlugin(now);
+    }
   }
   lastIndicator_ = newMessages();
   emit indicatorChanged(lastIndicator_);
-  // What fell while no host polled: presented once, as missed.
-  const DateTime now = Now();
-  if (const DateTime last = LoadLastPoll(root_); last > 0 && now - last > kJumpDays) presentMissed(last, now);
-  lastTick_ = now;
-  if (plugin_.loaded()) {
-    // InitIf acted at once: this minute is handled.
-    actedMinute_ = MinuteOf(now);
-    if (SaveLastPoll(root_, now)) savedMinute_ = actedMinute_;
-  }
   watchRecords();
   timer_.start(1000);
   running_ = true;
   return true;
+}
+
+void ShellHost::initPlugin(DateTime now) {
+  initAfterMinute_ = -1;
+  log(QStringLiteral("plugin InitIf %1").arg(FromCp1251(root_)));
+  plugin_.init(root_);
+  // InitIf acted at once: this minute is handled.
+  actedMinute_ = MinuteOf(now);
+  toldUpTo_ = std::max(toldUpTo_, actedMinute_);
+  if (SaveLastPoll(root_, now)) savedMinute_ = actedMinute_;
 }
 
 void ShellHost::stop() {
@@ -152,15 +167,22 @@ void ShellHost::stop() {
   }
   notifier_.reset();
   window_.reset();
+  mutex_.reset();  // another host may take the root now
 }
 
 void ShellHost::tick() {
   const DateTime now = Now();
+  checkRecordsStamp();
+  if (initAfterMinute_ >= 0) {
+    const long long minute = MinuteOf(now);
+    if (minute <= initAfterMinute_ && initAfterMinute_ - minute <= kRepeatWindowMinutes) return;
+    initPlugin(now);
+    lastTick_ = now;
+    return;
+  }
   if (lastTick_ > 0 && now - lastTick_ > kJumpDays) {
-    // A suspend or a clock set forward: what fell in the gap, then today's list anew.
+    // A suspend or a clock set forward: today's list anew (what fell in the gap is told below).
     log(QStringLiteral("the clock jumped forward"));
-    const DateTime last = LoadLastPoll(root_);
-    presentMissed(last > 0 ? last : lastTick_, now);
     plugin_.command(shell::kCmdReload, 0);
   } else if (lastTick_ > 0 && DayOf(now) != DayOf(lastTick_)) {
     log(QStringLiteral("a new day: plugin CommandIf 2010 0"));
@@ -168,6 +190,12 @@ void ShellHost::tick() {
   }
   lastTick_ = now;
   const long long minute = MinuteOf(now);
+  // A minute that passed with no acting poll in it (a step of the clock, a
+  // suspend, a host held up): its reminders are told as missed, once.
+  if (const long long handled = std::max(actedMinute_, toldUpTo_); actedMinute_ >= 0 && minute > handled + 1) {
+    presentMissed(static_cast<double>(handled) / 1440.0, now);
+    toldUpTo_ = minute - 1;
+  }
   // The clock went back a little (an hour of daylight saving, a correction):
   // the minutes already handled are not handed to the plug-in again, so that
   // nothing fires twice. A step back of more than two hours is a new clock.
@@ -180,6 +208,7 @@ void ShellHost::tick() {
       return;
     }
     actedMinute_ = -1;
+    toldUpTo_ = -1;
     plugin_.command(shell::kCmdReload, 0);
   }
   waitingForClock_ = false;
@@ -228,15 +257,39 @@ void ShellHost::presentMissed(DateTime lastPoll, DateTime now) {
 }
 
 void ShellHost::watchRecords() {
-  // Folders, not files: a save renames a new file into place.
+  // The folders, for files saved by renaming a new one into place, and the
+  // files, for those written in place. A replaced folder or file is watched
+  // again when the stamp sees it (checkRecordsStamp).
   const std::string dir = shell::DataDir(root_, user());
   ForceDir(shell::JournalDir(dir));
+  const std::string month = DateToText(Now());
   watcher_ = std::make_unique<QFileSystemWatcher>();
-  for (const std::string& d : {dir, shell::JournalDir(dir)}) watcher_->addPath(QString::fromStdString(FsPath(d)));
+  for (const std::string& p : {dir, shell::JournalDir(dir), shell::StoreFile(dir), dir + JournalFileName(month)})
+    if (FileExists(p) || DirExists(p)) watcher_->addPath(QString::fromStdString(FsPath(p)));
   connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &ShellHost::reloadSoon);
+  connect(watcher_.get(), &QFileSystemWatcher::fileChanged, this, &ShellHost::reloadSoon);
+  stamp_ = RecordsStampOf(dir, month);
 }
 
-void ShellHost::reloadSoon() { reloadDebounce_.start(); }
+void ShellHost::checkRecordsStamp() {
+  if (!watcher_) return;
+  const std::string dir = shell::DataDir(root_, user());
+  const RecordsStamp now = RecordsStampOf(dir, DateToText(Now()));
+  if (now == stamp_) return;
+  log(QStringLiteral("the record files changed"));
+  // Watched again whatever changed: a file or folder replaced is another one.
+  watchRecords();
+  reloadSoon();
+}
+
+void ShellHost::reloadSoon() {
+  // A reload waits for the writes to settle, but never longer than
+  // kReloadLatestMs after the first change: a steady writer cannot hold it off.
+  const std::int64_t now = TickCount();
+  if (!reloadDebounce_.isActive()) firstChangeMs_ = now;
+  const std::int64_t left = kReloadLatestMs - (now - firstChangeMs_);
+  reloadDebounce_.start(static_cast<int>(std::clamp<std::int64_t>(left, 0, kReloadQuietMs)));
+}
 
 void ShellHost::acknowledge() {
   const std::string dir = shell::DataDir(root_, user());
@@ -263,6 +316,9 @@ long CountReminders(const std::string& dir, const std::string& text) {
 }  // namespace
 
 bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
+  if (initAfterMinute_ >= 0)
+    return postponeFailed(QStringLiteral("модуль напоминаний запустится с началом следующей минуты, "
+                                         "повторите через минуту"));
   const std::string dir = shell::DataDir(root_, user());
   const std::string due = shell::DueFile(dir);
   std::string line;

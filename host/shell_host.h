@@ -15,6 +15,7 @@
 
 #include "engine/dates.h"
 #include "host/plugin_loader.h"
+#include "host/records_stamp.h"
 #include "platform/instance.h"
 #include "platform/messages.h"
 
@@ -35,6 +36,11 @@ QString SpokenText(const std::string& speakText);
 class ShellHost : public QObject {
   Q_OBJECT
  public:
+  // A reload waits this long after the last change on disk, but no longer
+  // than kReloadLatestMs after the first.
+  static constexpr int kReloadQuietMs = 1500;
+  static constexpr int kReloadLatestMs = 3000;
+
   // root: cp1251 text ending in "/".
   explicit ShellHost(std::string root, QObject* parent = nullptr);
   ~ShellHost() override;
@@ -82,7 +88,9 @@ class ShellHost : public QObject {
   void log(const QString& line) { emit logLine(line); }
   void tick();
   void presentMissed(DateTime lastPoll, DateTime now);
+  void initPlugin(DateTime now);
   void watchRecords();
+  void checkRecordsStamp();
   void reloadSoon();
   void runShellCommand(int n);
   void showAddressCard();
@@ -95,6 +103,10 @@ class ShellHost : public QObject {
   QTimer timer_;
   QTimer reloadDebounce_;
   std::unique_ptr<QFileSystemWatcher> watcher_;
+  RecordsStamp stamp_;               // the record files when last watched or reloaded
+  std::int64_t firstChangeMs_ = 0;   // the first change the pending reload waits on
+  long long initAfterMinute_ = -1;   // InitIf waits until the clock passes this minute
+  long long toldUpTo_ = -1;          // the minutes up to this one were told as missed
   DateTime lastTick_ = 0;       // the wall clock at the last poll
   long long savedMinute_ = -1;  // the minute last written as the last poll
   long long actedMinute_ = -1;  // the latest minute the plug-in acted in

@@ -86,6 +86,15 @@ std::string IniLockPath(const std::string& path) {
   return path.substr(0, name) + "." + path.substr(name) + ".lock";
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A value the parser would change on reading (blanks at either end are cut,
+// a pair of quotes around it is taken off) is written between quotes.
+bool NeedsQuotes(const std::string& v) {
+  if (v.empty()) return false;
+  return IsBlank(v.front()) || IsBlank(v.back()) || (v.size() >= 2 && v.front() == '"' && v.back() == '"');
+}
+
 }  // namespace
 
 std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
@@ -93,11 +102,17 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
   Ini ini;
   if (!Load(path, ini)) return def;
   const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-  return v ? std::string(v) : def;
+  if (!v) return def;
+  std::string value(v);
+  // As the private-profile calls read it: a pair of quotes around a value is taken off.
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+  return value;
 }
 
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
+  // A line break would end the value and start a line the file cannot hold.
+  if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
   FileLock lock(IniLockPath(path));
   // A file that exists but cannot be read, or holds lines the parser would
   // drop, is never written over.
@@ -106,7 +121,8 @@ bool WriteIniString(const std::string& path, const std::string& section, const s
   Ini ini;
   Configure(ini);
   if (ini.LoadData(bytes.data(), bytes.size()) < 0) return false;
-  if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) return false;
+  const std::string stored = NeedsQuotes(value) ? "\"" + value + "\"" : value;
+  if (ini.SetValue(section.c_str(), key.c_str(), stored.c_str()) < 0) return false;
   std::string out;
   if (ini.Save(out) < 0) return false;
   return SaveBytes(path, out);

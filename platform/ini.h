@@ -14,7 +14,10 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
                           const std::string& def);
 // Keeps every other section, key and comment; goes through a temporary file.
 // False, leaving the file as it was, when the file exists but cannot be read
-// or holds a line that is no section, key or comment (a damaged file).
+// or holds a line that is no section, key or comment (a damaged file), or
+// when the value holds a line break. A value with a blank or tab at either
+// end, or in quotes itself, is written in quotes, so that ReadIniString
+// gives it back exactly (it takes a pair of quotes around a value off).
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value);
 

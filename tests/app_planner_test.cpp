@@ -144,6 +144,31 @@ TEST_F(Planner, StaleIndicesNeverDeleteAnotherLine) {
   EXPECT_EQ(t.read(t.data("mess.dat")), after);
 }
 
+TEST_F(Planner, ARecordWithTheSameTextButAnotherTimeIsNeverTakenForTheOneShown) {
+  const std::string call = Ru("Позвонить маме");
+  t.write(t.data("mess.dat"), {Record("3", "1|01.01.2024", "", "21", Ru("Старое")),
+                               Record("3", "2|", "11|01.01.2024|00:00", "22|09:00", call),
+                               Record("3", "1|01.02.2024", "", "22|15:00", call)});
+  PlannerList list = BuildPlannerList(collect(1));
+  for (auto& r : list.rows)
+    if (!r.separator() && list.when(r) == "01.02.2024 15:00") r.marked = true;
+  ASSERT_EQ(MarkedEntries(list).size(), 1u);
+  // The outdated line goes first (as the automatic removal takes it): every index shifts by one.
+  Lines store = t.read(t.data("mess.dat"));
+  store.erase(store.begin());
+  t.write(t.data("mess.dat"), store);
+  const ChangeResult r = DeleteEntries(MarkedEntries(list), t.root(), t.user());
+  EXPECT_EQ(r.done, 1);
+  const Lines after = t.read(t.data("mess.dat"));
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(GetField(after[0], kSep3, 2), GetField(store[0], kSep3, 2)) << "the daily one stays";
+  // An operation with the same date, time and text but another amount is another line.
+  EXPECT_FALSE(LineShowsAs(Join({"2", "01.02.2024", "10:00", "x", "op", "", "5.00"}, kSep3),
+                           Join({Join({"2", "01.02.2024 10:00"}, kSep3), std::string("x") + kSep1 + "7.00", "0",
+                                 t.data("Plan/nb202402.dat")},
+                                kSep4)));
+}
+
 TEST_F(Planner, AReplaceRemovesTheOpenedLineEvenWhenItMoved) {
   const std::string opened = t.read(t.data("mess.dat"))[3];
   Lines store = t.read(t.data("mess.dat"));

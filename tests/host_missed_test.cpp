@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStringList>
+#include <cstdio>
 
 #include "engine/store.h"
 #include "engine/text.h"
@@ -157,6 +158,95 @@ TEST_F(Gaps, EqualDueLinesArePresentedOnce) {
   t.write(t.data("mess-now.dat"), {due, due, due});
   ShellHost host(t.root());
   EXPECT_EQ(host.reminders().size(), 1u);
+}
+
+// Waits, handling events, until the log has the line or ten seconds passed.
+bool WaitForLog(const QStringList& log, const QString& line, int ms = 10000) {
+  QElapsedTimer wait;
+  wait.start();
+  while (!log.contains(line) && wait.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return log.contains(line);
+}
+
+void AppendInPlace(const std::string& path, const std::string& line) {
+  std::FILE* f = std::fopen(FsPath(path).c_str(), "ab");
+  ASSERT_NE(f, nullptr);
+  std::fputs((line + "\r\n").c_str(), f);
+  std::fclose(f);
+}
+
+const QString kReloaded = QStringLiteral("records changed on disk: plugin CommandIf 2010 0");
+
+TEST_F(Gaps, AUserFolderReplacedWhileRunningIsWatchedAgainAndFilesWrittenInPlaceAreSeen) {
+  ShellHost host(t.root());
+  QStringList log;
+  QObject::connect(&host, &ShellHost::logLine, [&](const QString& l) { log << l; });
+  ASSERT_TRUE(host.start());
+  // In place, as a text editor or ">>" writes: no file is renamed into the folder.
+  AppendInPlace(t.data("mess.dat"), Record("3", "1|08.12.2026", "", "22|12:40", "in place"));
+  EXPECT_TRUE(WaitForLog(log, kReloaded));
+  // The folder moved away and another put in its place: the watch follows the old one.
+  const std::string moved = t.root() + "Users/moved";
+  ASSERT_EQ(std::rename(FsPath(t.dataDir()).c_str(), FsPath(moved).c_str()), 0);
+  ForceDir(t.dataDir());
+  t.write(t.data("mess.dat"), {Record("3", "1|08.12.2026", "", "22|12:45", "new folder")});
+  log.clear();
+  host.poll();
+  EXPECT_TRUE(log.contains("the record files changed"));
+  EXPECT_TRUE(WaitForLog(log, kReloaded));
+  // And the new folder's store is watched itself.
+  log.clear();
+  AppendInPlace(t.data("mess.dat"), Record("3", "1|08.12.2026", "", "22|12:50", "again"));
+  EXPECT_TRUE(WaitForLog(log, kReloaded));
+  host.stop();
+}
+
+TEST_F(Gaps, AWriterThatNeverStopsDoesNotHoldTheReloadOff) {
+  ShellHost host(t.root());
+  QStringList log;
+  QObject::connect(&host, &ShellHost::logLine, [&](const QString& l) { log << l; });
+  ASSERT_TRUE(host.start());
+  QElapsedTimer writing;
+  writing.start();
+  bool reloadedWhileWriting = false;
+  for (int i = 0; writing.elapsed() < 8000 && !reloadedWhileWriting; ++i) {
+    AppendInPlace(t.data("mess.dat"), Record("3", "1|08.12.2026", "", "22|13:00", "write " + std::to_string(i)));
+    QElapsedTimer pause;
+    pause.start();
+    while (pause.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    reloadedWhileWriting = log.contains(kReloaded);
+  }
+  EXPECT_TRUE(reloadedWhileWriting);
+  host.stop();
+}
+
+TEST_F(Gaps, AStepOfTheClockPastOneMinuteTellsThatMinute) {
+  t.write(t.data("mess.dat"), {Record("3", "1|08.12.2026", "", "22|12:31", "in the step"),
+                               Record("3", "1|08.12.2026", "", "22|12:32", "after the step")});
+  QStringList missed;
+  {
+    ShellHost host(t.root());
+    QObject::connect(&host, &ShellHost::missed, [&](const std::vector<Reminder>& list) {
+      for (const auto& r : list) missed << r.description;
+    });
+    clock.set(MakeDateTime(2026, 12, 8, 12, 30) + 30.0 / 86400);
+    ASSERT_TRUE(host.start());
+    for (int i = 0; i < 5; ++i) host.poll();
+    // Ninety seconds forward: 12:31 never had a poll.
+    clock.set(MakeDateTime(2026, 12, 8, 12, 32));
+    for (int i = 0; i < 10; ++i) host.poll();
+    EXPECT_EQ(missed, QStringList{"in the step"});
+  }
+  // Stopped in 12:32 and started again at 12:34:10, less than two minutes on: 12:33 is told.
+  t.write(t.data("mess.dat"), {Record("3", "1|08.12.2026", "", "22|12:33", "while stopped")});
+  missed.clear();
+  clock.set(MakeDateTime(2026, 12, 8, 12, 34) + 10.0 / 86400);
+  ShellHost again(t.root());
+  QObject::connect(&again, &ShellHost::missed, [&](const std::vector<Reminder>& list) {
+    for (const auto& r : list) missed << r.description;
+  });
+  ASSERT_TRUE(again.start());
+  EXPECT_EQ(missed, QStringList{"while stopped"});
 }
 
 }  // namespace

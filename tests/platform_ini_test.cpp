@@ -77,10 +77,22 @@ TEST_F(Ini, ValuesAreBytesUnchanged) {
   for (int b = 0x20; b < 256; ++b)
     if (b != ';' && b != '[' && b != '=') value += static_cast<char>(b);
   ASSERT_TRUE(WriteIniString(path, "Bytes", "All", value));
-  EXPECT_EQ(ReadIniString(path, "Bytes", "All", ""), value.substr(1));  // leading blank trimmed
+  EXPECT_EQ(ReadIniString(path, "Bytes", "All", ""), value);  // the leading blank too
   const std::string withBackslash = Ru("Кравитор2000\\Sound\\message.wav");
   ASSERT_TRUE(WriteIniString(path, "Messages", "Mus", withBackslash));
   EXPECT_EQ(ReadIniString(path, "Messages", "Mus", ""), withBackslash);
+  // Blanks and tabs at either end, quotes of its own: each value comes back as written.
+  for (const std::string& v : {std::string("  tea\t"), std::string("\tx"), std::string("\"quoted\""),
+                               std::string("\""), std::string("\" a \""), std::string("a \"b\"")}) {
+    ASSERT_TRUE(WriteIniString(path, "Voza", "Text", v));
+    EXPECT_EQ(ReadIniString(path, "Voza", "Text", ""), v) << v;
+  }
+  // A value written by hand in quotes is read as the private-profile calls read it.
+  ASSERT_TRUE(SaveBytes(path, "[Voza]\r\nText=\" spaced \"\r\n"));
+  EXPECT_EQ(ReadIniString(path, "Voza", "Text", ""), " spaced ");
+  // A line break would split the value into a line the file cannot hold: refused, file unchanged.
+  EXPECT_FALSE(WriteIniString(path, "Voza", "Text", "a\r\nb=c"));
+  EXPECT_EQ(ReadIniString(path, "Voza", "Text", ""), " spaced ");
 }
 
 }  // namespace

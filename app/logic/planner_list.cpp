@@ -157,12 +157,22 @@ std::vector<ShownEntry> MarkedEntries(const PlannerList& list) {
 bool LineShowsAs(std::string_view line, std::string_view occurrence) {
   const std::string_view head = Part(occurrence, 1);
   const std::string_view kind = FieldView(head, kSep3, 1);
-  if (FieldView(line, kSep3, 1) != kind) return false;
-  const std::string_view description = FieldView(Part(occurrence, 2), kSep1, 1);
-  if (kind == "3" || kind == "4") return FieldView(line, kSep3, 3) == description;
-  const std::string_view when = FieldView(head, kSep3, 2);
-  return FieldView(line, kSep3, 4) == description && WhenDate(when) == FieldView(line, kSep3, 2) &&
-         WhenTime(when) == FieldView(line, kSep3, 3);
+  if (FieldView(line, kSep3, 1) != kind || kind == "5") return false;
+  // The line is the one shown only when it gives that very occurrence on
+  // its day: kind, date, time, text and amount, not the text alone (a daily
+  // and a one-time reminder may share their text).
+  const DayNumber day = DayOf(TextToDate(WhenDate(FieldView(head, kSep3, 2))));
+  Lines produced;
+  Collection c;
+  c.first = c.last = day;
+  c.out = &produced;
+  c.dayTexts = {DateToText(static_cast<double>(day))};
+  const std::string_view index = Part(occurrence, 3), path = Part(occurrence, 4);
+  if (kind == "3" || kind == "4") ExpandRecord(c, line, index, kind, path);
+  else EmitOccurrence(c, line, index, path);
+  for (std::size_t i = 0; i < c.used; ++i)
+    if (Part(produced[i], 1) == head && Part(produced[i], 2) == Part(occurrence, 2)) return true;
+  return false;
 }
 
 std::string FindShownLine(const ShownEntry& e) {

@@ -59,8 +59,9 @@ struct ShownEntry {
 std::vector<ShownEntry> MarkedEntries(const PlannerList& list);
 ShownEntry EntryOf(const PlannerList& list, const PlannerRow& row);
 
-// Whether a stored line is the record an occurrence shows: its kind and
-// text, and for journal lines its date.
+// Whether a stored line is the record an occurrence shows: expanded on the
+// occurrence's day, it gives that occurrence (kind, date, time, text and
+// amount alike).
 bool LineShowsAs(std::string_view line, std::string_view occurrence);
 
 // The stored line of an entry: the one at its index when it still shows as
