@@ -78,8 +78,8 @@ RecordReading ReadRecord(std::string_view line) {
   const bool action = rec.kind == PlannerRecord::Kind::Action;
   // A reminder has three fields (a fourth, empty one is tolerated); an action four.
   const auto separators = std::count(line.begin(), line.end(), kSep3);
-  const bool fieldsFit = action ? separators == 3
-                                : separators == 2 || (separators == 3 && FieldView(line, kSep3, 4).empty());
+  const bool fieldsFit =
+      action ? separators == 3 : separators == 2 || (separators == 3 && FieldView(line, kSep3, 4).empty());
   if (!fieldsFit) {
     r.why = "the record has the wrong number of fields";
     return r;

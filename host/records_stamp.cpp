@@ -17,7 +17,7 @@ bool RecordsStamp::foldersMoved(const RecordsStamp& before) const {
 
 FileStamp StampOf(const std::string& path) {
   FileStamp s;
-  struct stat st{};
+  struct stat st {};
   if (::stat(FsPath(path).c_str(), &st) != 0) return s;
   s.exists = true;
   s.device = st.st_dev;

@@ -317,8 +317,9 @@ long CountReminders(const std::string& dir, const std::string& text) {
 
 bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   if (initAfterMinute_ >= 0)
-    return postponeFailed(QStringLiteral("модуль напоминаний запустится с началом следующей минуты, "
-                                         "повторите через минуту"));
+    return postponeFailed(
+        QStringLiteral("модуль напоминаний запустится с началом следующей минуты, "
+                       "повторите через минуту"));
   const std::string dir = shell::DataDir(root_, user());
   const std::string due = shell::DueFile(dir);
   std::string line;

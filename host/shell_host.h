@@ -103,13 +103,13 @@ class ShellHost : public QObject {
   QTimer timer_;
   QTimer reloadDebounce_;
   std::unique_ptr<QFileSystemWatcher> watcher_;
-  RecordsStamp stamp_;               // the record files when last watched or reloaded
-  std::int64_t firstChangeMs_ = 0;   // the first change the pending reload waits on
-  long long initAfterMinute_ = -1;   // InitIf waits until the clock passes this minute
-  long long toldUpTo_ = -1;          // the minutes up to this one were told as missed
-  DateTime lastTick_ = 0;       // the wall clock at the last poll
-  long long savedMinute_ = -1;  // the minute last written as the last poll
-  long long actedMinute_ = -1;  // the latest minute the plug-in acted in
+  RecordsStamp stamp_;              // the record files when last watched or reloaded
+  std::int64_t firstChangeMs_ = 0;  // the first change the pending reload waits on
+  long long initAfterMinute_ = -1;  // InitIf waits until the clock passes this minute
+  long long toldUpTo_ = -1;         // the minutes up to this one were told as missed
+  DateTime lastTick_ = 0;           // the wall clock at the last poll
+  long long savedMinute_ = -1;      // the minute last written as the last poll
+  long long actedMinute_ = -1;      // the latest minute the plug-in acted in
   bool waitingForClock_ = false;
   int counter_ = 0;
   bool lastIndicator_ = false;

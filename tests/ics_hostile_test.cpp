@@ -32,7 +32,8 @@ std::string Forged(const std::string& record) {
     else if (c == ',' || c == ';' || c == '\\') value += std::string("\\") + c;
     else value += c;
   }
-  return Event(RecordUid(record), "DTSTART:20270301T090000\r\nSUMMARY:harmless\r\nX-KRAV-RECORD:" + value + "\r\n");
+  return Event(RecordUid(record),
+               "DTSTART:20270301T090000\r\nSUMMARY:harmless\r\nX-KRAV-RECORD:" + value + "\r\n");
 }
 
 const std::string kDaily = Record("3", "2|", "11|01.03.2027|00:00", "22|09:00", "tea");
@@ -124,8 +125,8 @@ TEST(IcsHostile, RulesAndDatesThePlannerCannotHoldAreSkippedNotStoredAsOneTime) 
                                   "freq=weekly;wkst=MO;byday=WE", "FREQ=HOURLY;INTERVAL=2399"}) {
     Imported in;
     std::string error;
-    ASSERT_TRUE(ImportCalendar(Calendar(Event("u@t", timed + "RRULE:" + rule + "\r\nSUMMARY:x\r\n")), false, in,
-                               error));
+    ASSERT_TRUE(
+        ImportCalendar(Calendar(Event("u@t", timed + "RRULE:" + rule + "\r\nSUMMARY:x\r\n")), false, in, error));
     EXPECT_EQ(in.records.size(), 1u) << rule << (in.skipped.empty() ? "" : in.skipped[0]);
   }
 }
@@ -154,18 +155,17 @@ TEST(IcsHostile, FilesAndLinesBeyondTheLimitsAreRefusedBeforeParsing) {
       ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\n" + folded + "x\r\n")), false, in, error));
   std::string parameters = "SUMMARY";
   for (std::size_t i = 0; i <= kMaxParameters; ++i) parameters += ";X-P" + std::to_string(i) + "=v";
-  EXPECT_FALSE(ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\n" + parameters + ":x\r\n")),
-                              false, in, error));
+  EXPECT_FALSE(ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\n" + parameters + ":x\r\n")), false,
+                              in, error));
   EXPECT_NE(error.find("parameters"), std::string::npos) << error;
   std::string huge = Calendar(std::string(kMaxCalendarBytes, '\n'));
   EXPECT_FALSE(ImportCalendar(huge, false, in, error));
   EXPECT_NE(error.find("larger than 32 MiB"), std::string::npos) << error;
   EXPECT_TRUE(in.records.empty());
   // Within the limits a long summary still imports, unfolded.
-  ASSERT_TRUE(ImportCalendar(
-      Calendar(Event("u@t", "DTSTART:20270301T090000\r\nSUMMARY:" + std::string(60, 'c') + "\r\n " +
-                                std::string(60, 'd') + "\r\n")),
-      false, in, error));
+  ASSERT_TRUE(ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\nSUMMARY:" + std::string(60, 'c') +
+                                                       "\r\n " + std::string(60, 'd') + "\r\n")),
+                             false, in, error));
   ASSERT_EQ(in.records.size(), 1u);
   EXPECT_EQ(GetField(in.records[0], kSep3, 3), std::string(60, 'c') + std::string(60, 'd'));
 }

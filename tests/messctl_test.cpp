@@ -376,20 +376,20 @@ TEST(MessctlExportLedger, EveryNameIsWrittenInAFormBothToolsRead) {
   struct Name {
     std::string name, currency, type;
   };
-  const std::vector<Name> names{{"virtual", "RUB", "[Особые]"}, {"open", "RUB", "(Особые"},
-                                {"star", "RUB", "*Звезда"},     {"bang", "RUB", "!Знак"},
-                                {"semi", "RUB", ";Точка"},      {"a:b  c", "RUB", "Счета"},
-                                {"quote", "\"", "Счета"},      {"quotes", "\"\"", "Счета"},
-                                {"semicolon", "a;b", "Счета"},  {"backslash", "a\\b", "Счета"},
-                                {"return", "C\rR", "Счета"},    {"tab", "U\tS", "Счета"},
-                                {"dollar", "US$", "Счета"},     {"digits", "123", "Счета"}};
+  const std::vector<Name> names{
+      {"virtual", "RUB", "[Особые]"}, {"open", "RUB", "(Особые"},  {"star", "RUB", "*Звезда"},
+      {"bang", "RUB", "!Знак"},       {"semi", "RUB", ";Точка"},   {"a:b  c", "RUB", "Счета"},
+      {"quote", "\"", "Счета"},       {"quotes", "\"\"", "Счета"}, {"semicolon", "a;b", "Счета"},
+      {"backslash", "a\\b", "Счета"}, {"return", "C\rR", "Счета"}, {"tab", "U\tS", "Счета"},
+      {"dollar", "US$", "Счета"},     {"digits", "123", "Счета"}};
   const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
   Lines ops;
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string ref = test::Join({Ru(names[i].name), Ru(names[i].currency), Ru(names[i].type)}, kSep2);
-    ops.push_back(test::Join({"2", "0" + std::to_string(1 + i % 9) + ".03.2026", "10:00", "op", "op" +
-                              std::string(1, kSep1) + ref + kSep1 + none, "", std::to_string(100 + i) + ".00"},
-                             kSep3));
+    ops.push_back(
+        test::Join({"2", "0" + std::to_string(1 + i % 9) + ".03.2026", "10:00", "op",
+                    "op" + std::string(1, kSep1) + ref + kSep1 + none, "", std::to_string(100 + i) + ".00"},
+                   kSep3));
   }
   ForceDir(t.data("Plan"));
   t.write(t.data("Plan/nb202603.dat"), ops);
@@ -399,16 +399,18 @@ TEST(MessctlExportLedger, EveryNameIsWrittenInAFormBothToolsRead) {
   ASSERT_EQ(std::system((cmd + " 2>" + errors).c_str()), 0);
   std::string told;
   ASSERT_TRUE(LoadBytes(errors, told));
-  for (const std::string& renamed : {"[Особые]:virtual\" is written as _Особые]:virtual", "currency \"\"\" is written as \"_\"", "a;b",
-                                     "is written as \"C_R\"", "is written as _Точка:semi"})
+  for (const std::string& renamed :
+       {"[Особые]:virtual\" is written as _Особые]:virtual", "currency \"\"\" is written as \"_\"", "a;b",
+        "is written as \"C_R\"", "is written as _Точка:semi"})
     EXPECT_NE(told.find(renamed), std::string::npos) << renamed << "\n" << told;
   EXPECT_EQ(told.find("US$"), std::string::npos) << "a name both tools take is not told";
   for (const std::string& tool : {"ledger", "hledger"}) {
     const std::string out = RunTool(tool + " -f " + file + " bal --flat --no-total 2>&1; echo status=$?");
     EXPECT_NE(out.find("status=0"), std::string::npos) << tool << ":\n" << out;
     for (std::size_t i = 0; i < names.size(); ++i)
-      EXPECT_NE(out.find(std::to_string(100 + i) + ".00"), std::string::npos) << tool << " " << names[i].name << "\n"
-                                                                               << out;
+      EXPECT_NE(out.find(std::to_string(100 + i) + ".00"), std::string::npos)
+          << tool << " " << names[i].name << "\n"
+          << out;
   }
 }
 

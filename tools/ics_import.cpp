@@ -3,13 +3,13 @@
 #include <ctime>
 
 #include "engine/dates.h"
+#include "engine/record.h"
 #include "engine/store.h"
 #include "engine/text.h"
-#include "engine/record.h"
 #include "platform/encoding.h"
 #include "platform/process.h"
-#include "tools/ics_text.h"
 #include "tools/ics.h"
+#include "tools/ics_text.h"
 
 namespace krav::ics {
 namespace {

@@ -85,10 +85,10 @@ struct ByList {
   int low, high;
 };
 constexpr ByList kByLists[] = {
-    {"BYSECOND", ICAL_BY_SECOND_SIZE - 1, false, 0, 60},  {"BYMINUTE", ICAL_BY_MINUTE_SIZE - 1, false, 0, 59},
-    {"BYHOUR", ICAL_BY_HOUR_SIZE - 1, false, 0, 23},      {"BYMONTHDAY", ICAL_BY_MONTHDAY_SIZE - 1, true, 1, 31},
+    {"BYSECOND", ICAL_BY_SECOND_SIZE - 1, false, 0, 60},   {"BYMINUTE", ICAL_BY_MINUTE_SIZE - 1, false, 0, 59},
+    {"BYHOUR", ICAL_BY_HOUR_SIZE - 1, false, 0, 23},       {"BYMONTHDAY", ICAL_BY_MONTHDAY_SIZE - 1, true, 1, 31},
     {"BYYEARDAY", ICAL_BY_YEARDAY_SIZE - 1, true, 1, 366}, {"BYWEEKNO", ICAL_BY_WEEKNO_SIZE - 1, true, 1, 53},
-    {"BYMONTH", ICAL_BY_MONTH_SIZE - 2, false, 1, 12},    {"BYSETPOS", ICAL_BY_SETPOS_SIZE - 1, true, 1, 366},
+    {"BYMONTH", ICAL_BY_MONTH_SIZE - 2, false, 1, 12},     {"BYSETPOS", ICAL_BY_SETPOS_SIZE - 1, true, 1, 366},
 };
 
 // The value of a content line: after the first ':' outside a quoted
