@@ -18,12 +18,14 @@ bool HasAny(std::string_view text, std::string_view chars) { return text.find_fi
 const std::string_view kLineBreaks("\r\n\0", 3);
 const std::string_view kAllSeparators("\x01\x02\x03\x04", 4);
 
-// "dd.mm.yyyy" naming a real day of years 1 to 9999.
+// "dd.mm.yyyy" naming a real day of the years 1 to 2999 (libical writes no
+// later date-time faithfully, so a calendar could not carry it).
 bool IsStrictDate(std::string_view t) {
   if (t.size() != 10 || t[2] != '.' || t[5] != '.') return false;
   for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
     if (t[i] < '0' || t[i] > '9') return false;
-  return IsValidYmd(TextToInt(t.substr(6, 4)), TextToInt(t.substr(3, 2)), TextToInt(t.substr(0, 2)));
+  const int year = TextToInt(t.substr(6, 4));
+  return year <= 2999 && IsValidYmd(year, TextToInt(t.substr(3, 2)), TextToInt(t.substr(0, 2)));
 }
 
 bool IsDigits(std::string_view s, std::size_t most) {

@@ -27,7 +27,7 @@ struct RecordReading {
 
 // Reads a store line strictly: kind "3" or "4", the fields the kind has and
 // no more, no line break or separator character inside a field, a schedule
-// the collection expands with every date a real one (years 1 to 9999) and an
+// the collection expands with every date a real one (years 1 to 2999) and an
 // interval the record editor accepts, a non-empty program or command.
 [[nodiscard]] RecordReading ReadRecord(std::string_view line);
 
