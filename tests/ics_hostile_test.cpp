@@ -92,6 +92,38 @@ TEST(IcsHostile, AnActionComesOnlyWhenAskedForAndIsNamed) {
   }
 }
 
+// A text a calendar cannot carry back (control characters, blanks at the
+// ends) is stored as it would come back; an event with no text is skipped;
+// what is stored exports and imports again unchanged.
+TEST(IcsHostile, TextsAreStoredAsACalendarCarriesThemBack) {
+  const std::string once = "DTSTART:20270301T090000\r\n";
+  std::string error;
+  Imported in;
+  ASSERT_TRUE(
+      ImportCalendar(Calendar(Event("a@t", once + "SUMMARY:x\by\tz\x7f\r\n") +
+                              Event("b@t", once + "SUMMARY:\r\n") + Event("c@t", once + "SUMMARY:\x01\x02\r\n") +
+                              Event("d@t", once) + Forged(Record("3", "1|01.03.2027", "", "22|09:00", "tea\b")) +
+                              Forged(Record("3", "1|01.03.2027", "", "22|09:00", "\b"))),
+                     false, in, error));
+  EXPECT_EQ(in.records, (Lines{Record("3", "1|01.03.2027", "", "22|09:00", "x y z"),
+                               Record("3", "1|01.03.2027", "", "22|09:00", "tea")}));
+  ASSERT_EQ(in.skipped.size(), 4u);
+  for (const auto& why : in.skipped)
+    EXPECT_TRUE(why.find("no text") != std::string::npos || why.find("No value for SUMMARY") != std::string::npos)
+        << why;
+
+  std::vector<std::string> notes;
+  Imported back;
+  ASSERT_TRUE(ImportCalendar(ExportCalendar(in.records, notes), false, back, error));
+  EXPECT_TRUE(back.skipped.empty());
+  EXPECT_EQ(back.records, in.records);
+  // A stored record with no text is not written as an event no calendar reads.
+  const std::string empty = Record("3", "1|01.03.2027", "", "22|09:00", "");
+  EXPECT_EQ(ExportCalendar({empty}, notes).find("BEGIN:VEVENT"), std::string::npos);
+  ASSERT_FALSE(notes.empty());
+  EXPECT_NE(notes.back().find("no text"), std::string::npos);
+}
+
 TEST(IcsHostile, RulesAndDatesThePlannerCannotHoldAreSkippedNotStoredAsOneTime) {
   const std::string timed = "DTSTART:20270301T090000\r\n";
   const std::vector<std::pair<std::string, std::string>> cases{
@@ -121,8 +153,8 @@ TEST(IcsHostile, RulesAndDatesThePlannerCannotHoldAreSkippedNotStoredAsOneTime) 
     EXPECT_EQ(in.skipped.size(), 1u) << start << rule;
   }
   // The same rules in their valid forms still import.
-  for (const std::string& rule : {"FREQ=DAILY;COUNT=5", "FREQ=MINUTELY;INTERVAL=5;COUNT=3",
-                                  "freq=weekly;wkst=MO;byday=WE", "FREQ=HOURLY;INTERVAL=2399"}) {
+  for (const char* rule : {"FREQ=DAILY;COUNT=5", "FREQ=MINUTELY;INTERVAL=5;COUNT=3",
+                           "freq=weekly;wkst=MO;byday=WE", "FREQ=HOURLY;INTERVAL=2399"}) {
     Imported in;
     std::string error;
     ASSERT_TRUE(

@@ -118,6 +118,11 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
       notes.push_back(RecordUid(line) + " \"" + text + "\": its schedule cannot be expanded; not exported");
       continue;
     }
+    // An empty SUMMARY is a property calendars (libical among them) refuse.
+    if (text.empty()) {
+      notes.push_back(RecordUid(line) + ": it has no text; not exported");
+      continue;
+    }
     icalcomponent* ev = icalcomponent_new_vevent();
     AddText(ev, icalproperty_new_uid(RecordUid(line).c_str()));
     AddText(ev, icalproperty_new_dtstamp(stamp));

@@ -122,6 +122,21 @@ bool IntervalAccepted(icalrecurrencetype_frequency freq, int interval) {
   }
 }
 
+// A record's text as a calendar can carry it: the separators and line
+// breaks dropped, every other control character a blank, no blanks at the
+// ends (libical drops control characters when it writes a file and the end
+// blanks when it reads one, so they would not come back).
+std::string CalendarText(const std::string& text) {
+  std::string out = RecordSafeText(text);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  const std::size_t first = out.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+constexpr const char* kNoText = "no text: a planner record needs one";
+
 // What the summary says of an action that will run: its program and each
 // argument, or the shell command's number.
 std::string ActionSummary(const PlannerRecord& r) {
@@ -189,6 +204,11 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     std::string ownProblem;
     if (const std::string own = OwnRecord(ev, uid, ownProblem); !own.empty()) {
       PlannerRecord r = *ReadRecord(own).record;
+      r.text = CalendarText(r.text);
+      if (r.text.empty()) {
+        skip(kNoText);
+        continue;
+      }
       if (r.kind == PlannerRecord::Kind::Action && !withActions) {
         r = PlannerRecord{PlannerRecord::Kind::Reminder, r.schedule, r.text, PlannerRecord::ActionType::None, {}};
       } else if (r.kind == PlannerRecord::Kind::Action) {
@@ -210,7 +230,11 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     const std::string time = Two(at.hour) + ":" + Two(at.minute);
     const std::string timeGroup = at.isDate ? std::string("21") : Sub({"22", time});
     // Letters code page 1251 lacks become "?".
-    const std::string message = RecordSafeText(Utf8ToCp1251(summary));
+    const std::string message = CalendarText(Utf8ToCp1251(summary));
+    if (message.empty()) {
+      skip(kNoText);
+      continue;
+    }
 
     std::vector<std::string> schedules;
     icalproperty* rrule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);

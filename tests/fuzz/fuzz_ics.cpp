@@ -3,6 +3,7 @@
 // exported and imported again, comes back the same and nothing skipped.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "engine/record.h"
@@ -30,6 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string again = ics::ExportCalendar(with.records, notes);
   ics::Imported back;
   KRAV_FUZZ_CHECK(ics::ImportCalendar(again, true, back, error));
+  if (!back.skipped.empty() || back.records != with.records) {
+    for (const auto& s : back.skipped) std::fprintf(stderr, "skipped:     %s\n", s.c_str());
+    for (const auto& r : with.records) std::fprintf(stderr, "imported:    %s\n", r.c_str());
+    for (const auto& r : back.records) std::fprintf(stderr, "re-imported: %s\n", r.c_str());
+    std::fprintf(stderr, "exported:\n%s\n", again.c_str());
+  }
   KRAV_FUZZ_CHECK(back.skipped.empty());
   KRAV_FUZZ_CHECK(back.records == with.records);
   return 0;
