@@ -6,6 +6,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "engine/store.h"
 #include "engine/text.h"
 #include "platform/ini.h"
 #include "shell/paths.h"
@@ -25,7 +26,7 @@ struct Walk {
   };
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> columnOf;  // reference text -> column
   std::vector<Account> accounts;                                             // the account file, read once
-  std::string lastChanges;                                                   // [Buh] LastChanges as it stands
+  DayNumber lastChangesDay = 0;  // [Buh] LastChanges: the months up to it have sound month files
   bool lastChangesMoved = false;
   // Operations before the period are only needed for their balances: the
   // walk keeps the balances after the latest operation and the last such
@@ -102,9 +103,10 @@ struct Operation {
 };
 
 // Adds the operations of one month's journal, sorted, with running balances.
-void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
+// False when the journal exists but cannot be read.
+bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
   std::string bytes;
-  if (!LoadBytes(w.ledger.journalFile(monthDate), bytes)) return;
+  if (!LoadBytesForUpdate(w.ledger.journalFile(monthDate), bytes)) return false;
   BalanceTable& t = w.t;
   std::vector<Operation> ops;
   std::vector<SortKey> order;
@@ -117,9 +119,13 @@ void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     const auto f = Fields<7>(line, kSep3);
     if (f[0] != "2") return;
     Operation op{f[1], f[2], f[3], f[6]};
-    // An amount beyond any household's means is a damaged line: left out.
-    if (!ParseMoneyWithin(op.amount, op.value)) return;
-    op.day = DayOf(TextToDate(op.date));
+    // A line whose amount or date is none (or an amount beyond any
+    // household's means) is a damaged line: left out.
+    const Reading<Kopecks> amount = ReadMoney(op.amount);
+    const Reading<DayNumber> day = ReadDay(op.date);
+    if (!amount || !day) return;
+    op.value = *amount;
+    op.day = *day;
     const auto parts = Fields<3>(f[4], kSep1);
     if (!IsNoAccount(parts[1])) op.incomeColumn = w.column(parts[1]);
     if (!IsNoAccount(parts[2])) op.expenseColumn = w.column(parts[2]);
@@ -128,7 +134,7 @@ void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     order.push_back({KeyOf(op.day, op.time), static_cast<std::uint32_t>(ops.size())});
     ops.push_back(op);
   });
-  if (ops.empty()) return;
+  if (ops.empty()) return true;
 
   std::sort(order.begin(), order.end(), [&](const SortKey& a, const SortKey& b) {
     if (a.key != b.key) return a.key < b.key;
@@ -159,6 +165,7 @@ void JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     else before = &op;
   }
   if (before) w.before = before->row(w.latest);
+  return true;
 }
 
 // Takes the current currency and type of every account still in the account file.
@@ -188,19 +195,21 @@ bool CloseMonth(Walk& w, const std::string& monthDate) {
   std::string stored;
   const bool same = LoadBytes(path, stored) && stored == bytes;
   if (!same && !SaveBytes(path, bytes, Flush::Later)) return false;
-  const std::string lastDay = DateToText(LastDayOfMonth(TextToDate(monthDate)));
-  if (w.lastChanges.empty() || CompareDays(TextToDate(w.lastChanges), TextToDate(lastDay)) < 0) {
-    w.lastChanges = lastDay;
+  const DayNumber lastDay = DayOf(LastDayOfMonth(static_cast<double>(*ReadDay(monthDate))));
+  if (lastDay > w.lastChangesDay) {
+    w.lastChangesDay = lastDay;
     w.lastChangesMoved = true;
   }
   return true;
 }
 
-// Moves LastChanges on to the last month closed, once the month files are on the disk.
-void SaveLastChanges(Walk& w) {
-  if (!w.lastChangesMoved) return;
-  if (!FlushFileSystem(shell::JournalDir(w.ledger.dataDir()))) return;
-  WriteIniString(w.ledger.settingsFile(), kBuhSection, kLastChangesKey, w.lastChanges);
+// Moves LastChanges on to the last month closed, once the month files are
+// on the disk. False when that could not be done.
+bool SaveLastChanges(Walk& w) {
+  if (!w.lastChangesMoved) return true;
+  return FlushFileSystem(shell::JournalDir(w.ledger.dataDir())) &&
+         WriteIniString(w.ledger.settingsFile(), kBuhSection, kLastChangesKey,
+                        DateToText(static_cast<double>(w.lastChangesDay)));
 }
 
 }  // namespace
@@ -259,52 +268,75 @@ std::string BalanceTable::cell(std::size_t row, std::size_t column) const {
   }
 }
 
-bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& t) {
+bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& t, std::string* error) {
   t = BalanceTable{};
+  auto fail = [&](const std::string& what, const std::string& path) {
+    if (error) *error = what + " " + path;
+    return false;
+  };
+  // The month files and LastChanges change together, and never while a
+  // journal change is being marked.
+  DataDirLock lock(ledger.dataDir());
+  if (!lock.held()) return fail("the lock could not be taken:", shell::DataLockFile(ledger.dataDir()));
   const std::string ini = ledger.settingsFile();
-  const std::string firstDate = ReadIniString(ini, kBuhSection, kFirstDateKey, DateToText(Now()));
+  std::string firstDate, lastChanges;
+  if (!ReadIniStringChecked(ini, kBuhSection, kFirstDateKey, DateToText(Now()), firstDate) ||
+      !ReadIniStringChecked(ini, kBuhSection, kLastChangesKey, firstDate, lastChanges))
+    return fail("cannot be read:", ini);
   Walk w{ledger, t};
-  w.lastChanges = ReadIniString(ini, kBuhSection, kLastChangesKey, firstDate);
-  DateTime from = start;
-  if (CompareDays(TextToDate(w.lastChanges), start) <= 0) from = TextToDate(w.lastChanges);
+  // A LastChanges that is no date vouches for no month file: the walk starts
+  // at FirstDate (or the period) instead.
+  const Reading<DayNumber> marked = ReadDay(lastChanges), first = ReadDay(firstDate);
+  const DayNumber periodFirst = DayOf(start);
+  w.lastChangesDay = marked ? *marked : first ? std::min(*first, periodFirst) : periodFirst;
+  DayNumber from = std::min(w.lastChangesDay, periodFirst);
+  if (!marked) w.lastChangesMoved = true;
 
   // The opening: the month balance file of the month before.
-  const Ymd f = DayToYmd(DayOf(from));
+  const Ymd f = DayToYmd(from);
   const DateTime monthBefore =
       static_cast<double>(YmdToDay(f.month == 1 ? f.year - 1 : f.year, f.month == 1 ? 12 : f.month - 1, 1));
   Lines opening;
-  LoadLines(ledger.balanceFile(DateToText(monthBefore)), opening);
+  const std::string openingFile = ledger.balanceFile(DateToText(monthBefore));
+  if (!LoadLinesForUpdate(openingFile, opening)) return fail("cannot be read:", openingFile);
   for (const auto& line : opening) {
     const int c = w.AddColumn({GetField(line, kSep1, 1), GetField(line, kSep1, 2), GetField(line, kSep1, 3)});
     t.openings.resize(t.columns.size());
-    if (!ParseMoneyWithin(GetField(line, kSep1, 4), t.openings[c])) t.openings[c] = 0;
+    const Reading<Kopecks> balance = ReadMoney(GetField(line, kSep1, 4));
+    if (!balance) return fail("holds a balance that is no amount:", openingFile);
+    t.openings[c] = *balance;
   }
   w.latest = t.openings;
-  w.periodStart = DayOf(start);
+  w.periodStart = periodFirst;
 
   Lines accounts;
-  LoadLines(ledger.accountsFile(), accounts);
+  if (!LoadLinesForUpdate(ledger.accountsFile(), accounts)) return fail("cannot be read:", ledger.accountsFile());
   for (const auto& line : accounts) w.accounts.push_back(ParseAccountReference(line));
 
   const Ymd e = DayToYmd(DayOf(end));
   for (int y = f.year, m = f.month;;) {
     const std::string monthDate = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
-    JournalMonth(w, monthDate, std::max(0, (e.year - y) * 12 + (e.month - m)));
+    // A month that cannot be read or written ends the walk: LastChanges
+    // moves on only over the months before it.
+    if (!JournalMonth(w, monthDate, std::max(0, (e.year - y) * 12 + (e.month - m)))) {
+      (void)SaveLastChanges(w);
+      return fail("cannot be read:", ledger.journalFile(monthDate));
+    }
     RefreshAccounts(w);
     if (!CloseMonth(w, monthDate)) {
-      SaveLastChanges(w);
-      return false;
+      (void)SaveLastChanges(w);
+      return fail("cannot be written:", ledger.balanceFile(monthDate));
     }
     if ((y == e.year && m == e.month) || y > e.year || (y == e.year && m > e.month)) break;
     if (++m > 12) m = 1, ++y;
   }
-  SaveLastChanges(w);
+  if (!SaveLastChanges(w)) return fail("cannot be written:", ini);
 
   // Trim to the period; the last operation before it gives the opening.
-  const DayNumber first = DayOf(start), last = DayOf(end);
+  const DayNumber last = DayOf(end);
   if (w.before) t.opening = std::move(*w.before);
   if (!w.openingTaken) t.openings = w.latest;
-  std::erase_if(t.rows, [&](const BalanceTable::Row& row) { return row.day < first || row.day > last; });
+  std::erase_if(t.rows, [&](const BalanceTable::Row& row) { return row.day < periodFirst || row.day > last; });
 
   // Movement marks and idle accounts, in one pass over the rows.
   const std::size_t columns = t.columns.size();

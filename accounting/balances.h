@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "accounting/ledger_files.h"
-#include "accounting/money.h"
+#include "engine/money.h"
 #include "engine/dates.h"
 
 namespace krav::accounting {
@@ -70,8 +70,13 @@ struct BalanceTable {
 };
 
 // Fills the table for [start, end]; rewrites the month balance files of the
-// computed months and moves LastChanges on. False when a month balance file
-// could not be written: the computation stops there.
-[[nodiscard]] bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table);
+// computed months and moves LastChanges on, all under the data directory's
+// lock. False, with `error` saying which file, when the lock could not be
+// taken, a file the balances need (the settings, the accounts, a month's
+// journal or the opening balances) exists but cannot be read, or a month
+// balance file could not be written: no month file is written after the
+// failure and LastChanges stays where it was.
+[[nodiscard]] bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table,
+                                   std::string* error = nullptr);
 
 }  // namespace krav::accounting

@@ -5,7 +5,7 @@
 #include <set>
 #include <string_view>
 
-#include "accounting/money.h"
+#include "engine/money.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 
@@ -137,18 +137,19 @@ std::string ExportPlainTextJournal(const Ledger& ledger, DateTime start, DateTim
     std::vector<Entry> entries;
     for (const auto& line : lines) {
       if (GetField(line, kSep3, 1) != "2") continue;
-      const DayNumber day = DayOf(TextToDate(GetField(line, kSep3, 2)));
-      if (day < first || day > last) continue;
-      Kopecks value = 0;
-      if (!ParseMoneyWithin(GetField(line, kSep3, 7), value)) {
+      const Reading<DayNumber> day = ReadDay(GetField(line, kSep3, 2));
+      const Reading<Kopecks> amount = ReadMoney(GetField(line, kSep3, 7));
+      if (day && (*day < first || *day > last)) continue;
+      if (!day || !amount) {
         ++left;
         continue;
       }
+      const Kopecks value = *amount;
       const std::string definition = GetField(line, kSep3, 5);
       const std::string incomeRef = GetField(definition, kSep1, 2), expenseRef = GetField(definition, kSep1, 3);
       const bool hasIncome = !incomeRef.empty() && !IsNoAccount(incomeRef);
       const bool hasExpense = !expenseRef.empty() && !IsNoAccount(expenseRef);
-      const Ymd d = DayToYmd(day);
+      const Ymd d = DayToYmd(*day);
       std::string t = std::to_string(d.year) + "/" + PadLeft(std::to_string(d.month), "00") + "/" +
                       PadLeft(std::to_string(d.day), "00") + " " + OneLine(GetField(line, kSep3, 4)) + "\n";
       t += "    ; время: " + OneLine(GetField(line, kSep3, 3)) + "\n";
@@ -175,7 +176,7 @@ std::string ExportPlainTextJournal(const Ledger& ledger, DateTime start, DateTim
         t += Posting(path(k), signedValue, commodity(k.currency));
         t += Posting(outside, -signedValue, commodity(k.currency));
       }
-      entries.push_back({day, GetField(line, kSep3, 3), t + "\n"});
+      entries.push_back({*day, GetField(line, kSep3, 3), t + "\n"});
     }
     // In the order the balances walk them: by day, then by time.
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {

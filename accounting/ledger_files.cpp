@@ -1,6 +1,7 @@
 #include "accounting/ledger_files.h"
 
 #include "engine/dates.h"
+#include "engine/money.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -27,7 +28,9 @@ std::string Ledger::ratesFile() const { return shell::RatesFile(dataDir()); }
 std::string Ledger::settingsFile() const { return shell::UserSettingsFile(dataDir()); }
 std::string Ledger::journalFile(std::string_view dateText) const { return dataDir() + JournalFileName(dateText); }
 std::string Ledger::balanceFile(std::string_view dateText) const {
-  const std::string norm = DateToText(TextToDate(dateText));
+  const Reading<DayNumber> day = ReadDay(dateText);
+  if (!day) return {};
+  const std::string norm = DateToText(static_cast<double>(*day));
   return dataDir() + shell::BalanceRelPath(norm.substr(6, 4), norm.substr(3, 2));
 }
 
@@ -61,6 +64,7 @@ bool EnsureDefaultAccounting(const Ledger& ledger, Questions& questions) {
   };
   const std::string none = NoAccountReference();
   DataDirLock lock(ledger.dataDir());
+  if (!lock.held()) return false;
   bool ok = SaveLines(ledger.currenciesFile(), {rub, usd});
   ok = SaveLines(ledger.accountsFile(),
                  {AccountReference(cash), AccountReference(bankA), AccountReference(debts), AccountReference(food),
@@ -74,34 +78,45 @@ bool EnsureDefaultAccounting(const Ledger& ledger, Questions& questions) {
                   op(Ru("Разное"), AccountReference(misc), AccountReference(cash)),
                   op(Ru("Положил деньги в банк Б"), AccountReference(bankB), none)}) &&
        ok;
-  WriteIniString(ledger.settingsFile(), kBuhSection, kBaseCurrencyKey, rub);
+  ok = WriteIniString(ledger.settingsFile(), kBuhSection, kBaseCurrencyKey, rub) && ok;
   return ok && FileExists(ledger.operationsFile());
 }
 
-void MarkAccountingChange(const Ledger& ledger, std::string_view dateText) {
+bool MarkAccountingChange(const Ledger& ledger, std::string_view dateText) {
+  const Reading<DayNumber> changed = ReadDay(dateText);
+  if (!changed) return false;
   const std::string ini = ledger.settingsFile();
   DataDirLock lock(ledger.dataDir());
+  if (!lock.held()) return false;
   for (const char* key : {kLastChangesKey, kFirstDateKey}) {
-    const std::string stored = ReadIniString(ini, kBuhSection, key, "");
-    if (stored.empty() || CompareDays(TextToDate(dateText), TextToDate(stored)) < 0)
-      WriteIniString(ini, kBuhSection, key, std::string(dateText));
+    std::string stored;
+    if (!ReadIniStringChecked(ini, kBuhSection, key, "", stored)) return false;
+    // A stored value that is no date vouches for nothing: it is replaced.
+    const Reading<DayNumber> day = ReadDay(stored);
+    if ((!day || *changed < *day) &&
+        !WriteIniString(ini, kBuhSection, key, DateToText(static_cast<double>(*changed))))
+      return false;
   }
+  return true;
 }
 
 double AskCurrencyRate(const Ledger& ledger, Questions& questions, const std::string& base,
                        const std::string& currency, std::string_view dateText) {
   const std::string key(dateText);
-  const std::string stored = ReadIniString(ledger.ratesFile(), currency, key, "");
-  if (!stored.empty()) return TextToReal(RemoveChars(stored, " "));
+  // A stored rate that is no rate is asked again, as a missing one.
+  if (const Reading<double> stored = ReadRate(ReadIniString(ledger.ratesFile(), currency, key, "")); stored)
+    return *stored;
   const std::string prompt = Ru("Укажите курс валюты") + " \"" + currency + "\"" + Ru(" к базовой валюте ") +
                              "\"" + base + "\"" + Ru(" на ") + key;
   for (;;) {
     const auto answer = questions.askRate(currency, key, prompt);
     if (!answer) return 0;  // only "Готово" gives a rate
-    const double rate = TextToReal(RemoveChars(*answer, " "));
-    if (rate > 0) {
-      WriteIniString(ledger.ratesFile(), currency, key, RealToFixed(rate, 2));
-      return rate;
+    if (const Reading<double> rate = ReadRate(*answer); rate) {
+      // Kept in the rate file's form; a rate that could not be stored is
+      // still used now, and asked again the next time.
+      const std::string text = RateText(*rate);
+      (void)WriteIniString(ledger.ratesFile(), currency, key, text);
+      return *ReadRate(text);
     }
   }
 }

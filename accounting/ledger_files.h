@@ -67,11 +67,15 @@ class Questions {
 bool EnsureDefaultAccounting(const Ledger& ledger, Questions& questions);
 
 // Moves FirstDate and LastChanges back to the date of a changed journal
-// operation when it is earlier (or the key is empty).
-void MarkAccountingChange(const Ledger& ledger, std::string_view dateText);
+// operation when it is earlier (or the key holds no date), under the data
+// directory's lock, writing the four-digit year. False when the date is none,
+// the lock could not be taken or the settings file could not be read or
+// written: the month balance files may then be stale.
+[[nodiscard]] bool MarkAccountingChange(const Ledger& ledger, std::string_view dateText);
 
 // The rate of a currency against the base currency on a date: from the rate
-// file, else asked (and then stored); 0 when the user declines.
+// file, else asked (and then stored); 0 when the user declines. A rate is
+// read with a point or a comma.
 double AskCurrencyRate(const Ledger& ledger, Questions& questions, const std::string& base,
                        const std::string& currency, std::string_view dateText);
 

@@ -232,7 +232,10 @@ bool SavingsTable(Lines& html, const Ledger& ledger, const BalanceTable& t, cons
 
 std::string FormatMoney(Kopecks k) { return GroupThousands(MoneyText(k), " "); }
 
-std::string FormatMoneyText(std::string_view text) { return FormatMoney(ParseMoney(text)); }
+std::string FormatMoneyText(std::string_view text) {
+  const Reading<Kopecks> k = ReadMoney(text);
+  return k ? FormatMoney(*k) : std::string(text);
+}
 
 std::string EscapeHtml(std::string_view text) {
   std::string out;

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "engine/money.h"
 #include "engine/schedule.h"
 #include "engine/store.h"
 #include "engine/text.h"
@@ -79,8 +80,11 @@ std::string& NextLine(Collection& c) {
   if (storeIndex >= 0 && c.autoDelete) c.storeOccurrences.emplace_back(c.used - 1, storeIndex);
 }
 
+// An amount that is not one is shown as it stands rather than as a number
+// it does not say.
 std::string GroupedAmount(std::string_view amount) {
-  return GroupThousands(RealToFixed(TextToReal(RemoveChars(amount, " ")), 2), " ");
+  const Reading<Kopecks> k = ReadMoney(amount);
+  return k ? GroupedMoneyText(*k) : std::string(amount);
 }
 
 void EmitLine(Collection& c, std::string_view line, std::int64_t storeIndex, std::string_view indexText,
@@ -117,9 +121,8 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex, std
   };
 
   if (s.repetition == Repetition::Once) {
-    const DayNumber d = DayOf(TextToDate(s.onceDate));
-    if (d >= c.first && d <= c.last)
-      Emit(c, {kindText, s.onceDate, s.timeText, text}, storeIndex, indexText, sourcePath);
+    const DayNumber d = s.onceDay;
+    if (d >= c.first && d <= c.last) Emit(c, {kindText, DayText(c, d), s.timeText, text}, storeIndex, indexText, sourcePath);
     else if (d < c.first) MarkOutdated(c, storeIndex);
     return;
   }
@@ -189,8 +192,9 @@ void CollectLine(Collection& c, std::string_view line, std::int64_t index, std::
   const int kind = TextToInt(FieldView(record, kSep3, 1));
   const std::int64_t storeIndex = StoreIndex(c, index, sourcePath);
   if (kind == 1 || kind == 2) {
-    const DayNumber d = DayOf(TextToDate(FieldView(record, kSep3, 2)));
-    if (d >= c.first && d <= c.last) EmitLine(c, record, storeIndex, std::to_string(index), sourcePath);
+    // A line whose date is no date belongs to no day.
+    const Reading<DayNumber> d = ReadDay(FieldView(record, kSep3, 2));
+    if (d && *d >= c.first && *d <= c.last) EmitLine(c, record, storeIndex, std::to_string(index), sourcePath);
   } else if (kind == 3 || kind == 4) {
     Expand(c, record, storeIndex, std::to_string(index), kind == 3 ? "3" : "4", sourcePath);
   }

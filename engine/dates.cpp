@@ -118,58 +118,74 @@ std::string TimeToText(DateTime t) {
   return Two(static_cast<int>(seconds / 3600)) + ":" + Two(static_cast<int>(seconds / 60 % 60));
 }
 
-DateTime TextToDate(std::string_view s) {
-  const int d = TextToInt(s.substr(0, std::min<std::size_t>(2, s.size())));
-  const int m = s.size() > 3 ? TextToInt(s.substr(3, 2)) : 0;
-  const int y = s.size() > 6 ? TextToInt(s.substr(6, 4)) : 0;
-  if (!IsValidYmd(y, m, d)) return static_cast<double>(Today());
-  return static_cast<double>(YmdToDay(y, m, d));
-}
+namespace {
 
-DateTime ShortTextToDate(std::string_view s) {
-  const int d = TextToInt(s.substr(0, std::min<std::size_t>(2, s.size())));
-  const int m = s.size() > 3 ? TextToInt(s.substr(3, 2)) : 0;
-  if (s.size() < 8) return static_cast<double>(Today());
-  const int yy = TextToInt(s.substr(6, 2));
-  const int y = yy <= 80 ? 2000 + yy : 1900 + yy;
-  if (yy < 0 || yy > 99 || !IsValidYmd(y, m, d)) return static_cast<double>(Today());
-  return static_cast<double>(YmdToDay(y, m, d));
-}
-
-bool IsValidDateText(std::string_view s) {
-  auto part = [&](std::size_t pos, std::size_t len) { return pos < s.size() ? TextToInt(s.substr(pos, len)) : 0; };
-  const int day = part(0, 2) & 0xFF;
-  const int month = part(3, 2) & 0xFF;
-  int year;
-  if (s.size() == 8) {
-    const int yy = part(6, 2);
-    year = yy < 80 ? 2000 + yy : 1900 + yy;
-  } else {
-    year = part(6, 4);
-    if (year < 1753) return false;
+// Digits with blanks before them, at least one digit; -1 otherwise.
+int PartNumber(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  if (i == s.size()) return -1;
+  int n = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return -1;
+    n = n * 10 + (s[i] - '0');
   }
-  if (month < 1 || month > 12 || day == 0) return false;
-  int max = 31;
-  if (month == 4 || month == 6 || month == 9 || month == 11) max = 30;
-  if (month == 2) max = year % 4 == 0 ? 29 : 28;
-  return day <= max;
+  return n;
 }
 
-DateTime TextToTime(std::string_view s) {
-  const int h = TextToInt(s.substr(0, std::min<std::size_t>(2, s.size())));
-  const int m = s.size() > 3 ? TextToInt(s.substr(3, 2)) : 0;
-  return (h * 60 + m) / 1440.0;
+}  // namespace
+
+Reading<DayNumber> ReadDay(std::string_view s) {
+  if ((s.size() != 8 && s.size() != 10) || s[2] != '.' || s[5] != '.')
+    return Reading<DayNumber>::Not("not a date of the form dd.mm.yyyy");
+  const int day = PartNumber(s.substr(0, 2)), month = PartNumber(s.substr(3, 2));
+  int year = PartNumber(s.substr(6));
+  if (day < 0 || month < 0 || year < 0) return Reading<DayNumber>::Not("not a date of the form dd.mm.yyyy");
+  if (s.size() == 8) year += year < 80 ? 2000 : 1900;
+  else if (year < 1753) return Reading<DayNumber>::Not("a year before 1753");
+  if (!IsValidYmd(year, month, day)) return Reading<DayNumber>::Not("no such day");
+  return Reading<DayNumber>::Of(YmdToDay(year, month, day));
 }
 
-bool IsValidTimeText(std::string_view s) {
-  const int h = TextToInt(RemoveChars(FieldView(s, ':', 1), " ")) & 0xFF;
-  const int m = TextToInt(RemoveChars(FieldView(s, ':', 2), " ")) & 0xFF;
-  return h <= 23 && m <= 59;
+bool IsValidDateText(std::string_view s) { return ReadDay(s).value.has_value(); }
+
+Reading<int> ReadTimeOfDay(std::string_view s) {
+  int parts[2] = {0, 0};
+  int part = 0, digits = 0;
+  for (char c : s) {
+    if (c == ' ') continue;
+    if (c == ':' && part == 0) {
+      part = 1;
+      digits = 0;
+    } else if (c >= '0' && c <= '9' && digits < 2) {
+      parts[part] = parts[part] * 10 + (c - '0');
+      ++digits;
+    } else {
+      return Reading<int>::Not("not a time of the form hh:mm");
+    }
+  }
+  if (parts[0] > 23 || parts[1] > 59) return Reading<int>::Not("no such time of day");
+  return Reading<int>::Of(parts[0] * 60 + parts[1]);
+}
+
+bool IsValidTimeText(std::string_view s) { return ReadTimeOfDay(s).value.has_value(); }
+
+std::string MinuteText(int minuteOfDay) { return Two(minuteOfDay / 60) + ":" + Two(minuteOfDay % 60); }
+
+std::string StoredDate(std::string_view typed) {
+  const Reading<DayNumber> day = ReadDay(typed);
+  return day ? DateToText(static_cast<double>(*day)) : std::string(typed);
+}
+
+std::string StoredTime(std::string_view typed) {
+  const Reading<int> minute = ReadTimeOfDay(typed);
+  return minute ? MinuteText(*minute) : std::string(typed);
 }
 
 std::string DateToLongText(std::string_view dateText) {
-  const DateTime d = dateText.size() == 8 ? ShortTextToDate(dateText) : TextToDate(dateText);
-  const Ymd v = DayToYmd(DayOf(d));
+  const Reading<DayNumber> day = ReadDay(dateText);
+  if (!day) return std::string(dateText);
+  const Ymd v = DayToYmd(*day);
   return std::to_string(v.day) + " " + MonthName(v.month, false) + " " + std::to_string(v.year) + Ru(" г.");
 }
 

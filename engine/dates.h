@@ -1,12 +1,14 @@
 // Dates as the platform's date-and-time value: days since 30 December 1899
 // in the integer part, the time of day as a fraction. Texts: dd.mm.yyyy,
-// dd.mm.yy and hh:mm.
+// dd.mm.yy and hh:mm, each read by its one reader below.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "engine/reading.h"
 
 namespace krav {
 
@@ -35,15 +37,27 @@ DateTime MakeDateTime(int year, int month, int day, int hour = 0, int minute = 0
 std::string DateToText(DateTime d);
 std::string DateToShortText(DateTime d);
 std::string TimeToText(DateTime t);
-// Today's date when the characters 1-2, 4-5 and 7-10 form no valid date.
-DateTime TextToDate(std::string_view text);
-// yy 00-80 is 2000-2080, 81-99 is 1981-1999; invalid gives today.
-DateTime ShortTextToDate(std::string_view text);
-// The lenient check of a typed date (leap years by divisibility by 4).
+
+// The one reading of a date text, typed or stored: "dd.mm.yyyy" of the years
+// 1753 to 9999, or "dd.mm.yy" where yy below 80 is 20yy and the others 19yy.
+// Each part is digits, blanks before them allowed (what an input mask
+// leaves); the day must exist in the Gregorian calendar. Writers store
+// DateToText of the day read, so the files keep four-digit years.
+Reading<DayNumber> ReadDay(std::string_view text);
+// ReadDay succeeds.
 bool IsValidDateText(std::string_view text);
-// The time of day of characters 1-2 and 4-5.
-DateTime TextToTime(std::string_view text);
+// The one reading of a time of day: "hh:mm", each part up to two digits with
+// blanks anywhere, an empty part as 0 (so an empty text is 00:00); hours
+// 0-23, minutes 0-59. Gives the minute of the day.
+Reading<int> ReadTimeOfDay(std::string_view text);
+// ReadTimeOfDay succeeds.
 bool IsValidTimeText(std::string_view text);
+// "hh:mm" of a minute of the day.
+std::string MinuteText(int minuteOfDay);
+// The stored forms of a checked typed date or time: "dd.mm.yyyy" with the
+// four-digit year, "hh:mm". A text that is none is given back unchanged.
+std::string StoredDate(std::string_view typed);
+std::string StoredTime(std::string_view typed);
 
 // "8 декабря 2026 г." of a dd.mm.yy or dd.mm.yyyy text.
 std::string DateToLongText(std::string_view dateText);

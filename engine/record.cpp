@@ -18,14 +18,14 @@ bool HasAny(std::string_view text, std::string_view chars) { return text.find_fi
 const std::string_view kLineBreaks("\r\n\0", 3);
 const std::string_view kAllSeparators("\x01\x02\x03\x04", 4);
 
-// "dd.mm.yyyy" naming a real day of the years 1 to 2999 (libical writes no
-// later date-time faithfully, so a calendar could not carry it).
+// A date as the writers store it: ten digits and points, a day ReadDay
+// reads, up to the year 2999 (libical writes no later date-time faithfully,
+// so a calendar could not carry it).
 bool IsStrictDate(std::string_view t) {
-  if (t.size() != 10 || t[2] != '.' || t[5] != '.') return false;
+  if (t.size() != 10) return false;
   for (std::size_t i : {0, 1, 3, 4, 6, 7, 8, 9})
     if (t[i] < '0' || t[i] > '9') return false;
-  const int year = TextToInt(t.substr(6, 4));
-  return year <= 2999 && IsValidYmd(year, TextToInt(t.substr(3, 2)), TextToInt(t.substr(0, 2)));
+  return ReadDay(t) && TextToInt(t.substr(6, 4)) <= 2999;
 }
 
 bool IsDigits(std::string_view s, std::size_t most) {
@@ -38,11 +38,12 @@ bool IsDigits(std::string_view s, std::size_t most) {
 // The schedule's own texts beyond what the expansion needs: dates that are
 // real days, counts and interval parts that are plain numbers in range.
 std::string CheckSchedule(std::string_view field) {
+  const std::string groupA = GetField(field, kSep1, 1), groupB = GetField(field, kSep1, 2);
+  if (FieldView(groupA, kSep2, 1) == "1" && !IsStrictDate(FieldView(groupA, kSep2, 2)))
+    return "the date is not a real dd.mm.yyyy date";
   const std::optional<Schedule> s = ParseSchedule(field);
   if (!s) return "the schedule cannot be expanded";
-  const std::string groupA = GetField(field, kSep1, 1), groupB = GetField(field, kSep1, 2);
   if (s->repetition == Repetition::Once) {
-    if (!IsStrictDate(s->onceDate)) return "the date is not a real dd.mm.yyyy date";
     if (!groupB.empty()) return "a one-time schedule with a range";
     return {};
   }

@@ -73,12 +73,12 @@ bool IsDigits(std::string_view s) {
   return true;
 }
 
-// "hh:mm" with a valid time of day; gives the minutes.
+// "hh:mm" as the editor writes it, with a valid time of day; gives the minutes.
 bool ParseTime(std::string_view t, int& minutes) {
   if (t.size() != 5 || t[2] != ':' || !IsDigits(t.substr(0, 2)) || !IsDigits(t.substr(3, 2))) return false;
-  const int h = TextToInt(t.substr(0, 2)), m = TextToInt(t.substr(3, 2));
-  if (h > 23 || m > 59) return false;
-  minutes = h * 60 + m;
+  const Reading<int> m = ReadTimeOfDay(t);
+  if (!m) return false;
+  minutes = *m;
   return true;
 }
 
@@ -114,16 +114,21 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
     const std::string_view timeCode = c[1];
     int minutes = 0;
     if (timeCode == "21") s.timeText = {};
-    else if (timeCode == "22" && ParseTime(c[2], minutes)) s.timeText = c[2];
+    else if (timeCode == "22" && ParseTime(c[2], minutes)) s.timeText = c[2], s.timeMinute = minutes;
     else return std::nullopt;
   }
   if (s.repetition == Repetition::Once) {
     s.onceDate = a[2];
+    const Reading<DayNumber> day = ReadDay(s.onceDate);
+    if (!day) return std::nullopt;
+    s.onceDay = *day;
     return s;
   }
 
   if (groups[2].empty()) return std::nullopt;
-  s.start = DayOf(TextToDate(b[2]));
+  const Reading<DayNumber> start = ReadDay(b[2]);
+  if (!start) return std::nullopt;
+  s.start = *start;
   switch (TextToInt(b[1])) {
     case 12:
       s.limit = Limit::Count;
@@ -132,7 +137,8 @@ std::optional<Schedule> ParseSchedule(std::string_view field) {
       break;
     case 13:
       s.limit = Limit::EndDate;
-      s.endDay = DayOf(TextToDate(b[4]));
+      if (const Reading<DayNumber> end = ReadDay(b[4]); end) s.endDay = *end;
+      else return std::nullopt;
       break;
     default: break;
   }

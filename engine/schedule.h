@@ -22,7 +22,9 @@ enum class Limit { None, Count, EndDate };
 struct Schedule {
   Repetition repetition = Repetition::Once;
   std::string_view onceDate;       // once: the date text as stored
+  DayNumber onceDay = 0;           // once: that date's day
   std::string_view timeText;       // days 1-5: "hh:mm", or empty for a whole day
+  int timeMinute = -1;             // days 1-5: the minute of the day, -1 for a whole day
   int weekday = 0;                 // weekly: 1 Monday .. 7 Sunday
   int monthDay = 0;                // monthly: 1..31
   int yearDay = 0, yearMonth = 0;  // yearly
@@ -35,8 +37,9 @@ struct Schedule {
 };
 
 // Parses field 2 of a record; nothing for a schedule that cannot be expanded
-// (unknown codes, missing groups or sub-fields, a step below one minute, a
-// weekday name, month day or yearly date that matches no day, a count below 1).
+// (unknown codes, missing groups or sub-fields, a date or time that is not
+// one, a step below one minute, a weekday name, month day or yearly date that
+// matches no day, a count below 1).
 std::optional<Schedule> ParseSchedule(std::string_view scheduleField);
 
 // The last occurrence of a count-limited schedule: a day number for the day

@@ -1,5 +1,7 @@
 #include "engine/store.h"
 
+#include "platform/files.h"
+
 #include "engine/dates.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -10,7 +12,9 @@ namespace krav {
 DataDirLock::DataDirLock(const std::string& dataDir) : lock_(shell::DataLockFile(dataDir)) {}
 
 std::string JournalFileName(std::string_view dateText) {
-  const std::string norm = DateToText(TextToDate(dateText));
+  const Reading<DayNumber> day = ReadDay(dateText);
+  if (!day) return {};
+  const std::string norm = DateToText(static_cast<double>(*day));
   return shell::JournalRelPath(norm.substr(6, 4), norm.substr(3, 2));
 }
 
@@ -58,13 +62,49 @@ void AddToTrash(Lines& trash, const Lines& deleted) {
   }
 }
 
-bool UpdateLines(const std::string& dataDir, const std::string& path, const std::function<bool(Lines&)>& change) {
-  DataDirLock lock(dataDir);
-  if (!lock.held()) return false;
-  Lines lines;
-  if (!LoadLinesForUpdate(path, lines)) return false;
-  if (!change(lines)) return true;
+namespace {
+
+// Writes a file's lines, or deletes the file when it is to go once empty.
+bool Put(const std::string& path, const Lines& lines, WhenEmpty whenEmpty) {
+  if (lines.empty() && whenEmpty == WhenEmpty::Delete) return RemoveFile(path) || !FileExists(path);
   return SaveLines(path, lines);
+}
+
+}  // namespace
+
+bool UpdateLines(const std::string& dataDir, const std::string& path, const std::function<bool(Lines&)>& change,
+                 WhenEmpty whenEmpty) {
+  return UpdateFiles(dataDir, {{path, whenEmpty}}, [&](std::vector<Lines>& files) { return change(files[0]); });
+}
+
+bool UpdateFiles(const std::string& dataDir, const std::vector<FileToUpdate>& paths,
+                 const std::function<bool(std::vector<Lines>&)>& change, std::string* failedPath) {
+  auto fail = [&](const std::string& path) {
+    if (failedPath) *failedPath = path;
+    return false;
+  };
+  DataDirLock lock(dataDir);
+  if (!lock.held()) return fail(shell::DataLockFile(dataDir));
+  std::vector<Lines> before(paths.size());
+  std::vector<char> existed(paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    existed[i] = FileExists(paths[i].path);
+    if (!LoadLinesForUpdate(paths[i].path, before[i])) return fail(paths[i].path);
+  }
+  std::vector<Lines> files = before;
+  if (!change(files)) return true;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (files[i] == before[i]) continue;
+    if (Put(paths[i].path, files[i], paths[i].whenEmpty)) continue;
+    // Put back what was saved, newest first.
+    for (std::size_t k = i; k-- > 0;) {
+      if (files[k] == before[k]) continue;
+      if (existed[k]) (void)SaveLines(paths[k].path, before[k]);
+      else RemoveFile(paths[k].path);
+    }
+    return fail(paths[i].path);
+  }
+  return true;
 }
 
 bool AppendToTrash(const std::string& line, const std::string& root, const std::string& user) {

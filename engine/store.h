@@ -26,7 +26,7 @@ class DataDirLock {
 };
 
 // "Plan/nb" + yyyy + mm + ".dat" of a date text, relative to the data directory.
-std::string JournalFileName(std::string_view dateText);
+std::string JournalFileName(std::string_view dateText);  // empty when the text is no date
 
 // The trash line of a deleted line: "dd.mm.yyyy hh:mm" #4 line.
 std::string TrashLine(std::string_view line);
@@ -46,13 +46,30 @@ std::string RecordSafeText(std::string text);
 // is every character that would split the record or the file.
 std::string SnoozeRecordText(std::string text);
 
+// What an update does with a file its change leaves without lines.
+enum class WhenEmpty { Save, Delete };
+
 // The one read-modify-write of a file of a data directory: takes the data
 // directory's lock, loads the file for update, lets `change` edit the lines
-// and saves them. `change` returns false to leave the file untouched. False
-// when the lock could not be taken, the file could not be read, or the save
+// and saves them (or deletes the file when it is left empty and `whenEmpty`
+// says so). `change` returns false to leave the file untouched. False when
+// the lock could not be taken, the file could not be read, or the save
 // failed; the file is then as it was.
 [[nodiscard]] bool UpdateLines(const std::string& dataDir, const std::string& path,
-                               const std::function<bool(Lines&)>& change);
+                               const std::function<bool(Lines&)>& change, WhenEmpty whenEmpty = WhenEmpty::Save);
+
+// The same for several files of one data directory changed together (lines
+// moved from a record file to the trash): all are loaded under one lock,
+// `change` edits them (files[i] is paths[i]), and they are saved in order.
+// When a load or a save fails, the files already saved are put back as they
+// were, `failedPath` names the file that failed, and the result is false.
+struct FileToUpdate {
+  std::string path;
+  WhenEmpty whenEmpty = WhenEmpty::Save;
+};
+[[nodiscard]] bool UpdateFiles(const std::string& dataDir, const std::vector<FileToUpdate>& paths,
+                               const std::function<bool(std::vector<Lines>&)>& change,
+                               std::string* failedPath = nullptr);
 
 // Appends one line to the user's trash. False when the trash could not be
 // read or saved; an unreadable trash is left as it was.

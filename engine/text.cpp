@@ -134,21 +134,6 @@ int TextToInt(std::string_view s) {
   return static_cast<int>(value);
 }
 
-double TextToReal(std::string_view s) {
-  double v = 0;
-  const char* b = s.data();
-  if (!s.empty() && s.front() == '+') ++b;
-  std::from_chars(b, s.data() + s.size(), v, std::chars_format::fixed);
-  return v;
-}
-
-bool IsRealText(std::string_view s) {
-  if (s.empty()) return false;
-  double v = 0;
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed);
-  return ec == std::errc() && p == s.data() + s.size() && std::isfinite(v);
-}
-
 std::string NumberToText(long long n) { return std::to_string(n); }
 
 std::string RealToFixed(double value, int decimals) {

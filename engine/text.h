@@ -41,10 +41,6 @@ std::string LowerText(std::string_view text);
 // at the first other character. The minus applies only when the whole text
 // is a number; the value saturates at the limits of int.
 int TextToInt(std::string_view text);
-// A decimal real with a point; 0 when the text does not start with one.
-double TextToReal(std::string_view text);
-// True when the whole text is a decimal real with a point.
-bool IsRealText(std::string_view text);
 std::string NumberToText(long long n);
 // Exactly that many decimals and a point; no grouping.
 std::string RealToFixed(double value, int decimals);

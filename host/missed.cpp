@@ -31,14 +31,18 @@ Lines MissedOccurrences(const std::string& root, const std::string& user, DateTi
     const std::string kind = GetField(head, kSep3, 1);
     if (kind != "3" && kind != "4" && kind != "5") continue;
     const std::string when = GetField(head, kSep3, 2);
-    const DayNumber day = DayOf(TextToDate(WhenDate(when)));
+    const Reading<DayNumber> date = ReadDay(WhenDate(when));
+    if (!date) continue;
+    const DayNumber day = *date;
     const std::string_view time = WhenTime(when);
     if (time.empty()) {
       if (day > firstDay && day < today && day >= DayOf(from))
         found.emplace_back(static_cast<long long>(day) * 1440, line);
       continue;
     }
-    const long long minute = static_cast<long long>(day) * 1440 + MinuteOf(TextToTime(time));
+    const Reading<int> minuteOfDay = ReadTimeOfDay(time);
+    if (!minuteOfDay) continue;
+    const long long minute = static_cast<long long>(day) * 1440 + *minuteOfDay;
     if (minute > after && minute < before) found.emplace_back(minute, line);
   }
   std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -50,8 +54,11 @@ DateTime LoadLastPoll(const std::string& root) {
   std::string text;
   if (!LoadBytes(PollFile(root), text)) return 0;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  if (text.size() != 16 || !IsValidDateText(text.substr(0, 10)) || !IsValidTimeText(text.substr(11))) return 0;
-  return TextToDate(text.substr(0, 10)) + TextToTime(text.substr(11));
+  if (text.size() != 16) return 0;
+  const Reading<DayNumber> day = ReadDay(text.substr(0, 10));
+  const Reading<int> minute = ReadTimeOfDay(text.substr(11));
+  if (!day || !minute) return 0;
+  return static_cast<double>(*day) + *minute / 1440.0;
 }
 
 bool SaveLastPoll(const std::string& root, DateTime minute) {

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <map>
 #include <mutex>
 
@@ -18,8 +20,8 @@ struct Held {
   int depth = 0;
 };
 
-std::recursive_mutex& ProcessMutex() {
-  static std::recursive_mutex m;
+std::recursive_timed_mutex& ProcessMutex() {
+  static std::recursive_timed_mutex m;
   return m;
 }
 
@@ -36,17 +38,24 @@ int OpenLockFile(const std::string& fsPath) {
 
 }  // namespace
 
-FileLock::FileLock(const std::string& lockFilePath) : key_(FsPath(lockFilePath)) {
-  ProcessMutex().lock();
+FileLock::FileLock(const std::string& lockFilePath, int waitMs) : key_(FsPath(lockFilePath)) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  if (!ProcessMutex().try_lock_until(deadline)) return;
   Held& h = Table()[key_];
   if (h.depth == 0) {
     h.fd = OpenLockFile(key_);
-    if (h.fd < 0) {
+    bool locked = h.fd >= 0;
+    // Another process holds it: polled until the deadline, so that a hung
+    // holder cannot stop this one for good.
+    while (locked && ::flock(h.fd, LOCK_EX | LOCK_NB) != 0) {
+      if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) locked = false;
+      else std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!locked) {
+      if (h.fd >= 0) ::close(h.fd);
       Table().erase(key_);
       ProcessMutex().unlock();
       return;
-    }
-    while (::flock(h.fd, LOCK_EX) != 0 && errno == EINTR) {
     }
   }
   ++h.depth;

@@ -8,11 +8,15 @@
 
 namespace krav {
 
+// How long a FileLock waits for another holder before giving up.
+constexpr int kLockWaitMs = 10000;
+
 class FileLock {
  public:
-  // Blocks until the lock is held. When the lock file cannot be created
-  // (its folder is missing) the object holds nothing and held() is false.
-  explicit FileLock(const std::string& lockFilePath);
+  // Waits up to `waitMs` for the lock. When it is not free by then, or the
+  // lock file cannot be created (its folder is missing), the object holds
+  // nothing and held() is false: the caller must not write.
+  explicit FileLock(const std::string& lockFilePath, int waitMs = kLockWaitMs);
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;

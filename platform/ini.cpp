@@ -97,10 +97,9 @@ bool NeedsQuotes(const std::string& v) {
 
 }  // namespace
 
-std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
-                          const std::string& def) {
-  Ini ini;
-  if (!Load(path, ini)) return def;
+namespace {
+
+std::string ValueIn(const Ini& ini, const std::string& section, const std::string& key, const std::string& def) {
   const char* v = ini.GetValue(section.c_str(), key.c_str(), nullptr);
   if (!v) return def;
   std::string value(v);
@@ -109,11 +108,32 @@ std::string ReadIniString(const std::string& path, const std::string& section, c
   return value;
 }
 
+}  // namespace
+
+std::string ReadIniString(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& def) {
+  Ini ini;
+  if (!Load(path, ini)) return def;
+  return ValueIn(ini, section, key, def);
+}
+
+bool ReadIniStringChecked(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& def, std::string& value) {
+  std::string bytes;
+  if (!LoadBytesForUpdate(path, bytes)) return false;
+  Ini ini;
+  Configure(ini);
+  if (ini.LoadData(bytes.data(), bytes.size()) < 0) return false;
+  value = ValueIn(ini, section, key, def);
+  return true;
+}
+
 bool WriteIniString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value) {
   // A line break would end the value and start a line the file cannot hold.
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) return false;
   FileLock lock(IniLockPath(path));
+  if (!lock.held()) return false;
   // A file that exists but cannot be read, or holds lines the parser would
   // drop, is never written over.
   std::string bytes;

@@ -75,7 +75,14 @@ void ActingCheck(DorvikState& s) {
 
 void Reload(DorvikState& s) {
   const DateTime today = static_cast<double>(Today());
-  CollectRange(s.today, today, today, s.root, s.user, {true, s.autoDelete});
+  // A record file that cannot be read leaves today's list as it was and the
+  // reload pending: the next check tries again, and the log says why.
+  Lines collected;
+  if (!CollectRange(collected, today, today, s.root, s.user, {true, s.autoDelete})) {
+    LogEvent(s, Ru(" Не прочитан файл записей в ") + DataDirOf(s));
+    return;
+  }
+  s.today = std::move(collected);
   // The shell's copy; a failure costs only it.
   if (!SaveLines(shell::TodayFile(s.root), s.today)) LogEvent(s, Ru(" Не записан ") + shell::TodayFile(s.root));
   std::erase_if(s.today, [](const std::string& l) {
@@ -119,9 +126,14 @@ void DueCheck(DorvikState& s) {
 
   if (!s.speak) speakText.clear();
   const std::string ini = ShellIni(s.root);
-  WriteIniString(ini, shell::kMediaFile.section, shell::kMediaFile.key, s.soundFile);
-  WriteIniString(ini, shell::kSpeakText.section, shell::kSpeakText.key, speakText);
-  if (FileExists(shell::ResolveShellPath(s.root, s.soundFile)))
+  // The host reads the sound and the text from the settings: a value not
+  // written is not played or spoken rather than an old one.
+  const bool soundWritten = WriteIniString(ini, shell::kMediaFile.section, shell::kMediaFile.key, s.soundFile);
+  if (!soundWritten || !WriteIniString(ini, shell::kSpeakText.section, shell::kSpeakText.key, speakText)) {
+    LogEvent(s, Ru(" Не записан ") + ini);
+    speakText.clear();
+  }
+  if (soundWritten && FileExists(shell::ResolveShellPath(s.root, s.soundFile)))
     PostWindowMessage(s.shellWindow, shell::kMsgPlaySound, 0, 0);
   if (!speakText.empty()) PostWindowMessage(s.shellWindow, shell::kMsgSpeak, 0, 0);
   if (s.showDialog) {
@@ -136,8 +148,9 @@ void UpdateIndicator(const DorvikState& s) {
   const std::string dir = DataDirOf(s);
   const bool now = FileExists(shell::DueFile(dir));
   const std::string ini = shell::UserSettingsFile(dir);
-  if (ReadIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key, shell::kNewMessagesDefault) != now)
-    WriteIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key, now);
+  if (ReadIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key, shell::kNewMessagesDefault) != now &&
+      !WriteIniBool(ini, shell::kNewMessages.section, shell::kNewMessages.key, now))
+    LogEvent(s, Ru(" Не записан ") + ini);
 }
 
 void LogEvent(const DorvikState& s, const std::string& message) {

@@ -8,7 +8,7 @@
 
 #include "accounting/balances.h"
 #include "accounting/ledger_files.h"
-#include "accounting/money.h"
+#include "engine/money.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
@@ -21,22 +21,29 @@ using test::Join;
 
 TEST(Money, ExactDecimalSums) {
   Kopecks sum = 0;
-  for (int i = 0; i < 30; ++i) sum += ParseMoney("0.10");
+  for (int i = 0; i < 30; ++i) sum += *ReadMoney("0.10");
   EXPECT_EQ(MoneyText(sum), "3.00");
   double binary = 0;
   for (int i = 0; i < 30; ++i) binary += 0.10;
   EXPECT_NE(binary, 3.0);  // what the kopecks avoid
-  EXPECT_EQ(ParseMoney("1 234.5"), 123450);
-  EXPECT_EQ(ParseMoney("-20"), -2000);
-  EXPECT_EQ(ParseMoney("12,50"), 1200);
-  EXPECT_EQ(ParseMoney("abc"), 0);
-  EXPECT_EQ(ParseMoney("0.125"), 13);
-  EXPECT_EQ(ParseMoney("-0.125"), -13);
+  EXPECT_EQ(*ReadMoney("1 234.5"), 123450);
+  EXPECT_EQ(*ReadMoney("-20"), -2000);
+  // A decimal comma is a decimal separator like the point (it lost the kopecks).
+  EXPECT_EQ(*ReadMoney("12,50"), 1250);
+  EXPECT_EQ(*ReadMoney("650,5"), 65050);
+  EXPECT_EQ(*ReadMoney("1 000,05"), 100005);
+  // Not an amount: nothing read as 0 or as its leading digits.
+  for (const char* bad : {"abc", "", " ", "12abc", "1.2.3", "1,2,3", "--5", ".", "12 ,5x"})
+    EXPECT_FALSE(ReadMoney(bad)) << bad;
+  EXPECT_EQ(*ReadMoney("0.125"), 13);
+  EXPECT_EQ(*ReadMoney("-0.125"), -13);
+  EXPECT_EQ(StoredAmount("0,125"), "0.13");
+  EXPECT_EQ(StoredAmount("1234,5"), "1 234.50");
   EXPECT_EQ(MoneyText(-2000), "-20.00");
   EXPECT_EQ(MoneyText(0), "0.00");
   EXPECT_EQ(MoneyText(5), "0.05");
   EXPECT_EQ(MoneyText(-5), "-0.05");
-  EXPECT_EQ(MoneyText(ParseMoney("1234.50")), "1234.50");
+  EXPECT_EQ(MoneyText(*ReadMoney("1234.50")), "1234.50");
 }
 
 struct PresetQuestions : Questions {
@@ -259,11 +266,10 @@ TEST(Money, SumsStopAtTheEndsOfTheRange) {
   EXPECT_EQ(AddMoney(max - 1, 5), max);
   EXPECT_EQ(AddMoney(min + 1, -5), min);
   EXPECT_EQ(AddMoney(100, -250), -150);
-  Kopecks k = 0;
-  EXPECT_TRUE(ParseMoneyWithin("1 000 000 000 000", k));
-  EXPECT_EQ(k, kMoneyBound);
-  EXPECT_FALSE(ParseMoneyWithin("1000000000000.01", k));
-  EXPECT_FALSE(ParseMoneyWithin("-92233720368547749", k));
+  EXPECT_EQ(*ReadMoney("1 000 000 000 000"), kMoneyBound);
+  EXPECT_FALSE(ReadMoney("1000000000000.01"));
+  EXPECT_FALSE(ReadMoney("-92233720368547749"));
+  EXPECT_FALSE(ReadMoney("99999999999999999999999"));
 }
 
 class Journals : public ::testing::Test {

@@ -27,25 +27,35 @@ TEST(DateTexts, WriteAndRead) {
   EXPECT_EQ(DateToText(d), "07.03.2026");
   EXPECT_EQ(DateToShortText(d), "07.03.26");
   EXPECT_EQ(TimeToText(d), "09:05");
-  EXPECT_EQ(DayOf(TextToDate("07.03.2026")), D(2026, 3, 7));
-  EXPECT_EQ(DayOf(ShortTextToDate("07.03.26")), D(2026, 3, 7));
-  EXPECT_EQ(DayOf(ShortTextToDate("07.03.81")), D(1981, 3, 7));
-  EXPECT_EQ(DayOf(ShortTextToDate("07.03.80")), D(2080, 3, 7));
-  EXPECT_EQ(TimeToText(TextToTime("23:59")), "23:59");
+  EXPECT_EQ(*ReadDay("07.03.2026"), D(2026, 3, 7));
+  EXPECT_EQ(*ReadDay("07.03.26"), D(2026, 3, 7));
+  EXPECT_EQ(*ReadDay("07.03.81"), D(1981, 3, 7));
+  // Two-digit years follow the check's one rule: below 80 is 20yy.
+  EXPECT_EQ(*ReadDay("07.03.79"), D(2079, 3, 7));
+  EXPECT_EQ(*ReadDay("07.03.80"), D(1980, 3, 7));
+  EXPECT_EQ(*ReadDay(" 7. 3.2026"), D(2026, 3, 7));  // what an input mask leaves
+  EXPECT_EQ(*ReadTimeOfDay("23:59"), 23 * 60 + 59);
+  EXPECT_EQ(StoredDate("01.03.26"), "01.03.2026");
+  EXPECT_EQ(StoredTime(" 9: 5"), "09:05");
 }
 
-TEST(DateTexts, InvalidDatesReadAsToday) {
+// No reader falls back to today: a text that is no date is refused, and says why.
+TEST(DateTexts, InvalidDatesAreRefusedNotReadAsToday) {
   test::FixedClock clock(MakeDateTime(2026, 12, 8, 14, 35));
-  EXPECT_EQ(DayOf(TextToDate("31.02.2026")), D(2026, 12, 8));
-  EXPECT_EQ(DayOf(TextToDate("")), D(2026, 12, 8));
-  EXPECT_EQ(DayOf(TextToDate("garbage")), D(2026, 12, 8));
-  EXPECT_EQ(DayOf(ShortTextToDate("32.01.26")), D(2026, 12, 8));
+  for (const char* bad : {"31.02.2026", "", "garbage", "32.01.26", "1.3.2026", "07.03.2026x", "07.03.-026",
+                          "07.03.2O26", "29.02.2100"}) {
+    const Reading<DayNumber> day = ReadDay(bad);
+    EXPECT_FALSE(day) << bad;
+    EXPECT_FALSE(day.why.empty()) << bad;
+  }
+  EXPECT_EQ(StoredDate("garbage"), "garbage");
 }
 
-TEST(DateTexts, LenientValidityCheck) {
-  for (const char* ok : {"29.02.2024", "29.02.2100", "29.02.00", "31.12.1753", "01.01.26"})
-    EXPECT_TRUE(IsValidDateText(ok)) << ok;
-  for (const char* bad : {"29.02.2023", "31.04.2026", "00.01.2026", "01.01.1700", "01.13.2026"})
+// The check and the reading are one: what the check takes is the day read.
+TEST(DateTexts, ValidityCheckIsTheReading) {
+  for (const char* ok : {"29.02.2024", "29.02.00", "31.12.1753", "01.01.26"}) EXPECT_TRUE(IsValidDateText(ok)) << ok;
+  // 29.02.2100 passed the old divisible-by-4 check and was then read as today.
+  for (const char* bad : {"29.02.2023", "31.04.2026", "00.01.2026", "01.01.1700", "01.13.2026", "29.02.2100"})
     EXPECT_FALSE(IsValidDateText(bad)) << bad;
 }
 
@@ -55,6 +65,10 @@ TEST(TimeTexts, Validity) {
   EXPECT_TRUE(IsValidTimeText(" 9: 5"));
   EXPECT_FALSE(IsValidTimeText("24:00"));
   EXPECT_FALSE(IsValidTimeText("12:60"));
+  // The reading agrees with the check: "9:5" is 09:05, not 09:00.
+  EXPECT_EQ(*ReadTimeOfDay("9:5"), 9 * 60 + 5);
+  EXPECT_EQ(*ReadTimeOfDay(""), 0);
+  for (const char* bad : {"256:00", "12:00:00", "1a:00", "-1:00", "123:4"}) EXPECT_FALSE(ReadTimeOfDay(bad)) << bad;
 }
 
 TEST(Words, MonthsWeekdaysLongDates) {

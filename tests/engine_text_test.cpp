@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/money.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 
@@ -74,16 +75,15 @@ TEST(Numbers, TextToIntReadsLeadingDigits) {
 }
 
 TEST(Numbers, RealsUseAPointWhateverTheLocale) {
-  EXPECT_DOUBLE_EQ(TextToReal("1234.5"), 1234.5);
-  EXPECT_DOUBLE_EQ(TextToReal("-0.25"), -0.25);
-  EXPECT_DOUBLE_EQ(TextToReal("abc"), 0.0);
+  EXPECT_DOUBLE_EQ(*ReadRate("1234.5"), 1234.5);
+  EXPECT_DOUBLE_EQ(*ReadRate("12,50"), 12.5);
+  EXPECT_FALSE(ReadRate("-0.25"));
+  EXPECT_FALSE(ReadRate("abc"));
   EXPECT_EQ(RealToFixed(1234.5, 2), "1234.50");
   EXPECT_EQ(RealToFixed(-3.14159, 3), "-3.142");
   EXPECT_EQ(RealToFixed(-0.001, 2), "0.00");
   EXPECT_EQ(RealToFixed(1e15, 2), "1000000000000000.00");
-  EXPECT_TRUE(IsRealText("12.50"));
-  EXPECT_FALSE(IsRealText("12,50"));
-  EXPECT_FALSE(IsRealText(""));
+  EXPECT_FALSE(ReadRate(""));
   EXPECT_EQ(NumberToText(-17), "-17");
 }
 

@@ -131,9 +131,9 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
     const bool timed = interval || !s->timeText.empty();
     const int minuteOfDay = interval
                                 ? static_cast<int>(s->startMinute % 1440)
-                                : (timed ? static_cast<int>(std::llround(TextToTime(s->timeText) * 1440)) : 0);
+                                : (timed ? s->timeMinute : 0);
     DayNumber first = s->start;
-    if (s->repetition == Repetition::Once) first = DayOf(TextToDate(s->onceDate));
+    if (s->repetition == Repetition::Once) first = s->onceDay;
     else if (interval) first = static_cast<DayNumber>(s->startMinute / 1440);
     else first = FirstDay(*s, s->start);
     AddText(ev, icalproperty_new_dtstart(timed ? DateTimeOf(first, minuteOfDay) : DateOf(first)));

@@ -305,7 +305,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
             if (interval != 1 || monthDays || months) why = "a weekly rule other than every week";
             else if (days > 1 && r.count > 0) why = "COUNT over several weekdays";
             else if (days == 0) {
-              const int wd = IsoWeekday(TextToDate(date));
+              const int wd = IsoWeekday(static_cast<double>(YmdToDay(at.year, at.month, at.day)));
               schedules.push_back(Sub({"3", Ru(kWeekdayNamesUtf8[wd - 1])}) + kSep1 + range + kSep1 + timeGroup);
             } else {
               for (int i = 0; i < days; ++i) {

@@ -16,6 +16,7 @@
 #include "accounting/report.h"
 #include "engine/collect.h"
 #include "engine/dates.h"
+#include "engine/money.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -68,15 +69,6 @@ constexpr const char* kUsage =
     "                   (cp1251 bytes)\n"
     "  --help           show this text\n";
 
-// A rate as the rate question takes it: a number above zero.
-bool IsPositiveRate(const std::string& text) {
-  const std::string t = RemoveChars(text, " ");
-  if (t.empty()) return false;
-  for (char c : t)
-    if (!((c >= '0' && c <= '9') || c == '.' || c == ',')) return false;
-  return TextToReal(t) > 0;
-}
-
 int Fail(const std::string& message) {
   std::cerr << "messctl: " << message << "\n";
   return 2;
@@ -93,7 +85,8 @@ std::string KindName(std::string_view kind) {
 
 // Sort key "yyyymmdd hh:mm" of a when text; a whole day sorts before its times.
 std::string SortKey(const std::string& when) {
-  const std::string date = DateToText(TextToDate(WhenDate(when)));
+  const std::string date = StoredDate(WhenDate(when));
+  if (date.size() != 10) return when;
   return date.substr(6, 4) + date.substr(3, 2) + date.substr(0, 2) + " " + std::string(WhenTime(when));
 }
 
@@ -126,8 +119,9 @@ void PrintReadable(const Lines& lines) {
 int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime last) {
   using namespace accounting;
   BalanceTable table;
-  if (!ComputeBalances(ledger, last, first, table)) {
-    std::cerr << "messctl: a month balance file could not be written\n";
+  std::string error;
+  if (!ComputeBalances(ledger, last, first, table, &error)) {
+    std::cerr << "messctl: the balances could not be computed: " << Cp1251ToUtf8(error) << "\n";
     return 1;
   }
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
@@ -292,7 +286,7 @@ int main(int argc, char** argv) {
       std::string r;
       if (!value(r) || r.find('=') == std::string::npos) return Fail("--rate needs CURRENCY=VALUE");
       const std::string currency = r.substr(0, r.find('=')), rate = r.substr(r.find('=') + 1);
-      if (!IsPositiveRate(rate))
+      if (!ReadRate(rate))
         return Fail("--rate " + r + ": the rate of " + currency + " must be a positive number");
       rates[Utf8ToCp1251(currency)] = rate;
     } else if (a == "--dry-run" && args[0] == "import-ics") {
@@ -317,11 +311,9 @@ int main(int argc, char** argv) {
   if ((args[0] == "balances" || args[0] == "report") && (from.empty() || to.empty()))
     return Fail(args[0] + " needs --from and --to");
   auto parseDate = [](const std::string& text, DateTime& d) {
-    if (text.size() != 10 || text[2] != '.' || text[5] != '.' || !IsValidDateText(text)) return false;
-    const DateTime today = static_cast<double>(Today());
-    d = TextToDate(text);
-    // TextToDate reads an invalid date as today; accept today only when typed.
-    return d != today || DateToText(today) == text;
+    const Reading<DayNumber> day = ReadDay(text);
+    if (day) d = static_cast<double>(*day);
+    return day.value.has_value();
   };
   DateTime first = static_cast<double>(Today()), last;
   if (!from.empty() && !parseDate(from, first)) return Fail("not a valid date: '" + from + "'");
@@ -353,9 +345,11 @@ int main(int argc, char** argv) {
   if (args[0] == "export-ledger") {
     const accounting::Ledger ledger{cpRoot, cpUser};
     // By default everything from the first operation ever entered up to today.
-    if (from.empty())
-      first = TextToDate(ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kFirstDateKey,
-                                       DateToText(static_cast<double>(Today()))));
+    if (from.empty()) {
+      const Reading<DayNumber> firstDate = ReadDay(
+          ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kFirstDateKey, ""));
+      first = static_cast<double>(firstDate ? *firstDate : Today());
+    }
     if (to.empty()) last = std::max(first, static_cast<double>(Today()));
     return ExportLedger(ledger, first, last, output);
   }

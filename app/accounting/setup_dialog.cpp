@@ -83,6 +83,8 @@ TMess3Dlg::TMess3Dlg(const accounting::Ledger& ledger, QWidget* parent) : QDialo
   setWindowTitle(U("Настройки"));
   AccountingQuestions questions;
   lists_ = LoadSetupLists(ledger_, questions);
+  if (const std::string unreadable = UnreadableMessage(lists_); !unreadable.empty())
+    AskMessage(Ru("Настройки"), unreadable, "", 3, Ru("Понял"), "", "");
 
   operations_ = new SetupListModel(SetupListModel::Kind::Operations, lists_, this);
   accounts_ = new SetupListModel(SetupListModel::Kind::Accounts, lists_, this);
@@ -348,10 +350,9 @@ void TMess3Dlg::applyCurrencyChecks(std::vector<bool> checked) {
 void TMess3Dlg::done(int result) {
   if (!saved_) {
     saved_ = true;
-    if (const auto failed = SaveSetupLists(ledger_, lists_))
-      AskMessage(Ru("Настройки"),
-                 Ru("Не удалось записать файл ") + *failed + Ru(". Изменения в нём не сохранены."), "", 3,
-                 Ru("Понял"), "", "");
+    SetupNotSaved why = SetupNotSaved::Unwritable;
+    if (const auto failed = SaveSetupLists(ledger_, lists_, &why))
+      AskMessage(Ru("Настройки"), NotSavedMessage(*failed, why), "", 3, Ru("Понял"), "", "");
   }
   QDialog::done(result);
 }

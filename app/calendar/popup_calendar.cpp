@@ -113,7 +113,8 @@ TPopupDlg::TPopupDlg(const std::string& text, const std::string& title)
     if (!spin_->isHidden()) setYear(year);
   });
 
-  const DateTime shown = IsValidDateText(text) ? TextToDate(text) : static_cast<double>(Today());
+  const Reading<DayNumber> typed = ReadDay(text);
+  const DateTime shown = static_cast<double>(typed ? *typed : Today());
   const Ymd d = DayToYmd(DayOf(shown));
   showMonth(d.year, d.month, d.day);
   grid_->setFocus();

@@ -417,6 +417,7 @@ void TAddMessDlg::finish() {
     if (!r.message.empty()) report(r.title, r.message);
     return;  // the dialog stays open with everything typed
   }
+  if (!r.message.empty()) report(r.title, r.message);  // saved, with a warning
   saveMark_ = kSaved;
   accept();
 }

@@ -59,18 +59,22 @@ int AccountTypeIndex(const std::string& typeWord) {
 SetupLists LoadSetupLists(const Ledger& ledger, accounting::Questions& questions) {
   accounting::EnsureDefaultAccounting(ledger, questions);
   SetupLists lists;
-  Lines lines;
-  LoadLines(ledger.accountsFile(), lines);
-  for (const auto& l : lines)
+  auto load = [&](const std::string& path, Lines& lines) {
+    if (!LoadLinesForUpdate(path, lines)) lists.unreadable.push_back(path);
+  };
+  load(ledger.accountsFile(), lists.loadedAccounts);
+  for (const auto& l : lists.loadedAccounts)
     lists.accounts.push_back({GetField(l, kSep2, 1), GetField(l, kSep2, 2), GetField(l, kSep2, 3)});
-  LoadLines(ledger.currenciesFile(), lists.currencies);
+  load(ledger.currenciesFile(), lists.loadedCurrencies);
+  lists.currencies = lists.loadedCurrencies;
   if (lists.currencies.empty()) lists.currencies.push_back(accounting::DefaultBaseCurrency());
-  lists.base = ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, "");
+  lists.loadedBase = ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, "");
+  lists.base = lists.loadedBase;
   if (lists.base.empty() ||
       std::find(lists.currencies.begin(), lists.currencies.end(), lists.base) == lists.currencies.end())
     lists.base = lists.currencies.front();
-  LoadLines(ledger.operationsFile(), lines);
-  for (const auto& l : lines) {
+  load(ledger.operationsFile(), lists.loadedOperations);
+  for (const auto& l : lists.loadedOperations) {
     OperationRow op;
     op.name = GetField(l, kSep1, 1);
     op.incomeRef = GetField(l, kSep1, 2);
@@ -154,19 +158,75 @@ std::string ApplyBaseCurrencyRule(const std::string& base, const std::vector<std
   return result;
 }
 
-std::optional<std::string> SaveSetupLists(const Ledger& ledger, const SetupLists& lists) {
-  ForceDir(ledger.dataDir());
-  DataDirLock lock(ledger.dataDir());
+std::optional<std::string> SaveSetupLists(const Ledger& ledger, const SetupLists& lists, SetupNotSaved* why) {
+  auto notSaved = [&](const std::string& path, SetupNotSaved reason) {
+    if (why) *why = reason;
+    return std::optional<std::string>(path);
+  };
   Lines accounts, operations;
   for (const auto& a : lists.accounts)
     accounts.push_back(accounting::AccountReference({a.name, a.currency, a.type}));
   for (const auto& o : lists.operations) operations.push_back(o.name + kSep1 + o.incomeRef + kSep1 + o.expenseRef);
-  if (!SaveLines(ledger.accountsFile(), accounts)) return ledger.accountsFile();
-  if (!SaveLines(ledger.operationsFile(), operations)) return ledger.operationsFile();
-  if (!SaveLines(ledger.currenciesFile(), lists.currencies)) return ledger.currenciesFile();
-  if (!WriteIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, lists.base))
-    return ledger.settingsFile();
+  const struct {
+    std::string path;
+    const Lines* ours;
+    const Lines* loaded;
+  } lists3[] = {{ledger.accountsFile(), &accounts, &lists.loadedAccounts},
+                {ledger.operationsFile(), &operations, &lists.loadedOperations},
+                {ledger.currenciesFile(), &lists.currencies, &lists.loadedCurrencies}};
+  std::vector<FileToUpdate> files;
+  std::vector<const Lines*> ours, loaded;
+  for (const auto& l : lists3) {
+    if (std::find(lists.unreadable.begin(), lists.unreadable.end(), l.path) != lists.unreadable.end()) {
+      if (*l.ours != *l.loaded) return notSaved(l.path, SetupNotSaved::Unreadable);
+      continue;
+    }
+    if (*l.ours == *l.loaded) continue;  // nothing changed here: whatever is on disk stays
+    files.push_back({l.path});
+    ours.push_back(l.ours);
+    loaded.push_back(l.loaded);
+  }
+  if (!files.empty()) {
+    ForceDir(ledger.dataDir());
+    std::string failed, changed;
+    const bool ok = UpdateFiles(
+        ledger.dataDir(), files,
+        [&](std::vector<Lines>& disk) {
+          for (std::size_t i = 0; i < disk.size(); ++i)
+            if (disk[i] != *loaded[i] && disk[i] != *ours[i]) {
+              changed = files[i].path;
+              return false;  // the lists refer to each other: all or none
+            }
+          for (std::size_t i = 0; i < disk.size(); ++i) disk[i] = *ours[i];
+          return true;
+        },
+        &failed);
+    if (!changed.empty()) return notSaved(changed, SetupNotSaved::ChangedMeanwhile);
+    if (!ok) return notSaved(failed, SetupNotSaved::Unwritable);
+  }
+  if (lists.base != lists.loadedBase &&
+      !WriteIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, lists.base))
+    return notSaved(ledger.settingsFile(), SetupNotSaved::Unwritable);
   return std::nullopt;
+}
+
+std::string NotSavedMessage(const std::string& path, SetupNotSaved why) {
+  switch (why) {
+    case SetupNotSaved::Unreadable:
+      return Ru("Файл ") + path + Ru(" не удалось прочитать, поэтому он не записан. Изменения не сохранены.");
+    case SetupNotSaved::ChangedMeanwhile:
+      return Ru("Файл ") + path +
+             Ru(" изменила другая программа, пока были открыты настройки. Изменения не сохранены, "
+                "чтобы не затереть чужие; откройте настройки снова.");
+    default: return Ru("Не удалось записать файл ") + path + Ru(". Изменения в нём не сохранены.");
+  }
+}
+
+std::string UnreadableMessage(const SetupLists& lists) {
+  if (lists.unreadable.empty()) return {};
+  std::string names;
+  for (const auto& p : lists.unreadable) names += (names.empty() ? "" : ", ") + p;
+  return Ru("Не удалось прочитать: ") + names + Ru(". Эти списки показаны пустыми и не будут записаны.");
 }
 
 }  // namespace krav::app

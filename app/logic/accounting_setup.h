@@ -29,6 +29,11 @@ struct SetupLists {
   std::vector<AccountRow> accounts;
   std::vector<std::string> currencies;
   std::string base;  // the base currency; its row is the checked one
+  // The files as loaded, to tell a change made here from one made on disk
+  // meanwhile, and the files that could not be read (never written).
+  Lines loadedAccounts, loadedOperations, loadedCurrencies;
+  std::string loadedBase;
+  std::vector<std::string> unreadable;
 };
 
 // A message of the dialog: title and text (cp1251), shown with picture kind 3 and "Понял".
@@ -76,9 +81,18 @@ int RowAfterDeletion(int deleted, int count);
 std::string ApplyBaseCurrencyRule(const std::string& base, const std::vector<std::string>& currencies,
                                   std::vector<bool>& checked);
 
-// Closing: the account, operation and currency files and [Buh] Baseval,
-// each replaced whole through the file layer under the data directory's
-// lock. The first file that could not be written, or nothing.
-std::optional<std::string> SaveSetupLists(const accounting::Ledger& ledger, const SetupLists& lists);
+// Closing: the account, operation and currency files changed here are
+// replaced whole in one update under the data directory's lock, then [Buh]
+// Baseval when it changed. A file that could not be read when the dialog
+// opened is never written, and when a file changed here was also changed on
+// disk since, none is written. The first file not written, or nothing;
+// `why` then says which of these it was.
+enum class SetupNotSaved { Unreadable, ChangedMeanwhile, Unwritable };
+std::optional<std::string> SaveSetupLists(const accounting::Ledger& ledger, const SetupLists& lists,
+                                          SetupNotSaved* why = nullptr);
+// The message of the dialog for a file not written, and for the files that
+// could not be read when it opened (empty when there are none).
+std::string NotSavedMessage(const std::string& path, SetupNotSaved why);
+std::string UnreadableMessage(const SetupLists& lists);
 
 }  // namespace krav::app

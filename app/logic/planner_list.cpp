@@ -84,7 +84,7 @@ PlannerList BuildPlannerList(Lines occurrences) {
     const std::string_view date = WhenDate(when);
     if (date != lastText || i == 0) {
       lastText = date;
-      lastTextDay = DayOf(TextToDate(date));
+      if (const Reading<DayNumber> d = ReadDay(date); d) lastTextDay = *d;
     }
     days[i] = lastTextDay;
     slots[i] = MinuteSlot(WhenTime(when));
@@ -161,7 +161,9 @@ bool LineShowsAs(std::string_view line, std::string_view occurrence) {
   // The line is the one shown only when it gives that very occurrence on
   // its day: kind, date, time, text and amount, not the text alone (a daily
   // and a one-time reminder may share their text).
-  const DayNumber day = DayOf(TextToDate(WhenDate(FieldView(head, kSep3, 2))));
+  const Reading<DayNumber> shownDay = ReadDay(WhenDate(FieldView(head, kSep3, 2)));
+  if (!shownDay) return false;
+  const DayNumber day = *shownDay;
   Lines produced;
   Collection c;
   c.first = c.last = day;
@@ -192,14 +194,22 @@ namespace {
 // for the journals under "Plan/" alike.
 std::string DataDirOfFile(const std::string& root, const std::string& user) { return shell::DataDir(root, user); }
 
-// Saves a record file, deleting it when it has become empty.
-bool SaveOrRemove(const std::string& path, const Lines& lines) {
-  if (!lines.empty()) return SaveLines(path, lines);
-  return RemoveFile(path) || !FileExists(path);
-}
-
 std::string CannotWrite(const std::string& path) {
   return Ru("Файл ") + path + Ru(" не удалось прочитать или записать; он оставлен как был.");
+}
+
+}  // namespace
+
+namespace {
+
+// Moves FirstDate and LastChanges back for a deleted operation; the message
+// when that could not be written.
+void MarkDeletedOperation(const std::string& line, const std::string& root, const std::string& user,
+                          ChangeResult& result) {
+  if (FieldView(line, kSep3, 1) != "2") return;
+  if (!accounting::MarkAccountingChange({root, user}, FieldView(line, kSep3, 2)))
+    result.error = Ru("Отметка об изменении в файле ") + shell::UserSettingsFile(DataDirOfFile(root, user)) +
+                   Ru(" не записана: остатки в отчёте могут быть неверны.");
 }
 
 }  // namespace
@@ -208,55 +218,50 @@ ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::st
                            const std::string& user) {
   ChangeResult result;
   const std::string dir = DataDirOfFile(root, user);
-  DataDirLock lock(dir);
   std::map<std::string, std::vector<const ShownEntry*>> byFile;
   for (const auto& e : entries) byFile[e.path].push_back(&e);
   for (const auto& [path, list] : byFile) {
-    Lines lines;
-    if (!LoadLinesForUpdate(path, lines)) {
-      result.error = CannotWrite(path);
+    // The trash gets the lines and the file loses them in one update: both
+    // or neither, the trash saved first so that no stop midway loses a line.
+    Lines deleted;
+    int missing = 0;
+    std::string failed;
+    const bool ok = UpdateFiles(
+        dir, {{shell::TrashFile(dir)}, {path}},
+        [&](std::vector<Lines>& files) {
+          Lines& lines = files[1];
+          deleted.clear();
+          missing = 0;
+          // Each entry's line: at its index while that still shows it, else
+          // the first line that does and is not taken yet.
+          std::set<std::size_t> doomed;
+          for (const ShownEntry* e : list) {
+            std::size_t at = lines.size();
+            if (e->index >= 0 && e->index < static_cast<std::int64_t>(lines.size()) &&
+                !doomed.count(static_cast<std::size_t>(e->index)) &&
+                LineShowsAs(lines[static_cast<std::size_t>(e->index)], e->occurrence))
+              at = static_cast<std::size_t>(e->index);
+            for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
+              if (!doomed.count(i) && LineShowsAs(lines[i], e->occurrence)) at = i;
+            if (at == lines.size()) ++missing;
+            else doomed.insert(at);
+          }
+          if (doomed.empty()) return false;
+          Lines kept;
+          for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) deleted.push_back(lines[*it]);
+          for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!doomed.count(i)) kept.push_back(lines[i]);
+          lines = std::move(kept);
+          AddToTrash(files[0], deleted);
+          return true;
+        },
+        &failed);
+    if (!ok) {
+      result.error = CannotWrite(failed);
       continue;
     }
-    // Each entry's line: at its index while that still shows it, else the
-    // first line that does and is not taken yet.
-    std::set<std::size_t> doomed;
-    for (const ShownEntry* e : list) {
-      std::size_t at = lines.size();
-      if (e->index >= 0 && e->index < static_cast<std::int64_t>(lines.size()) &&
-          !doomed.count(static_cast<std::size_t>(e->index)) &&
-          LineShowsAs(lines[static_cast<std::size_t>(e->index)], e->occurrence))
-        at = static_cast<std::size_t>(e->index);
-      for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
-        if (!doomed.count(i) && LineShowsAs(lines[i], e->occurrence)) at = i;
-      if (at == lines.size()) ++result.missing;
-      else doomed.insert(at);
-    }
-    if (doomed.empty()) continue;
-    // The trash first holds the lines; then the file loses them.
-    Lines deleted, kept;
-    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) deleted.push_back(lines[*it]);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      if (!doomed.count(i)) kept.push_back(lines[i]);
-    Lines trash, oldTrash;
-    if (!LoadLinesForUpdate(shell::TrashFile(dir), trash)) {
-      result.error = CannotWrite(shell::TrashFile(dir));
-      continue;
-    }
-    oldTrash = trash;
-    AddToTrash(trash, deleted);
-    if (!SaveLines(shell::TrashFile(dir), trash)) {
-      result.error = CannotWrite(shell::TrashFile(dir));
-      continue;
-    }
-    if (!SaveLines(path, kept)) {
-      // The lines stay where they were: the trash is put back as it was.
-      if (oldTrash.empty()) RemoveFile(shell::TrashFile(dir));
-      else (void)SaveLines(shell::TrashFile(dir), oldTrash);
-      result.error = CannotWrite(path);
-      continue;
-    }
-    for (const auto& l : deleted)
-      if (FieldView(l, kSep3, 1) == "2") accounting::MarkAccountingChange({root, user}, FieldView(l, kSep3, 2));
+    result.missing += missing;
+    for (const auto& l : deleted) MarkDeletedOperation(l, root, user, result);
     result.done += static_cast<int>(deleted.size());
   }
   return result;
@@ -265,30 +270,31 @@ ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::st
 ChangeResult RemoveReplacedLine(const std::string& path, std::int64_t index, const std::string& openedLine,
                                 const std::string& root, const std::string& user) {
   ChangeResult result;
-  DataDirLock lock(DataDirOfFile(root, user));
-  Lines lines;
-  if (!LoadLinesForUpdate(path, lines)) {
+  bool found = false;
+  const bool ok = UpdateLines(
+      DataDirOfFile(root, user), path,
+      [&](Lines& lines) {
+        std::size_t at = lines.size();
+        if (index >= 0 && index < static_cast<std::int64_t>(lines.size()) &&
+            lines[static_cast<std::size_t>(index)] == openedLine)
+          at = static_cast<std::size_t>(index);
+        for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
+          if (lines[i] == openedLine) at = i;
+        found = at != lines.size();
+        if (found) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+        return found;
+      },
+      WhenEmpty::Delete);
+  if (!ok) {
     result.error = CannotWrite(path);
     return result;
   }
-  std::size_t at = lines.size();
-  if (index >= 0 && index < static_cast<std::int64_t>(lines.size()) &&
-      lines[static_cast<std::size_t>(index)] == openedLine)
-    at = static_cast<std::size_t>(index);
-  for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
-    if (lines[i] == openedLine) at = i;
-  if (at == lines.size()) {
+  if (!found) {
     result.missing = 1;
     return result;
   }
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
-  if (!SaveOrRemove(path, lines)) {
-    result.error = CannotWrite(path);
-    return result;
-  }
-  if (FieldView(openedLine, kSep3, 1) == "2")
-    accounting::MarkAccountingChange({root, user}, FieldView(openedLine, kSep3, 2));
   result.done = 1;
+  MarkDeletedOperation(openedLine, root, user, result);
   return result;
 }
 

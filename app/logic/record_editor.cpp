@@ -2,6 +2,7 @@
 
 #include "accounting/ledger_files.h"
 #include "engine/dates.h"
+#include "engine/money.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -23,8 +24,8 @@ std::vector<std::string> Split(const std::string& text, char sep) {
   return parts;
 }
 
-std::string NormalDate(const std::string& text) { return DateToText(TextToDate(text)); }
-std::string NormalTime(const std::string& text) { return TimeToText(TextToTime(text)); }
+std::string NormalDate(const std::string& text) { return StoredDate(text); }
+std::string NormalTime(const std::string& text) { return StoredTime(text); }
 
 // The file-name part of a program path: after the last "/", "\" or ":".
 std::string FileNamePart(const std::string& path) {
@@ -186,7 +187,8 @@ std::string CheckForSave(const EditorState& s, const Lines& operations) {
     case kOperationPage:
       if (!IsValidDateText(s.operationDate)) return Ru("Вы неправильно указали дату записи !");
       if (!IsValidTimeText(s.operationTime)) return Ru("Вы неправильно указали время записи !");
-      if (!(TextToReal(RemoveChars(s.amount, " ")) > 0)) return Ru("Сумма операции должна быть больше нуля !");
+      if (const Reading<Kopecks> k = ReadMoney(s.amount); !k || *k <= 0)
+        return Ru("Сумма операции должна быть больше нуля !");
       if (s.operation < 0 || s.operation >= static_cast<int>(operations.size()))
         return Ru("Операция не указана, если список операций пуст, то воспользуйтесь настройкой !");
       return {};
@@ -204,7 +206,7 @@ std::string BuildRecordLine(const EditorState& s, const Lines& operations,
       std::string description = GetField(operation, kSep1, 1) + " ";
       if (!comment.empty()) description += "(" + comment + ")";
       return Join({"2", NormalDate(s.operationDate), NormalTime(s.operationTime), description, operation, comment,
-                   RecordSafeText(s.amount)});
+                   StoredAmount(s.amount)});
     }
     case 3: return Join({"3", BuildSchedule(s.recurrence), RecordSafeText(s.reminderText)});
     default: {
@@ -240,7 +242,12 @@ SaveResult SaveRecord(const EditorState& s, const Lines& operations, const std::
   if (!AppendLines(dataDir, target, {BuildRecordLine(s, operations, commands)}))
     return {false, Ru("Добавление записи"),
             Ru("Запись не сохранена: файл ") + target + Ru(" не удалось прочитать или записать.")};
-  if (s.kind == 2) accounting::MarkAccountingChange({root, user}, NormalDate(s.operationDate));
+  // The record is saved; a mark that could not be written leaves the month
+  // balances to be recomputed from an earlier date than needed, never later.
+  if (s.kind == 2 && !accounting::MarkAccountingChange({root, user}, NormalDate(s.operationDate)))
+    return {true, Ru("Добавление записи"),
+            Ru("Запись сохранена, но отметка об изменении в файле ") + shell::UserSettingsFile(dataDir) +
+                Ru(" не записана: остатки в отчёте могут быть неверны.")};
   return {true, {}, {}};
 }
 

@@ -85,7 +85,7 @@ std::string CheckRecurrence(const RecurrenceState& s) {
 std::string BuildSchedule(const RecurrenceState& s) {
   std::string a;
   switch (s.repetition) {
-    case kOnce: a = Sub({"1", s.onceDate}); break;
+    case kOnce: a = Sub({"1", StoredDate(s.onceDate)}); break;
     case kDaily: a = Sub({"2", ""}); break;
     case kWeekly:
       a = Sub({"3", s.weekday >= 0 ? Weekdays()[static_cast<std::size_t>(s.weekday)] : std::string()});
@@ -94,14 +94,19 @@ std::string BuildSchedule(const RecurrenceState& s) {
     case kYearly: a = Sub({"5", s.yearDay}); break;
     default: a = Sub({"6", std::to_string(s.days), std::to_string(s.hours), std::to_string(s.minutes)}); break;
   }
+  // Dates and times go in their stored forms (a four-digit year, "hh:mm":
+  // an empty time, which the check takes for 00:00, is written so); the
+  // start time of a day repetition is not read and stays as it is.
   std::string b;
   if (RangeShown(s)) {
-    if (s.range == kCount) b = Sub({"12", s.startDate, s.startTime, std::to_string(s.count)});
-    else if (s.range == kUntil) b = Sub({"13", s.startDate, s.startTime, s.endDate});
-    else b = Sub({"11", s.startDate, s.startTime});
+    const std::string start = StoredDate(s.startDate);
+    const std::string startTime = s.repetition == kInterval ? StoredTime(s.startTime) : s.startTime;
+    if (s.range == kCount) b = Sub({"12", start, startTime, std::to_string(s.count)});
+    else if (s.range == kUntil) b = Sub({"13", start, startTime, StoredDate(s.endDate)});
+    else b = Sub({"11", start, startTime});
   }
   std::string c;
-  if (TimePanelShown(s)) c = s.timeKind == kAtStart ? std::string("21") : Sub({"22", s.time});
+  if (TimePanelShown(s)) c = s.timeKind == kAtStart ? std::string("21") : Sub({"22", StoredTime(s.time)});
   return a + kSep1 + b + kSep1 + c;
 }
 

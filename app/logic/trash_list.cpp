@@ -32,37 +32,43 @@ std::vector<TrashRow> LoadTrashRows(const std::string& trashFile) {
 TrashChange DeleteTrashRows(const std::vector<TrashRow>& rows, const std::string& dataDir) {
   TrashChange result;
   const std::string file = shell::TrashFile(dataDir);
-  DataDirLock lock(dataDir);
-  Lines lines;
-  if (!LoadLinesForUpdate(file, lines)) {
-    result.error = Ru("Файл ") + file + Ru(" не удалось прочитать; корзина оставлена как была.");
-    return result;
-  }
-  std::set<std::size_t> doomed;
-  for (std::size_t row = rows.size(); row-- > 0;) {
-    if (!rows[row].marked) continue;
-    std::size_t at = lines.size();
-    if (row < lines.size() && !doomed.count(row) && lines[row] == rows[row].trashLine) at = row;
-    for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
-      if (!doomed.count(i) && lines[i] == rows[row].trashLine) at = i;
-    if (at == lines.size()) ++result.missing;
-    else doomed.insert(at);
-  }
-  if (doomed.empty()) return result;
-  Lines kept;
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (!doomed.count(i)) kept.push_back(lines[i]);
-  const bool ok = kept.empty() ? (RemoveFile(file) || !FileExists(file)) : SaveLines(file, kept);
+  int missing = 0, removed = 0;
+  const bool ok = UpdateLines(
+      dataDir, file,
+      [&](Lines& lines) {
+        std::set<std::size_t> doomed;
+        for (std::size_t row = rows.size(); row-- > 0;) {
+          if (!rows[row].marked) continue;
+          std::size_t at = lines.size();
+          if (row < lines.size() && !doomed.count(row) && lines[row] == rows[row].trashLine) at = row;
+          for (std::size_t i = 0; at == lines.size() && i < lines.size(); ++i)
+            if (!doomed.count(i) && lines[i] == rows[row].trashLine) at = i;
+          if (at == lines.size()) ++missing;
+          else doomed.insert(at);
+        }
+        Lines kept;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+          if (!doomed.count(i)) kept.push_back(lines[i]);
+        lines = std::move(kept);
+        removed = static_cast<int>(doomed.size());
+        return removed > 0;
+      },
+      WhenEmpty::Delete);
+  result.missing = missing;
   if (!ok) {
-    result.error = Ru("Файл ") + file + Ru(" не удалось записать; корзина оставлена как была.");
+    // The change ran only when the trash was read: then it was the save that failed.
+    result.error = Ru("Файл ") + file +
+                   Ru(removed > 0 ? " не удалось записать; корзина оставлена как была."
+                                  : " не удалось прочитать; корзина оставлена как была.");
     return result;
   }
-  result.removed = static_cast<int>(doomed.size());
+  result.removed = removed;
   return result;
 }
 
 bool EmptyTrash(const std::string& dataDir) {
   DataDirLock lock(dataDir);
+  if (!lock.held()) return false;
   RemoveFile(shell::TrashFile(dataDir));  // a failure to delete is ignored, as the page does
   return !FileExists(shell::TrashFile(dataDir));
 }

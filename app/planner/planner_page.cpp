@@ -64,7 +64,7 @@ PlannerPage::PlannerPage(const ProgramContext& context, QWidget* parent)
 
 void PlannerPage::refill() {
   if (!IsValidDateText(startText_)) startText_ = DateToText(static_cast<double>(Today()));
-  const DateTime start = TextToDate(startText_);
+  const DateTime start = static_cast<double>(*ReadDay(startText_));
   header()->setStatus(FromCp1251(PlannerStatus(start, periodLength_)));
   const bool autoDelete = shell::LoadNotificationSettings(context_.userSettings).autoDelete;
   Lines out = model_->releaseLines();  // its room serves again: periods are alike
