@@ -28,6 +28,9 @@ struct Walk {
   std::vector<Account> accounts;                                             // the account file, read once
   DayNumber lastChangesDay = 0;  // [Buh] LastChanges: the months up to it have sound month files
   bool lastChangesMoved = false;
+  // The month files of the months walked, written only once every month
+  // needed could be read.
+  std::vector<std::pair<std::string, std::string>> closed;  // month date, file bytes
   // Operations before the period are only needed for their balances: the
   // walk keeps the balances after the latest operation and the last such
   // operation itself, which becomes the opening row of the period.
@@ -178,9 +181,10 @@ void RefreshAccounts(Walk& w) {
   }
 }
 
-// Writes the month balance file; the disk is flushed once for all months,
-// before LastChanges is moved on (SaveLastChanges).
-bool CloseMonth(Walk& w, const std::string& monthDate) {
+// Keeps the month balance file of a month walked; WriteMonths writes them,
+// and the disk is flushed once for all before LastChanges is moved on
+// (SaveLastChanges).
+void CloseMonth(Walk& w, const std::string& monthDate) {
   const BalanceTable& t = w.t;
   std::string bytes;
   for (std::size_t c = 0; c < t.columns.size() && c < w.latest.size(); ++c) {
@@ -189,16 +193,28 @@ bool CloseMonth(Walk& w, const std::string& monthDate) {
     bytes.append(col.name).append(1, kSep1).append(col.currency).append(1, kSep1).append(col.type);
     bytes.append(1, kSep1).append(MoneyText(w.latest[c])).append("\r\n");
   }
+  w.closed.push_back({monthDate, std::move(bytes)});
+}
+
+// Writes the month files of the months closed, oldest first, moving the
+// LastChanges of the walk over each one written. False at the first that
+// could not be written (its path in `failed`).
+bool WriteMonths(Walk& w, std::string& failed) {
   ForceDir(shell::JournalDir(w.ledger.dataDir()));
-  // A month file that already holds these balances is left as it is.
-  const std::string path = w.ledger.balanceFile(monthDate);
-  std::string stored;
-  const bool same = LoadBytes(path, stored) && stored == bytes;
-  if (!same && !SaveBytes(path, bytes, Flush::Later)) return false;
-  const DayNumber lastDay = DayOf(LastDayOfMonth(static_cast<double>(*ReadDay(monthDate))));
-  if (lastDay > w.lastChangesDay) {
-    w.lastChangesDay = lastDay;
-    w.lastChangesMoved = true;
+  for (const auto& [monthDate, bytes] : w.closed) {
+    // A month file that already holds these balances is left as it is.
+    const std::string path = w.ledger.balanceFile(monthDate);
+    std::string stored;
+    const bool same = LoadBytes(path, stored) && stored == bytes;
+    if (!same && !SaveBytes(path, bytes, Flush::Later)) {
+      failed = path;
+      return false;
+    }
+    const DayNumber lastDay = DayOf(LastDayOfMonth(static_cast<double>(*ReadDay(monthDate))));
+    if (lastDay > w.lastChangesDay) {
+      w.lastChangesDay = lastDay;
+      w.lastChangesMoved = true;
+    }
   }
   return true;
 }
@@ -316,19 +332,20 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   const Ymd e = DayToYmd(DayOf(end));
   for (int y = f.year, m = f.month;;) {
     const std::string monthDate = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
-    // A month that cannot be read or written ends the walk: LastChanges
-    // moves on only over the months before it.
-    if (!JournalMonth(w, monthDate, std::max(0, (e.year - y) * 12 + (e.month - m)))) {
-      (void)SaveLastChanges(w);
+    // A month that cannot be read fails the whole computation: no month
+    // file is written and LastChanges stays.
+    if (!JournalMonth(w, monthDate, std::max(0, (e.year - y) * 12 + (e.month - m))))
       return fail("cannot be read:", ledger.journalFile(monthDate));
-    }
     RefreshAccounts(w);
-    if (!CloseMonth(w, monthDate)) {
-      (void)SaveLastChanges(w);
-      return fail("cannot be written:", ledger.balanceFile(monthDate));
-    }
+    CloseMonth(w, monthDate);
     if ((y == e.year && m == e.month) || y > e.year || (y == e.year && m > e.month)) break;
     if (++m > 12) m = 1, ++y;
+  }
+  // A month file that cannot be written stops there: LastChanges moves on
+  // only over the months written before it.
+  if (std::string failed; !WriteMonths(w, failed)) {
+    (void)SaveLastChanges(w);
+    return fail("cannot be written:", failed);
   }
   if (!SaveLastChanges(w)) return fail("cannot be written:", ini);
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "accounting/ledger_files.h"
-#include "engine/money.h"
 #include "engine/dates.h"
+#include "engine/money.h"
 
 namespace krav::accounting {
 
@@ -72,10 +72,11 @@ struct BalanceTable {
 // Fills the table for [start, end]; rewrites the month balance files of the
 // computed months and moves LastChanges on, all under the data directory's
 // lock. False, with `error` saying which file, when the lock could not be
-// taken, a file the balances need (the settings, the accounts, a month's
-// journal or the opening balances) exists but cannot be read, or a month
-// balance file could not be written: no month file is written after the
-// failure and LastChanges stays where it was.
+// taken or a file the balances need (the settings, the accounts, a month's
+// journal or the opening balances) exists but cannot be read: then no month
+// file is written and LastChanges stays where it was. False too when a month
+// balance file could not be written: LastChanges then moves on only over the
+// months written before it.
 [[nodiscard]] bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table,
                                    std::string* error = nullptr);
 

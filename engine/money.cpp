@@ -23,7 +23,8 @@ bool ReadDecimal(std::string_view raw, int scale, std::int64_t bound, std::int64
   std::int64_t whole = 0;
   std::size_t digits = 0;
   for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits)
-    if (__builtin_mul_overflow(whole, 10, &whole) || __builtin_add_overflow(whole, s[i] - '0', &whole)) return false;
+    if (__builtin_mul_overflow(whole, 10, &whole) || __builtin_add_overflow(whole, s[i] - '0', &whole))
+      return false;
   std::int64_t fraction = 0;  // scale + 1 decimals, the last for rounding
   int decimals = 0;
   if (i < s.size() && (s[i] == '.' || s[i] == ',')) {

@@ -39,18 +39,22 @@ bool IsDigits(std::string_view s, std::size_t most) {
 // real days, counts and interval parts that are plain numbers in range.
 std::string CheckSchedule(std::string_view field) {
   const std::string groupA = GetField(field, kSep1, 1), groupB = GetField(field, kSep1, 2);
-  if (FieldView(groupA, kSep2, 1) == "1" && !IsStrictDate(FieldView(groupA, kSep2, 2)))
-    return "the date is not a real dd.mm.yyyy date";
+  // The dates first, so that the reason names the one that is none.
+  if (FieldView(groupA, kSep2, 1) == "1") {
+    if (!IsStrictDate(FieldView(groupA, kSep2, 2))) return "the date is not a real dd.mm.yyyy date";
+  } else if (!groupB.empty()) {
+    if (!IsStrictDate(FieldView(groupB, kSep2, 2))) return "the start date is not a real dd.mm.yyyy date";
+    if (FieldView(groupB, kSep2, 1) == "13" && !IsStrictDate(FieldView(groupB, kSep2, 4)))
+      return "the end date is not a real date";
+  }
   const std::optional<Schedule> s = ParseSchedule(field);
   if (!s) return "the schedule cannot be expanded";
   if (s->repetition == Repetition::Once) {
     if (!groupB.empty()) return "a one-time schedule with a range";
     return {};
   }
-  if (!IsStrictDate(FieldView(groupB, kSep2, 2))) return "the start date is not a real dd.mm.yyyy date";
   const std::string_view rangeCode = FieldView(groupB, kSep2, 1);
   if (rangeCode == "12" && !IsDigits(FieldView(groupB, kSep2, 4), 9)) return "the count is not a plain number";
-  if (rangeCode == "13" && !IsStrictDate(FieldView(groupB, kSep2, 4))) return "the end date is not a real date";
   if (rangeCode != "11" && rangeCode != "12" && rangeCode != "13") return "an unknown range code";
   if (s->repetition == Repetition::Interval) {
     const std::string_view days = FieldView(groupA, kSep2, 2), hours = FieldView(groupA, kSep2, 3),

@@ -93,12 +93,17 @@ bool UpdateFiles(const std::string& dataDir, const std::vector<FileToUpdate>& pa
   }
   std::vector<Lines> files = before;
   if (!change(files)) return true;
+  // A file is written when it changed, or when it is missing and is to be
+  // kept even empty.
+  auto unchanged = [&](std::size_t i) {
+    return files[i] == before[i] && (existed[i] || (files[i].empty() && paths[i].whenEmpty == WhenEmpty::Delete));
+  };
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (files[i] == before[i]) continue;
+    if (unchanged(i)) continue;
     if (Put(paths[i].path, files[i], paths[i].whenEmpty)) continue;
     // Put back what was saved, newest first.
     for (std::size_t k = i; k-- > 0;) {
-      if (files[k] == before[k]) continue;
+      if (unchanged(k)) continue;
       if (existed[k]) (void)SaveLines(paths[k].path, before[k]);
       else RemoveFile(paths[k].path);
     }

@@ -60,7 +60,8 @@ enum class WhenEmpty { Save, Delete };
 
 // The same for several files of one data directory changed together (lines
 // moved from a record file to the trash): all are loaded under one lock,
-// `change` edits them (files[i] is paths[i]), and they are saved in order.
+// `change` edits them (files[i] is paths[i]), and those it changed (or that
+// are missing and kept even empty) are saved in order.
 // When a load or a save fails, the files already saved are put back as they
 // were, `failedPath` names the file that failed, and the result is false.
 struct FileToUpdate {

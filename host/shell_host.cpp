@@ -72,8 +72,9 @@ void ShellHost::prepareRoot() {
   ForceDir(shell::TempDir(root_));
   ForceDir(shell::UsersDir(root_));
   const std::string ini = shell::ShellSettingsFile(root_);
-  if (user().empty())
-    WriteIniString(ini, shell::kActiveUser.section, shell::kActiveUser.key, Utf8ToCp1251(LoginName()));
+  if (user().empty() &&
+      !WriteIniString(ini, shell::kActiveUser.section, shell::kActiveUser.key, Utf8ToCp1251(LoginName())))
+    log(QStringLiteral("%1 could not be written").arg(FromCp1251(ini)));
   if (!FileExists(shell::ProgramsFile(root_)) && !SaveLines(shell::ProgramsFile(root_), {"[Tree]", "[HotKeys]"}))
     log(QStringLiteral("%1 could not be written").arg(FromCp1251(shell::ProgramsFile(root_))));
   ForceDir(shell::DataDir(root_, user()));
@@ -108,8 +109,10 @@ bool ShellHost::start() {
   window_ =
       std::make_unique<MessageWindow>([this](int m, std::int64_t w, std::int64_t l) { handleMessage(m, w, l); });
   if (window_->valid()) {
-    WriteIniString(shell::ShellSettingsFile(root_), shell::kShellWindow.section, shell::kShellWindow.key,
-                   std::to_string(window_->handle()));
+    if (!WriteIniString(shell::ShellSettingsFile(root_), shell::kShellWindow.section, shell::kShellWindow.key,
+                        std::to_string(window_->handle())))
+      log(QStringLiteral("the shell window could not be named in %1: the module cannot call it")
+              .arg(FromCp1251(shell::ShellSettingsFile(root_))));
     notifier_ = std::make_unique<QSocketNotifier>(window_->fd(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { window_->dispatch(); });
   } else {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <deque>
@@ -94,12 +95,12 @@ class Accounting : public ::testing::Test {
 };
 
 TEST_F(Accounting, ChangeMarkMovesBackOnly) {
-  MarkAccountingChange(ledger, "10.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "10.03.2026"));
   EXPECT_EQ(buh(kLastChangesKey), "10.03.2026");
   EXPECT_EQ(buh(kFirstDateKey), "10.03.2026");
-  MarkAccountingChange(ledger, "01.02.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.02.2026"));
   EXPECT_EQ(buh(kLastChangesKey), "01.02.2026");
-  MarkAccountingChange(ledger, "20.02.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "20.02.2026"));
   EXPECT_EQ(buh(kLastChangesKey), "01.02.2026");
   EXPECT_EQ(buh(kFirstDateKey), "01.02.2026");
 }
@@ -124,7 +125,7 @@ TEST_F(Accounting, ExampleDataOnlyWhenWanted) {
 }
 
 TEST_F(Accounting, PeriodStartsAfterAnOperation) {
-  MarkAccountingChange(ledger, "05.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "05.03.2026"));
   journal("01.03.2026", {Op("12.03.2026", "10:00", "food", &food, &cash, "100"),
                          Op("05.03.2026", "09:00", "salary", &cash, nullptr, "1000")});
   const BalanceTable tb = compute(10, 3, 15, 3);
@@ -143,7 +144,7 @@ TEST_F(Accounting, PeriodStartsAfterAnOperation) {
 }
 
 TEST_F(Accounting, OnlyAnOperationBeforeThePeriod) {
-  MarkAccountingChange(ledger, "05.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "05.03.2026"));
   journal("01.03.2026", {Op("05.03.2026", "09:00", "salary", &cash, nullptr, "1000")});
   const BalanceTable tb = compute(10, 3, 15, 3);
   EXPECT_TRUE(tb.rows.empty());
@@ -153,7 +154,7 @@ TEST_F(Accounting, OnlyAnOperationBeforeThePeriod) {
 }
 
 TEST_F(Accounting, IdleAccountsDropNetZeroStays) {
-  MarkAccountingChange(ledger, "01.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.2026"));
   journal("01.03.2026", {Op("11.03.2026", "10:00", "lend", &debts, &cash, "50"),
                          Op("12.03.2026", "10:00", "back", &cash, &debts, "50"),
                          Op("01.03.2026", "10:00", "in and out", &food, nullptr, "0")});
@@ -165,7 +166,7 @@ TEST_F(Accounting, IdleAccountsDropNetZeroStays) {
 }
 
 TEST_F(Accounting, IdleAccountBetweenBusyOnesKeepsColumnsAligned) {
-  MarkAccountingChange(ledger, "01.02.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.02.2026"));
   journal("01.02.2026", {Op("20.02.2026", "08:00", "pay", &cash, nullptr, "300")});
   journal("01.03.2026", {Op("11.03.2026", "10:00", "zero", &food, nullptr, "0"),
                          Op("12.03.2026", "10:00", "lend", &debts, &cash, "40.50")});
@@ -186,7 +187,7 @@ TEST_F(Accounting, IdleAccountBetweenBusyOnesKeepsColumnsAligned) {
 }
 
 TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
-  MarkAccountingChange(ledger, "01.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.2026"));
   journal("01.03.2026", {Op("12.03.2026", "10:00", "a", &cash, nullptr, "10.10"),
                          Op("12.03.2026", "10:00", "b", nullptr, &cash, "0.10")});
   const BalanceTable tb = compute(1, 3, 31, 3);
@@ -197,7 +198,7 @@ TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
 }
 
 TEST_F(Accounting, DeletedAccountKeepsItsJournalReference) {
-  MarkAccountingChange(ledger, "01.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.2026"));
   const Account gone{Ru("Старый счет"), Ru("Доллары США"), SavingsType()};
   t.write(ledger.accountsFile(), {AccountReference({cash.name, Ru("Евро"), TurnoverType()})});
   journal("01.03.2026", {Op("12.03.2026", "10:00", "x", &gone, &cash, "5")});
@@ -210,7 +211,7 @@ TEST_F(Accounting, DeletedAccountKeepsItsJournalReference) {
 }
 
 TEST_F(Accounting, MonthBalanceCache) {
-  MarkAccountingChange(ledger, "15.01.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "15.01.2026"));
   journal("01.01.2026", {Op("15.01.2026", "10:00", "salary", &cash, nullptr, "300")});
   journal("01.02.2026", {Op("02.02.2026", "10:00", "spend", nullptr, &cash, "300")});
   compute(1, 3, 31, 3);
@@ -226,18 +227,48 @@ TEST_F(Accounting, MonthBalanceCache) {
   journal("01.01.2026", {Op("15.01.2026", "10:00", "salary", &cash, nullptr, "999")});
   t.write(ledger.balanceFile("01.02.2026"), {Join({cash.name, cash.currency, cash.type, "7.00"}, kSep1)});
   EXPECT_EQ(compute(1, 3, 31, 3).cell(4, 3), "7.00");
-  MarkAccountingChange(ledger, "15.01.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "15.01.2026"));
   EXPECT_EQ(buh(kLastChangesKey), "15.01.2026");
   const BalanceTable fresh = compute(1, 3, 31, 3);
   EXPECT_EQ(fresh.cell(4, 3), "699.00");
 }
 
 TEST_F(Accounting, FailedMonthFileIsReported) {
-  MarkAccountingChange(ledger, "01.03.2026");
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.2026"));
   journal("01.03.2026", {Op("12.03.2026", "10:00", "a", &cash, nullptr, "1")});
   ForceDir(ledger.balanceFile("01.03.2026"));  // a folder where the file should go
   BalanceTable tb;
   EXPECT_FALSE(ComputeBalances(ledger, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), tb));
+}
+
+// A decimal comma and a two-digit year count in full: the old reading took
+// 650 for "650,50" and the year 26 for "01.03.26" (a walk of 24,000 months).
+TEST_F(Accounting, ACommaAmountAndATwoDigitYearCountInFull) {
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.26"));
+  EXPECT_EQ(buh(kFirstDateKey), "01.03.2026");
+  EXPECT_EQ(buh(kLastChangesKey), "01.03.2026");
+  journal("01.03.2026", {Op("02.03.2026", "10:00", "a", &cash, nullptr, "650,50"),
+                         Op("03.03.26", "10:00", "b", &cash, nullptr, "1 000,5"),
+                         Op("04.03.2026", "10:00", "c", nullptr, &cash, "0,125"),
+                         Op("05.03.2026", "10:00", "damaged", nullptr, &cash, "12abc")});
+  const BalanceTable tb = compute(1, 3, 31, 3);
+  ASSERT_EQ(tb.rows.size(), 3u);  // the damaged line is left out, not read as 12
+  EXPECT_EQ(MoneyText(tb.closing(0)), "1650.87");
+  EXPECT_EQ(tb.cell(5, 2), "650,50");  // the amount as it stands in the journal
+  EXPECT_EQ(buh(kLastChangesKey), "31.03.2026");
+  EXPECT_FALSE(FileExists(ledger.dataDir() + "Plan/nb002603.ost"));
+}
+
+// A stored LastChanges that is no date vouches for no month file: the walk
+// starts again at FirstDate.
+TEST_F(Accounting, ALastChangesThatIsNoDateRecomputesFromTheFirstDate) {
+  ASSERT_TRUE(MarkAccountingChange(ledger, "15.01.2026"));
+  journal("01.01.2026", {Op("15.01.2026", "10:00", "salary", &cash, nullptr, "300")});
+  compute(1, 3, 31, 3);
+  journal("01.01.2026", {Op("15.01.2026", "10:00", "salary", &cash, nullptr, "500")});
+  ASSERT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "garbage"));
+  EXPECT_EQ(compute(1, 3, 31, 3).cell(4, 3), "500.00");
+  EXPECT_EQ(buh(kLastChangesKey), "31.03.2026");
 }
 
 TEST_F(Accounting, CurrencyRates) {
@@ -253,6 +284,56 @@ TEST_F(Accounting, CurrencyRates) {
   EXPECT_EQ(ReadIniString(ledger.ratesFile(), usd, "08.12.2026", ""), "90.50");
   EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "08.12.2026"), 90.5);  // stored: not asked
   EXPECT_EQ(q.prompts.size(), 4u);
+  // A comma is a decimal separator in an answer and in the file; a rate is
+  // stored in the money form, and one too small for it keeps its decimals.
+  q.rates = {std::string("1,5")};
+  EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "09.12.2026"), 1.5);
+  EXPECT_EQ(ReadIniString(ledger.ratesFile(), usd, "09.12.2026", ""), "1.50");
+  q.rates = {std::string("0,004")};
+  EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "10.12.2026"), 0.004);
+  EXPECT_EQ(ReadIniString(ledger.ratesFile(), usd, "10.12.2026", ""), "0.004");
+  ASSERT_TRUE(WriteIniString(ledger.ratesFile(), usd, "11.12.2026", "92,25"));
+  EXPECT_DOUBLE_EQ(AskCurrencyRate(ledger, q, rub, usd, "11.12.2026"), 92.25);
+}
+
+// Every file the balances need, unreadable in turn: the computation fails
+// and names it, writes no month file and leaves LastChanges; once the file
+// reads again, the balances are right. The old walk took such a file for
+// an empty one and kept the wrong totals.
+TEST(Unreadable, TheBalancesFailOnAFileTheyCannotRead) {
+  KRAV_SKIP_AS_ROOT();
+  test::TempRoot t;
+  const Ledger ledger{t.root(), t.user()};
+  test::FixedClock clock{MakeDateTime(2026, 12, 8, 12, 0)};
+  const Account cash{"cash", "RUB", SavingsType()};
+  auto op = [&](const std::string& date, const std::string& amount) {
+    return Join({"2", date, "10:00", "op ",
+                 "op" + std::string(1, kSep1) + AccountReference(cash) + kSep1 + NoAccountReference(), "", amount},
+                kSep3);
+  };
+  ForceDir(t.data("Plan"));
+  t.write(ledger.accountsFile(), {AccountReference(cash)});
+  t.write(ledger.journalFile("01.01.2026"), {op("15.01.2026", "100")});
+  t.write(ledger.journalFile("01.02.2026"), {op("15.02.2026", "20")});
+  t.write(ledger.journalFile("01.03.2026"), {op("15.03.2026", "3")});
+  t.write(ledger.balanceFile("01.12.2025"), {Join({"cash", "RUB", SavingsType(), "1000.00"}, kSep1)});
+  ASSERT_TRUE(MarkAccountingChange(ledger, "15.01.2026"));
+  for (const std::string& file : {ledger.journalFile("01.02.2026"), ledger.balanceFile("01.12.2025"),
+                                  ledger.accountsFile(), ledger.settingsFile()}) {
+    ::chmod(FsPath(file).c_str(), 0);
+    BalanceTable tb;
+    std::string error;
+    EXPECT_FALSE(ComputeBalances(ledger, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), tb, &error)) << file;
+    EXPECT_NE(error.find(file), std::string::npos) << error;
+    ::chmod(FsPath(file).c_str(), 0644);
+    for (const char* month : {"01.01.2026", "01.02.2026", "01.03.2026"})
+      EXPECT_FALSE(FileExists(ledger.balanceFile(month))) << file << " " << month;
+    EXPECT_EQ(ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, ""), "15.01.2026") << file;
+  }
+  BalanceTable tb;
+  ASSERT_TRUE(ComputeBalances(ledger, MakeDateTime(2026, 3, 31), MakeDateTime(2026, 3, 1), tb));
+  EXPECT_EQ(MoneyText(tb.closing(0)), "1123.00");
+  EXPECT_EQ(ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, ""), "31.03.2026");
 }
 
 }  // namespace
@@ -282,7 +363,7 @@ class Journals : public ::testing::Test {
     for (int i = 0; i < 12; ++i)
       accounts.push_back({"acc" + std::to_string(i), "RUB", i % 3 == 0 ? TurnoverType() : SavingsType()});
     ForceDir(t.data("Plan"));
-    WriteIniString(ledger.settingsFile(), kBuhSection, kFirstDateKey, "01.01.2026");
+    EXPECT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kFirstDateKey, "01.01.2026"));
   }
   std::string op(int day, int month, int minute, int income, int expense, const std::string& amount) const {
     auto ref = [&](int a) { return a < 0 ? NoAccountReference() : AccountReference(accounts[a]); };

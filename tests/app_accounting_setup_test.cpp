@@ -1,6 +1,7 @@
 // The setup dialog's lists without a screen: opening, the checks of every
 // add, deletions, the base-currency rule and the writing on close.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "accounting/ledger_files.h"
 #include "app/logic/accounting_questions.h"
@@ -62,9 +63,9 @@ TEST_F(SetupLogic, TheExampleDataOpensWithItsRowsAndBase) {
 
 TEST_F(SetupLogic, ABaseCurrencyNamingNoRowFallsBackToTheFirst) {
   (void)exampleLists();
-  WriteIniString(ledger.settingsFile(), "Buh", "Baseval", Ru("Евро"));
+  EXPECT_TRUE(WriteIniString(ledger.settingsFile(), "Buh", "Baseval", Ru("Евро")));
   EXPECT_EQ(LoadSetupLists(ledger, questions).base, Ru("Рубли"));
-  WriteIniString(ledger.settingsFile(), "Buh", "Baseval", Ru("Доллары США"));
+  EXPECT_TRUE(WriteIniString(ledger.settingsFile(), "Buh", "Baseval", Ru("Доллары США")));
   EXPECT_EQ(LoadSetupLists(ledger, questions).base, Ru("Доллары США"));
 }
 
@@ -160,6 +161,65 @@ TEST_F(SetupLogic, ClosingWritesTheThreeFilesAndTheBase) {
   ForceDir(ledger.operationsFile());
   EXPECT_EQ(SaveSetupLists(ledger, lists), ledger.operationsFile());
   EXPECT_EQ(t.read(ledger.accountsFile()).size(), 6u);
+}
+
+// Another program changed a list while the dialog was open: what it wrote
+// is kept, a list changed here too is not written over it, and a dialog
+// closed without a change (Escape) writes nothing.
+TEST_F(SetupLogic, AListChangedOnDiskMeanwhileIsNotWrittenOver) {
+  SetupLists lists = exampleLists();
+  Lines theirs = t.read(ledger.accountsFile());
+  theirs.push_back(accounting::AccountReference({Ru("Их счёт"), Ru("Рубли"), accounting::SavingsType()}));
+  t.write(ledger.accountsFile(), theirs);
+  EXPECT_EQ(SaveSetupLists(ledger, lists), std::nullopt);  // nothing changed here
+  EXPECT_EQ(t.read(ledger.accountsFile()), theirs);
+
+  ASSERT_EQ(AddAccount(lists, Ru("Мой счёт"), Ru("Рубли"), 2), std::nullopt);
+  ASSERT_EQ(AddCurrency(lists, Ru("Евро")), std::nullopt);
+  const Lines currencies = t.read(ledger.currenciesFile());
+  SetupNotSaved why = SetupNotSaved::Unwritable;
+  EXPECT_EQ(SaveSetupLists(ledger, lists, &why), ledger.accountsFile());
+  EXPECT_EQ(why, SetupNotSaved::ChangedMeanwhile);
+  EXPECT_EQ(t.read(ledger.accountsFile()), theirs);
+  EXPECT_EQ(t.read(ledger.currenciesFile()), currencies);  // all or none
+  EXPECT_NE(NotSavedMessage(ledger.accountsFile(), why).find(Ru("другая программа")), std::string::npos);
+
+  // Opened again, the dialog shows both and saves.
+  SetupLists again = LoadSetupLists(ledger, questions);
+  ASSERT_EQ(AddAccount(again, Ru("Мой счёт"), Ru("Рубли"), 2), std::nullopt);
+  EXPECT_EQ(SaveSetupLists(ledger, again), std::nullopt);
+  EXPECT_EQ(t.read(ledger.accountsFile()).size(), theirs.size() + 1);
+}
+
+// A list that could not be read is shown empty, named, and never written:
+// the old code saved the empty list over it on every close.
+TEST(Unreadable, TheSetupDialogNeverWritesAListItCouldNotRead) {
+  KRAV_SKIP_AS_ROOT();
+  test::TempRoot t;
+  Ledger ledger{t.root(), t.user()};
+  PresetAsking asked;
+  ScopedAsking scope{asked};
+  AccountingQuestions questions;
+  asked.answerNext(3);
+  (void)LoadSetupLists(ledger, questions);
+  const Lines accounts = t.read(ledger.accountsFile());
+  ASSERT_FALSE(accounts.empty());
+  ::chmod(FsPath(ledger.accountsFile()).c_str(), 0);
+  SetupLists lists = LoadSetupLists(ledger, questions);
+  EXPECT_EQ(lists.unreadable, std::vector<std::string>{ledger.accountsFile()});
+  EXPECT_NE(UnreadableMessage(lists).find(ledger.accountsFile()), std::string::npos);
+  EXPECT_TRUE(lists.accounts.empty());
+  // Another list changed here is saved; the unreadable one is left alone.
+  ASSERT_EQ(AddCurrency(lists, Ru("Евро")), std::nullopt);
+  EXPECT_EQ(SaveSetupLists(ledger, lists), std::nullopt);
+  // A change to the list that could not be read is refused whole.
+  ASSERT_EQ(AddAccount(lists, Ru("Новый"), Ru("Рубли"), 0), std::nullopt);
+  SetupNotSaved why = SetupNotSaved::Unwritable;
+  EXPECT_EQ(SaveSetupLists(ledger, lists, &why), ledger.accountsFile());
+  EXPECT_EQ(why, SetupNotSaved::Unreadable);
+  ::chmod(FsPath(ledger.accountsFile()).c_str(), 0644);
+  EXPECT_EQ(t.read(ledger.accountsFile()), accounts);
+  EXPECT_EQ(t.read(ledger.currenciesFile()).back(), Ru("Евро"));
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ class AccountingUi : public ::testing::Test {
  protected:
   void SetUp() override {
     test::TestApp();
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
     ForceDir(t.root() + "Help");
     EXPECT_TRUE(
         SaveBytes(t.root() + "Help/messerr1.htm", Ru("<html><body><h2>Отчёт не построен</h2></body></html>")));
@@ -180,7 +180,7 @@ class Page : public AccountingUi {
              test::Join({"2", today, "10:00", Ru("Хлеб "), "f" + std::string(1, kSep1) + food + kSep1 + cash, "",
                          "45.50"},
                         kSep3)});
-    accounting::MarkAccountingChange(ledger, today);
+    EXPECT_TRUE(accounting::MarkAccountingChange(ledger, today));
   }
   ProgramContext context;
 };
@@ -243,7 +243,7 @@ TEST_F(Page, ALongAccountIsShownWholeAndNoTableIsDrawnOverAnother) {
     journal.push_back(test::Join(
         {"2", today, "11:00", Ru("Хлеб "), "f" + std::string(1, kSep1) + food + kSep1 + cash, "", "1"}, kSep3));
   t.write(ledger.journalFile(today), journal);
-  accounting::MarkAccountingChange(ledger, today);
+  EXPECT_TRUE(accounting::MarkAccountingChange(ledger, today));
 
   AccountingPage page(context, nullptr);
   page.resize(640, 480);

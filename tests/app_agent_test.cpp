@@ -142,7 +142,7 @@ TEST_F(Agent, AnimationsStopTheLastOneFirst) {
 
 TEST_F(Agent, AnimationOfAPictureKind) {
   EXPECT_EQ(AnimationForPictureKind(t.root(), 2), "Show");
-  WriteIniString(t.root() + "agent.ini", "Commandes", "2", "Think");
+  EXPECT_TRUE(WriteIniString(t.root() + "agent.ini", "Commandes", "2", "Think"));
   EXPECT_EQ(AnimationForPictureKind(t.root(), 2), "Think");
   EXPECT_EQ(AnimationForPictureKind(t.root(), 3), "Show");
 }

@@ -104,9 +104,10 @@ class MainWindow : public ::testing::Test {
     test::TestApp();
     ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
     shell = std::make_unique<ShellWindow>();
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
-    WriteIniString(t.root() + "krav2000.ini", "Main", "Handle", std::to_string(shell->window.handle()));
-    WriteIniString(t.root() + "programs.ini", "Tree", Ru("Планировщик"), kModulePages);
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
+    EXPECT_TRUE(
+        WriteIniString(t.root() + "krav2000.ini", "Main", "Handle", std::to_string(shell->window.handle())));
+    EXPECT_TRUE(WriteIniString(t.root() + "programs.ini", "Tree", Ru("Планировщик"), kModulePages));
     context = ProgramContext::ForRoot(t.root());
   }
   void TearDown() override {
@@ -126,7 +127,7 @@ class MainWindow : public ::testing::Test {
 };
 
 TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
-  WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0");
+  EXPECT_TRUE(WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0"));
   TMessFrm w(context, "setup");
   EXPECT_EQ(context.shellWindow(), shell->window.handle());
   EXPECT_EQ(shellIni("Appl", "Voza"), std::to_string(w.handle()));
@@ -152,8 +153,8 @@ TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
 }
 
 TEST_F(MainWindow, PagesAndTheTitlePictureForAPerson) {
-  WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0");
-  WriteIniString(context.userSettings, "News", "String", Ru("Новости Кравитора"));
+  EXPECT_TRUE(WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.0"));
+  EXPECT_TRUE(WriteIniString(context.userSettings, "News", "String", Ru("Новости Кравитора")));
   TMessFrm w(context, "");
   w.show();
   // Without a stored offset the text starts at the right edge and moves left.
@@ -175,7 +176,7 @@ TEST_F(MainWindow, PagesAndTheTitlePictureForAPerson) {
 }
 
 TEST_F(MainWindow, NoTabsShowThePlannerPage) {
-  WriteIniString(context.userSettings, "Tree", Ru("Планировщик"), "nothing");
+  EXPECT_TRUE(WriteIniString(context.userSettings, "Tree", Ru("Планировщик"), "nothing"));
   TMessFrm w(context, "buh");
   EXPECT_TRUE(w.tabs().tabs.empty());
   EXPECT_TRUE(w.tabBar()->isHidden());
@@ -183,8 +184,8 @@ TEST_F(MainWindow, NoTabsShowThePlannerPage) {
 }
 
 TEST_F(MainWindow, CloseSequenceRunsOnceAndTellsTheShellHow) {
-  WriteIniInt(t.root() + "krav2000.ini", "Voza", "Left", 30);
-  WriteIniInt(t.root() + "krav2000.ini", "Voza", "Width", 700);
+  EXPECT_TRUE(WriteIniInt(t.root() + "krav2000.ini", "Voza", "Left", 30));
+  EXPECT_TRUE(WriteIniInt(t.root() + "krav2000.ini", "Voza", "Width", 700));
   {
     TMessFrm w(context, "");
     w.show();
@@ -212,7 +213,7 @@ TEST_F(MainWindow, CloseSequenceRunsOnceAndTellsTheShellHow) {
 }
 
 TEST_F(MainWindow, StoredStateOneOpensMaximised) {
-  WriteIniInt(t.root() + "krav2000.ini", "Voza", "State", 1);
+  EXPECT_TRUE(WriteIniInt(t.root() + "krav2000.ini", "Voza", "State", 1));
   TMessFrm w(context, "");
   w.show();
   EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
@@ -260,7 +261,7 @@ TEST_F(MainWindow, PlayUsesTheTypedPathAndStopAsksTheShell) {
 TEST_F(MainWindow, AboutAndTheSoundFileAreAskedThroughTheSeam) {
   PresetAsking asked;
   const ScopedAsking scope(asked);
-  WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.1");
+  EXPECT_TRUE(WriteIniString(t.root() + "in200.inf", "Main", "Version", "2.1"));
   TMessFrm w(context, "setup");
   w.windowButton("AboutBtn")->click();
   ASSERT_EQ(asked.messages().size(), 1u);
@@ -281,7 +282,7 @@ TEST_F(MainWindow, AShellThatStartedAgainStillGetsTheMessages) {
   TMessFrm w(context, "setup");
   // The shell restarts with another window after the program started.
   ShellWindow second;
-  WriteIniString(t.root() + "krav2000.ini", "Main", "Handle", std::to_string(second.window.handle()));
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Main", "Handle", std::to_string(second.window.handle())));
   w.settingsPage()->stop();
   second.drain();
   shell->drain();

@@ -40,8 +40,8 @@ class Planner : public ::testing::Test {
  protected:
   void SetUp() override {
     test::TestApp();
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
-    WriteIniBool(t.data("krav2000.ini"), "Messages", "AutoDel", false);
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
+    EXPECT_TRUE(WriteIniBool(t.data("krav2000.ini"), "Messages", "AutoDel", false));
     t.write(t.data("mess.dat"), {Record("3", "2", "11|01.02.2024|00:00", "22|09:00", Ru("Зарядка")),  // 0
                                  Record("3", "1|02.02.2024", "", "21", Ru("Весь день")),              // 1
                                  Record("4", "1|03.02.2024", "", "22|10:00", Ru("Копия")),            // 2
@@ -228,7 +228,7 @@ TEST(Trash, DeletingMarkedRowsChecksThemAndRemovesAnEmptyFile) {
 }
 
 TEST_F(Planner, ThePlannerPageOnScreen) {
-  WriteIniString(t.data("krav2000.ini"), "Tree", "x", "");
+  EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Tree", "x", ""));
   PlannerPage page(context, nullptr);
   page.resize(640, 420);
   page.show();

@@ -9,6 +9,7 @@
 
 #include "accounting/ledger_files.h"
 #include "app/logic/record_editor.h"
+#include "engine/collect.h"
 #include "engine/schedule.h"
 #include "engine/store.h"
 #include "engine/text.h"
@@ -292,6 +293,55 @@ TEST_F(Editor, SavesEachKindToItsFile) {
             "C" + std::string(1, kSep2) + "0" + kSep1 + Ru("Блокнот") + ",note,2,mousepad");
 }
 
+// What a person types is stored in one form that every reader reads alike:
+// a decimal comma, a two-digit year and a short time are not lost.
+TEST_F(Editor, TypedAmountsDatesAndTimesAreStoredInTheirOneForm) {
+  EditorState money;
+  money.kind = 2;
+  StepForward(money);
+  money.operation = 0;
+  money.operationDate = "01.03.26";
+  money.operationTime = "9:5";
+  for (const char* bad : {"12abc", "abc", "-5", "0,00", "1.2.3"}) {
+    money.amount = bad;
+    EXPECT_EQ(save(money).message, Ru("Сумма операции должна быть больше нуля !")) << bad;
+  }
+  const struct {
+    const char* typed;
+    const char* stored;
+  } amounts[] = {{"650,50", "650.50"}, {"0.125", "0.13"}, {"1 000,5", "1 000.50"}, {"12", "12.00"}};
+  for (const auto& a : amounts) {
+    money.amount = a.typed;
+    ASSERT_TRUE(save(money).saved) << a.typed;
+    // The year 26 is 2026: the journal of March 2026, not of the year 26.
+    const std::string line = t.read(t.data("Plan/nb202603.dat")).back();
+    EXPECT_EQ(GetField(line, kSep3, 7), a.stored) << a.typed;
+    EXPECT_EQ(GetField(line, kSep3, 2), "01.03.2026");
+    EXPECT_EQ(GetField(line, kSep3, 3), "09:05");
+  }
+  EXPECT_FALSE(FileExists(t.data("Plan/nb002603.dat")));
+  EXPECT_EQ(ReadIniString(t.data("krav2000.ini"), "Buh", "FirstDate", ""), "01.03.2026");
+  EXPECT_EQ(ReadIniString(t.data("krav2000.ini"), "Buh", "LastChanges", ""), "01.03.2026");
+
+  // A one-time reminder typed with a two-digit year is stored with four and
+  // fires on its day instead of being outdated at once.
+  EditorState once;
+  once.kind = 3;
+  StepForward(once);
+  once.recurrence.onceDate = "10.12.26";
+  StepForward(once);
+  once.recurrence.time = "";  // the check takes an empty time for 00:00
+  once.reminderText = Ru("Позвонить");
+  ASSERT_TRUE(save(once).saved);
+  const std::string record = t.read(t.data("mess.dat")).back();
+  EXPECT_EQ(record, Join({"3", Sub("1|10.12.2026") + kSep1 + kSep1 + Sub("22|00:00"), Ru("Позвонить")}, kSep3));
+  Lines out;
+  ASSERT_TRUE(CollectRange(out, MakeDateTime(2026, 12, 10), MakeDateTime(2026, 12, 10), t.root(), t.user(),
+                           {false, true}));
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(t.read(t.data("mess.dat")).back(), record);  // not moved to the trash
+}
+
 TEST_F(Editor, AnEditedEntrySavedUnchangedGivesTheSameLine) {
   const std::vector<std::string> lines{
       Join({"1", "09.12.2026", "07:05", Ru("Запись")}, kSep3),
@@ -376,7 +426,7 @@ TEST_F(Editor, TheCommandListFollowsProgramsIniAndTheUsersFilter) {
   EXPECT_EQ(all[1].iconIndex, -1);  // no such icon file
   EXPECT_EQ(all[2].title(), "Main");
   EXPECT_EQ(all[3].title(), "Term");
-  WriteIniString(t.data("krav2000.ini"), "Tree", "x", "tools");
+  EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Tree", "x", "tools"));
   all = BuildCommandList(t.root(), t.data("krav2000.ini"));
   ASSERT_EQ(all.size(), 1u);
   EXPECT_EQ(all[0].title(), "Term");

@@ -30,7 +30,7 @@ class EditorUi : public ::testing::Test {
  protected:
   void SetUp() override {
     test::TestApp();
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
     EXPECT_TRUE(SaveLines(t.root() + "programs.ini", {"[Tree]", Ru("Планировщик") + "=mess", "[HotKeys]",
                                                       "mess=Calc,calc,1,xcalc;Term,term,2,xterm"}));
     context = ProgramContext::ForRoot(t.root());

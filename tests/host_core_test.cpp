@@ -33,7 +33,7 @@ class HostMessages : public ::testing::Test {
     static char name[] = "test";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
     QObject::connect(&host, &ShellHost::logLine, [this](const QString& l) { events << "log " + l; });
     QObject::connect(&host, &ShellHost::playSound, [this](const QString& p) { events << "play " + p; });
     QObject::connect(&host, &ShellHost::speak, [this](const QString& s) { events << "speak " + s; });
@@ -46,10 +46,10 @@ class HostMessages : public ::testing::Test {
 TEST_F(HostMessages, SoundIsResolvedFromTheRoot) {
   ForceDir(t.root() + "Snd");
   EXPECT_TRUE(SaveBytes(t.root() + "Snd/a.wav", "RIFF"));
-  WriteIniString(t.root() + "krav2000.ini", "Media", "Subfile", "Snd\\a.wav");
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Media", "Subfile", "Snd\\a.wav"));
   host.handleMessage(8125, 0, 0);
   EXPECT_EQ(events.last(), "play " + QString::fromStdString(t.root()) + "Snd/a.wav");
-  WriteIniString(t.root() + "krav2000.ini", "Media", "Subfile", "Snd\\missing.wav");
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Media", "Subfile", "Snd\\missing.wav"));
   host.handleMessage(8125, 0, 0);
   EXPECT_TRUE(events.last().startsWith("log no sound file"));
 }
@@ -57,11 +57,11 @@ TEST_F(HostMessages, SoundIsResolvedFromTheRoot) {
 TEST_F(HostMessages, SpeaksTheDescriptionOfAnOccurrenceTail) {
   const std::string tail =
       std::string("08.12.2026 14:35") + kSep4 + Ru("Позвонить маме") + kSep4 + "0" + kSep4 + "/x";
-  WriteIniString(t.root() + "krav2000.ini", "Speak", "Text", tail);
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Speak", "Text", tail));
   host.handleMessage(12086, 0, 0);
   EXPECT_EQ(events.last(), "speak Позвонить маме");
   EXPECT_EQ(SpokenText(Ru("Просто текст")), "Просто текст");
-  WriteIniString(t.root() + "krav2000.ini", "Speak", "Text", "");
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Speak", "Text", ""));
   events.clear();
   host.handleMessage(12086, 0, 0);
   EXPECT_FALSE(events.filter("speak").size());

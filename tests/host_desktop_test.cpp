@@ -17,7 +17,7 @@ namespace {
 TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOnlyTold) {
   test::TestApp();
   test::TempRoot t;
-  WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
   ShellHost host(t.root());
   RemindersWindow window(host);
   const QString longText = QString(3000, QChar(u'ж'));

@@ -60,7 +60,7 @@ TEST(HostEndToEnd, ADueReminderIsPresentedAndPostponed) {
     test::TempRoot t;
     ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
     std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/plugin/libdorvik.so", t.root() + "libdorvik.so");
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
     const DateTime start = Now();
     const std::string today = DateToText(start), minute = TimeToText(start);
     t.write(t.data("mess.dat"), {Record("3", "1|" + today, "", "22|" + minute, Ru("Чай")),
@@ -118,7 +118,7 @@ void PrepareDueRoot(const test::TempRoot& t) {
   ForceDir(Utf8ToCp1251(sound));
   std::filesystem::copy_file(std::string(KRAV_SOURCE_DIR) + "/data/root/Кравитор2000/Sound/message.wav",
                              sound + "message.wav");
-  WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
   const DateTime now = Now();
   t.write(t.data("mess.dat"), {Record("3", "1|" + DateToText(now), "", "22|" + TimeToText(now), "tea"),
                                Record("3", "1|" + DateToText(now), "", "21", "all day")});
@@ -197,7 +197,7 @@ TEST(HostEndToEnd, AGapOfThreeHoursIsToldOnceAndItsActionNotRun) {
   test::TempRoot t;
   ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
   std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/plugin/libdorvik.so", t.root() + "libdorvik.so");
-  WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
   const DateTime now = Now();
   auto at = [&](double hoursAgo) { return now - hoursAgo / 24; };
   const std::string ran = t.root() + "ran.txt";

@@ -32,7 +32,7 @@ class Gaps : public ::testing::Test {
   void SetUp() override {
     App();
     ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
     t.write(
         t.data("mess.dat"),
         {Record("3", "1|08.12.2026", "", "22|09:00", "before"), Record("3", "1|08.12.2026", "", "22|10:00", "tea"),
@@ -70,11 +70,13 @@ TEST_F(Gaps, WhatFellBetweenTwoPollsAndNothingElse) {
                                     MakeDateTime(2026, 12, 8, 9, 30))),
             (std::vector<std::string>{"kept"}));
   EXPECT_TRUE(MissedOccurrences(t.root(), t.user(), 0, MakeDateTime(2026, 12, 8, 12, 30)).empty());
-  // A one-time date kept as typed: a text that does not read is today.
-  t.write(t.data("mess.dat"), {Record("3", "1|2026", "", "22|10:15", "typed short")});
+  // A one-time date with a two-digit year is its day; a text that is no date
+  // is no day at all (it once read as today, and fired every day).
+  t.write(t.data("mess.dat"), {Record("3", "1|08.12.26", "", "22|10:15", "two-digit year"),
+                               Record("3", "1|2026", "", "22|10:15", "typed short")});
   EXPECT_EQ(texts(MissedOccurrences(t.root(), t.user(), MakeDateTime(2026, 12, 8, 9, 30),
                                     MakeDateTime(2026, 12, 8, 12, 30))),
-            (std::vector<std::string>{"typed short"}));
+            (std::vector<std::string>{"two-digit year"}));
   EXPECT_EQ(MissedLabel(std::string("3") + kSep3 + "08.12.2026 14:35" + kSep4 + "x"),
             "Пропущено: 08.12.2026 14:35");
 }

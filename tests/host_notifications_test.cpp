@@ -74,7 +74,7 @@ class Notifications : public ::testing::Test {
     ::setenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8().constData(), 1);
     test::TestApp();
     ::setenv("KRAV_RUNTIME_DIR", (t.root() + "run").c_str(), 1);
-    WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+    EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
     std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/plugin/libdorvik.so", t.root() + "libdorvik.so");
   }
   void TearDown() override {

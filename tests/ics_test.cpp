@@ -94,6 +94,27 @@ TEST(IcsExport, LibicalExpandsEveryRuleToTheEnginesDates) {
   }
 }
 
+// A record whose range ends before its first occurrence never fires; every
+// other calendar would show its DTSTART, so it is left out with its reason.
+TEST(IcsExport, ARecordWithNoOccurrenceIsLeftOutWithItsReason) {
+  for (const std::string& record :
+       {Record("3", "5|08.03", "13|13.01.2027|00:00|18.02.2027", "21", "yearly after its range"),
+        Record("3", "3|" + Ru("средам"), "13|04.03.2027|00:00|09.03.2027", "21", "weekly after its range"),
+        Record("3", "6|0|1|0", "13|05.03.2027|09:00|04.03.2027", "", "interval after its range")}) {
+    ASSERT_TRUE(EngineDates(record).empty()) << record;
+    std::vector<std::string> notes;
+    const std::string calendar = ExportCalendar({record}, notes);
+    EXPECT_EQ(calendar.find("BEGIN:VEVENT"), std::string::npos) << calendar;
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("ends before its first occurrence"), std::string::npos) << notes[0];
+  }
+  // Its last day an occurrence: still written.
+  std::vector<std::string> notes;
+  const std::string lastDay = Record("3", "5|08.03", "13|13.01.2027|00:00|08.03.2027", "21", "on its last day");
+  EXPECT_EQ(LibicalDates(ExportCalendar({lastDay}, notes)), EngineDates(lastDay));
+  EXPECT_TRUE(notes.empty());
+}
+
 TEST(IcsExport, TheFileIsWhatTheRfcAsks) {
   std::vector<std::string> notes;
   const std::string calendar = ExportCalendar(

@@ -87,7 +87,7 @@ TEST_F(Plugin, MessagesAndSettingsWhenSomethingFallsDue) {
          Record("3", "1|08.12.2026", "", "22|14:35", "second")});
   ForceDir(t.root() + "Sound");
   EXPECT_TRUE(SaveBytes(t.root() + "Sound/ding.wav", "RIFF"));
-  WriteIniString(shell.userIni(), "Messages", "Mus", "Sound\\ding.wav");
+  EXPECT_TRUE(WriteIniString(shell.userIni(), "Messages", "Mus", "Sound\\ding.wav"));
   init();
   shell.received();
   at(14, 35);
@@ -101,8 +101,8 @@ TEST_F(Plugin, MessagesAndSettingsWhenSomethingFallsDue) {
 
 TEST_F(Plugin, SpeakOffAndNoSoundFile) {
   store({Record("3", "1|08.12.2026", "", "22|14:35", "x")});
-  WriteIniBool(shell.userIni(), "Messages", "Speak", false);
-  WriteIniBool(shell.userIni(), "Messages", "ShowDialog", false);
+  EXPECT_TRUE(WriteIniBool(shell.userIni(), "Messages", "Speak", false));
+  EXPECT_TRUE(WriteIniBool(shell.userIni(), "Messages", "ShowDialog", false));
   init();
   at(14, 35);
   Check(s, 5);
@@ -213,7 +213,7 @@ TEST_F(Plugin, IndicatorFollowsTheDueFile) {
 }
 
 TEST_F(Plugin, MissingFoldersCostOnlyTheirPieceOfWork) {
-  WriteIniString(shell.shellIni(), "Users", "Active", "nobody");
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Users", "Active", "nobody"));
   std::filesystem::remove_all(FsPath(t.root() + "Temp"));
   init();
   Check(s, 5);
@@ -247,12 +247,12 @@ TEST_F(Plugin, SnoozeAppendsAOneTimeReminderAndTellsTheProgram) {
   init();
   std::vector<std::string> programGot;
   MessageWindow program([&](int m, std::int64_t, std::int64_t) { programGot.push_back(std::to_string(m)); });
-  WriteIniString(shell.shellIni(), "Appl", "Voza", std::to_string(program.handle()));
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Appl", "Voza", std::to_string(program.handle())));
   const std::string header = Ru("Повтор сообщения от 08.12.2026 14:35 ");  // 37 characters
   ASSERT_EQ(header.size(), 37u);
-  WriteIniString(shell.shellIni(), "Voza", "Text", header + "abc");
-  WriteIniString(shell.shellIni(), "Voza", "Hour", "0");
-  WriteIniString(shell.shellIni(), "Voza", "Min", "15");
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Voza", "Text", header + "abc"));
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Voza", "Hour", "0"));
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Voza", "Min", "15"));
   at(23, 50);
   Command(s, 2015, 0);
   EXPECT_EQ(programGot, std::vector<std::string>{"3044"});  // sent, handled before the return
@@ -264,8 +264,8 @@ TEST_F(Plugin, SnoozeAppendsAOneTimeReminderAndTellsTheProgram) {
 
 TEST_F(Plugin, SnoozeTextCannotSplitTheRecordOrTheFile) {
   init();
-  WriteIniString(shell.shellIni(), "Voza", "Text",
-                 std::string("a") + kSep3 + "b" + kSep4 + "c" + kSep1 + kSep2 + "d");
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Voza", "Text",
+                             std::string("a") + kSep3 + "b" + kSep4 + "c" + kSep1 + kSep2 + "d"));
   Command(s, 2015, 0);  // Min defaults to 5
   const Lines store = t.read(t.data("mess.dat"));
   ASSERT_EQ(store.size(), 1u);

@@ -106,8 +106,8 @@ TEST_F(Loaded, AReminderFiresInItsMinuteOnlyOnce) {
 
 TEST_F(Loaded, SnoozeThroughCommandIf) {
   init();
-  WriteIniString(shell.shellIni(), "Voza", "Text", "call back");
-  WriteIniString(shell.shellIni(), "Voza", "Min", "30");
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Voza", "Text", "call back"));
+  EXPECT_TRUE(WriteIniString(shell.shellIni(), "Voza", "Min", "30"));
   lib.CommandIf(2015, 0);
   const Lines store = t.read(t.data("mess.dat"));
   ASSERT_EQ(store.size(), 1u);

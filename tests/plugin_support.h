@@ -26,8 +26,8 @@ struct ShellStandIn {
       messages.push_back(std::to_string(m) + " " + std::to_string(w) + " " + std::to_string(l));
     });
     const std::string ini = t.root() + "krav2000.ini";
-    WriteIniString(ini, "Users", "Active", t.user());
-    WriteIniString(ini, "Main", "Handle", std::to_string(window->handle()));
+    EXPECT_TRUE(WriteIniString(ini, "Users", "Active", t.user()));
+    EXPECT_TRUE(WriteIniString(ini, "Main", "Handle", std::to_string(window->handle())));
   }
   ~ShellStandIn() {
     window.reset();

@@ -129,13 +129,21 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
     AddText(ev, icalproperty_new_summary(text.c_str()));
     const bool interval = s->repetition == Repetition::Interval;
     const bool timed = interval || !s->timeText.empty();
-    const int minuteOfDay = interval
-                                ? static_cast<int>(s->startMinute % 1440)
-                                : (timed ? s->timeMinute : 0);
+    const int minuteOfDay = interval ? static_cast<int>(s->startMinute % 1440) : (timed ? s->timeMinute : 0);
     DayNumber first = s->start;
     if (s->repetition == Repetition::Once) first = s->onceDay;
     else if (interval) first = static_cast<DayNumber>(s->startMinute / 1440);
     else first = FirstDay(*s, s->start);
+    // DTSTART is an occurrence in every other calendar: a record whose range
+    // ends before its first occurrence has none to write.
+    const bool noOccurrence =
+        s->limit == Limit::EndDate && (interval ? s->startMinute > s->endDay * 1440 : first > s->endDay);
+    if (noOccurrence) {
+      icalcomponent_free(ev);
+      notes.push_back(RecordUid(line) + " \"" + text +
+                      "\": its range ends before its first occurrence; not exported");
+      continue;
+    }
     AddText(ev, icalproperty_new_dtstart(timed ? DateTimeOf(first, minuteOfDay) : DateOf(first)));
     if (s->repetition != Repetition::Once) {
       icalrecurrencetype r;

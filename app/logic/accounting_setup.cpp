@@ -68,7 +68,8 @@ SetupLists LoadSetupLists(const Ledger& ledger, accounting::Questions& questions
   load(ledger.currenciesFile(), lists.loadedCurrencies);
   lists.currencies = lists.loadedCurrencies;
   if (lists.currencies.empty()) lists.currencies.push_back(accounting::DefaultBaseCurrency());
-  lists.loadedBase = ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, "");
+  lists.loadedBase =
+      ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kBaseCurrencyKey, "");
   lists.base = lists.loadedBase;
   if (lists.base.empty() ||
       std::find(lists.currencies.begin(), lists.currencies.end(), lists.base) == lists.currencies.end())
@@ -181,7 +182,6 @@ std::optional<std::string> SaveSetupLists(const Ledger& ledger, const SetupLists
       if (*l.ours != *l.loaded) return notSaved(l.path, SetupNotSaved::Unreadable);
       continue;
     }
-    if (*l.ours == *l.loaded) continue;  // nothing changed here: whatever is on disk stays
     files.push_back({l.path});
     ours.push_back(l.ours);
     loaded.push_back(l.loaded);
@@ -193,11 +193,13 @@ std::optional<std::string> SaveSetupLists(const Ledger& ledger, const SetupLists
         ledger.dataDir(), files,
         [&](std::vector<Lines>& disk) {
           for (std::size_t i = 0; i < disk.size(); ++i)
-            if (disk[i] != *loaded[i] && disk[i] != *ours[i]) {
+            if (*ours[i] != *loaded[i] && disk[i] != *loaded[i] && disk[i] != *ours[i]) {
               changed = files[i].path;
               return false;  // the lists refer to each other: all or none
             }
-          for (std::size_t i = 0; i < disk.size(); ++i) disk[i] = *ours[i];
+          // A list not changed here keeps whatever is on disk.
+          for (std::size_t i = 0; i < disk.size(); ++i)
+            if (*ours[i] != *loaded[i]) disk[i] = *ours[i];
           return true;
         },
         &failed);

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
+#include <QtGlobal>
 
 #include "app/accounting/accounting_page.h"
 #include "app/dialogs/message_dialog.h"
@@ -85,8 +86,10 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
   moduleVersion_ = ReadIniString(info, shell::kModuleVersion.section, shell::kModuleVersion.key, Ru("Не указана"));
   moduleUpdate_ = ReadIniString(info, shell::kModuleUpdate.section, shell::kModuleUpdate.key, Ru("Не указана"));
   const std::string handle = std::to_string(this->handle());
-  WriteIniString(context_.shellSettings, shell::kProgramWindow.section, shell::kProgramWindow.key, handle);
-  WriteIniString(context_.shellSettings, shell::kCurrentProgram.section, shell::kCurrentProgram.key, handle);
+  // Without the handle the host cannot call this window; the program still works.
+  if (!WriteIniString(context_.shellSettings, shell::kProgramWindow.section, shell::kProgramWindow.key, handle) ||
+      !WriteIniString(context_.shellSettings, shell::kCurrentProgram.section, shell::kCurrentProgram.key, handle))
+    qWarning("mess: the window handle could not be written to %s", FsPath(context_.shellSettings).c_str());
 
   buildTitleStrip();
   buildPages();
@@ -344,10 +347,13 @@ void TMessFrm::closeEvent(QCloseEvent* e) {
   closing_ = true;
   settings_->save();
   ForceDir(context_.dataDir);
-  WriteIniInt(context_.userSettings, shell::kNewsPosition.section, shell::kNewsPosition.key, news_->offset());
+  // The news position and the window's place are conveniences: when the
+  // settings cannot be written they are simply not kept.
+  (void)WriteIniInt(context_.userSettings, shell::kNewsPosition.section, shell::kNewsPosition.key,
+                    news_->offset());
   const std::string& ini = context_.shellSettings;
   const QRect g = isMaximized() ? normalGeometry() : geometry();
-  auto store = [&](const shell::Key& k, int value) { WriteIniInt(ini, k.section, k.key, value); };
+  auto store = [&](const shell::Key& k, int value) { (void)WriteIniInt(ini, k.section, k.key, value); };
   store(shell::kWindowLeft, g.x());
   store(shell::kWindowTop, g.y());
   store(shell::kWindowWidth, g.width());

@@ -102,9 +102,10 @@ void SettingsPage::tick() {
 }
 
 void SettingsPage::play() {
-  WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key,
-                 ToCp1251(edit14_->text()));
-  SendWindowMessage(context_.shellWindow(), shell::kMsgPlaySound, 0, 0);
+  // The host plays the file the settings name: not written, it would play another.
+  if (WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key,
+                     ToCp1251(edit14_->text())))
+    SendWindowMessage(context_.shellWindow(), shell::kMsgPlaySound, 0, 0);
 }
 
 void SettingsPage::stop() { SendWindowMessage(context_.shellWindow(), shell::kMsgStopSound, 0, 0); }
