@@ -329,6 +329,7 @@ bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
   // lines that were read.
   std::optional<DataDirLock> lock;
   if (options.autoDelete) lock.emplace(dir);
+  if (lock && !lock->held()) c.autoDelete = false;  // nothing is removed without the lock
 
   std::vector<LoadedFile> files;
   files.push_back({c.storePath, {}, {}});
@@ -363,30 +364,31 @@ bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
 
 bool RemoveOutdated(const std::string& root, const std::string& user, std::vector<std::int64_t> outdated) {
   const std::string dir = shell::DataDir(root, user);
-  DataDirLock lock(dir);
-  Lines store;
-  if (!LoadLinesForUpdate(shell::StoreFile(dir), store)) return false;
   std::sort(outdated.begin(), outdated.end());
   outdated.erase(std::unique(outdated.begin(), outdated.end()), outdated.end());
-  Lines deleted;
-  for (auto it = outdated.rbegin(); it != outdated.rend(); ++it)
-    if (*it >= 0 && *it < static_cast<std::int64_t>(store.size())) deleted.push_back(store[*it]);
-  if (deleted.empty()) return false;
-
-  // The trash first: a failure then keeps the records in the store.
-  Lines trash;
-  if (!LoadLinesForUpdate(shell::TrashFile(dir), trash)) return false;
-  AddToTrash(trash, deleted);
-  if (!SaveLines(shell::TrashFile(dir), trash)) return false;
-  Lines kept;
-  kept.reserve(store.size() - deleted.size());
-  auto next = outdated.begin();
-  for (std::int64_t i = 0; i < static_cast<std::int64_t>(store.size()); ++i) {
-    while (next != outdated.end() && *next < i) ++next;
-    if (next != outdated.end() && *next == i) continue;
-    kept.push_back(std::move(store[i]));
-  }
-  return SaveLines(shell::StoreFile(dir), kept);
+  bool removed = false;
+  // The trash gets the records and the store loses them in one update, the
+  // trash saved first: a failure keeps them in the store.
+  const bool ok = UpdateFiles(dir, {{shell::TrashFile(dir)}, {shell::StoreFile(dir)}}, [&](std::vector<Lines>& files) {
+    Lines& store = files[1];
+    Lines deleted;
+    for (auto it = outdated.rbegin(); it != outdated.rend(); ++it)
+      if (*it >= 0 && *it < static_cast<std::int64_t>(store.size())) deleted.push_back(store[*it]);
+    if (deleted.empty()) return false;
+    AddToTrash(files[0], deleted);
+    Lines kept;
+    kept.reserve(store.size() - deleted.size());
+    auto next = outdated.begin();
+    for (std::int64_t i = 0; i < static_cast<std::int64_t>(store.size()); ++i) {
+      while (next != outdated.end() && *next < i) ++next;
+      if (next != outdated.end() && *next == i) continue;
+      kept.push_back(std::move(store[i]));
+    }
+    store = std::move(kept);
+    removed = true;
+    return true;
+  });
+  return ok && removed;
 }
 
 }  // namespace krav

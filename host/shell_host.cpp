@@ -296,9 +296,16 @@ void ShellHost::reloadSoon() {
 
 void ShellHost::acknowledge() {
   const std::string dir = shell::DataDir(root_, user());
-  {
-    DataDirLock lock(dir);
-    RemoveFile(shell::DueFile(dir));
+  const bool emptied = UpdateLines(
+      dir, shell::DueFile(dir),
+      [](Lines& due) {
+        due.clear();
+        return true;
+      },
+      WhenEmpty::Delete);
+  if (!emptied) {
+    log(QStringLiteral("the list of due reminders %1 could not be emptied").arg(FromCp1251(shell::DueFile(dir))));
+    return;
   }
   log(QStringLiteral("reminders acknowledged"));
   plugin_.command(shell::kCmdUpdateIndicator, 0);
@@ -329,7 +336,7 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
   {
     DataDirLock lock(dir);
     Lines lines;
-    if (!LoadLinesForUpdate(due, lines))
+    if (!lock.held() || !LoadLinesForUpdate(due, lines))
       return postponeFailed(QStringLiteral("не читается список %1").arg(FromCp1251(due)));
     std::erase(lines, std::string());
     // The reminders as presented: equal lines once.
@@ -357,16 +364,14 @@ bool ShellHost::postpone(std::size_t i, int hours, int minutes) {
         QStringLiteral("новое напоминание не записано в %1").arg(FromCp1251(shell::StoreFile(dir))));
   log(QStringLiteral("postponed \"%1\" by %2 h %3 min").arg(FromCp1251(text)).arg(hours).arg(minutes));
 
-  bool removed = false;
-  {
-    DataDirLock lock(dir);
-    Lines lines;
-    if (LoadLinesForUpdate(due, lines)) {
-      std::erase(lines, std::string());
-      std::erase(lines, line);  // every copy of what was presented as one
-      removed = lines.empty() ? (RemoveFile(due) || !FileExists(due)) : SaveLines(due, lines);
-    }
-  }
+  const bool removed = UpdateLines(
+      dir, due,
+      [&](Lines& lines) {
+        std::erase(lines, std::string());
+        std::erase(lines, line);  // every copy of what was presented as one
+        return true;
+      },
+      WhenEmpty::Delete);
   // The reminder is then both postponed and still due: shown twice, never lost.
   if (!removed)
     log(QStringLiteral("the postponed reminder stays in %1: the list could not be saved").arg(FromCp1251(due)));

@@ -198,6 +198,37 @@ TEST(Files, SavesKilledMidwayLeaveNoTemporaryFiles) {
   EXPECT_EQ(t.read(store), Lines{"last"});
 }
 
+// A lock another process holds is waited for only so long: then the lock
+// is not held, and an update refuses to write instead of hanging.
+TEST(Files, ALockHeldElsewhereIsWaitedForWithALimit) {
+  test::TempRoot t;
+  const std::string lockFile = t.data(".krav.lock");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    TryFileLock held(lockFile);
+    const char c = held.held() ? '1' : '0';
+    (void)!::write(ready[1], &c, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, '1');
+  const std::int64_t start = TickCount();
+  FileLock waited(lockFile, 300);
+  const std::int64_t waitedMs = TickCount() - start;
+  EXPECT_FALSE(waited.held());
+  EXPECT_GE(waitedMs, 250);
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  FileLock free(lockFile, 300);
+  EXPECT_TRUE(free.held());
+}
+
 TEST(Files, ALockFileThatIsASymbolicLinkIsRefused) {
   test::TempRoot t;
   const std::string victim = t.root() + "victim";

@@ -36,6 +36,23 @@ class Collect : public ::testing::Test {
 
 using W = std::vector<std::string>;
 
+// A journal line's amount is shown in the money form whatever form it was
+// typed in (a decimal comma lost its kopecks, 0.125 showed as 0.12 here and
+// 0.13 in the report); a line whose date is no date is on no day.
+TEST_F(Collect, AmountsShowAsTheReportCountsThemAndADamagedDateIsOnNoDay) {
+  ForceDir(t.data("Plan"));
+  auto op = [](const std::string& date, const std::string& amount) {
+    return Join({"2", date, "10:00", "op", "def", "", amount}, kSep3);
+  };
+  t.write(t.data("Plan/nb202612.dat"), {op("08.12.2026", "650,50"), op("08.12.2026", "0.125"),
+                                        op("08.12.2026", "1234567,5"), op("08.12.2026", "12abc"),
+                                        op("8.12.2026", "1"), Join({"1", "", "09:00", "note"}, kSep3)});
+  const Lines out = collect(D(2026, 12, 8), D(2026, 12, 8), {true, false});
+  std::vector<std::string> amounts;
+  for (const auto& l : out) amounts.push_back(GetField(GetField(l, kSep4, 2), kSep1, 2));
+  EXPECT_EQ(amounts, (std::vector<std::string>{"12abc", "1 234 567.50", "0.13", "650.50"}));
+}
+
 TEST_F(Collect, OneTimeRecordKeepsItsDateTextAndTime) {
   store({Record("3", "1|08.12.2026", "", "22|14:35", "msg")});
   const Lines out = collect(D(2026, 12, 8), D(2026, 12, 8));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 #include "engine/collect.h"
 #include "engine/text.h"
@@ -32,8 +33,8 @@ TEST(Robustness, ExtremeCountsAndStepsEnd) {
            Record("3", "4|15", "12|01.01.0001|00:00|2147483647", "21", "ancient"),
            Record("3", "5|01.01", "12|31.12.9999|00:00|2147483647", "21", "future")});
   Lines out;
-  CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 8)), t.root(), t.user(),
-               {true, true});
+  ASSERT_TRUE(CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 8)), t.root(),
+                           t.user(), {true, true}));
   // Daily, the one-minute interval (1440), and nothing from the others that day.
   std::size_t daily = 0, minute = 0;
   for (const auto& l : out) {
@@ -46,6 +47,7 @@ TEST(Robustness, ExtremeCountsAndStepsEnd) {
   }
   EXPECT_EQ(daily, 1u);
   EXPECT_EQ(minute, 1440u);
+  EXPECT_EQ(out.size(), daily + minute);
   EXPECT_EQ(t.read(t.data("mess.dat")).size(), 13u);  // nothing was outdated
 }
 
@@ -60,13 +62,16 @@ TEST(Robustness, MalformedLinesAreSkipped) {
            std::string("3") + s3 + megabyte, std::string("3") + s3 + "6" + s2 + megabyte,
            std::string("1") + s3 + megabyte, Record("3", "2", "11|01.12.2026|00:00", "21", megabyte)});
   Lines out;
-  CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 9)), t.root(), t.user(),
-               {true, true});
-  // The only sound record: the daily one with a long text, twice; and the
-  // diary line whose damaged date reads as today.
-  std::size_t longTexts = 0;
-  for (const auto& l : out) longTexts += GetField(l, kSep4, 2) == megabyte;
-  EXPECT_EQ(longTexts, 2u);
+  ASSERT_TRUE(CollectRange(out, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 9)), t.root(),
+                           t.user(), {true, true}));
+  // The only sound record: the daily one with a long text, once a day. The
+  // diary line whose date is no date belongs to no day (it once read as today).
+  ASSERT_EQ(out.size(), 2u);
+  for (const auto& l : out) {
+    EXPECT_EQ(GetField(l, kSep4, 2), megabyte);
+    EXPECT_EQ(GetField(GetField(l, kSep4, 1), kSep3, 1), "3");
+  }
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 12u);  // nothing damaged was removed
 }
 
 TEST(Robustness, RandomBytesEnd) {
@@ -88,12 +93,24 @@ TEST(Robustness, RandomBytesEnd) {
   t.write(t.data("mess.dat"), lines);
   t.write(t.data("adrs.str"), Lines(lines.begin(), lines.begin() + 200));
   Lines out;
-  CollectRange(out, static_cast<double>(D(2026, 1, 1)), static_cast<double>(D(2026, 2, 28)), t.root(), t.user(),
-               {true, true});
-  // Whatever was removed went to the trash, and nothing else was lost.
-  const std::size_t left = t.read(t.data("mess.dat")).size();
-  const std::size_t trashed = t.read(t.data("mess-del.dat")).size();
-  EXPECT_EQ(trashed, std::min<std::size_t>(3000 - left, 100));
+  ASSERT_TRUE(CollectRange(out, static_cast<double>(D(2026, 1, 1)), static_cast<double>(D(2026, 2, 28)), t.root(),
+                           t.user(), {true, true}));
+  // Whatever was removed went to the trash (which keeps its last 100), and
+  // nothing else was lost: the store is the old one less those lines, in order.
+  const Lines kept = t.read(t.data("mess.dat")), trash = t.read(t.data("mess-del.dat"));
+  const std::size_t left = kept.size();
+  Lines removed;
+  std::size_t k = 0;
+  for (const auto& l : lines) {
+    if (k < kept.size() && kept[k] == l) ++k;
+    else removed.push_back(l);
+  }
+  EXPECT_EQ(k, kept.size());
+  ASSERT_EQ(trash.size(), std::min<std::size_t>(removed.size(), 100));
+  std::multiset<std::string> trashed, expected(removed.end() - static_cast<std::ptrdiff_t>(trash.size()),
+                                               removed.end());
+  for (const auto& l : trash) trashed.insert(l.substr(l.find(kSep4) + 1));
+  EXPECT_EQ(trashed, expected);
   for (const auto& l : out) {
     if (GetField(GetField(l, kSep4, 1), kSep3, 1) == "5") continue;
     const int index = TextToInt(GetField(l, kSep4, 3));

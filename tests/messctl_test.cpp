@@ -137,6 +137,28 @@ TEST_F(MessctlTool, ARateThatIsNoPositiveNumberIsRefusedAtOnce) {
   }
 }
 
+// A rate typed with a decimal comma is the rate, stored in the money form
+// (it was stored as 1.00); balances count a comma amount in full.
+TEST_F(MessctlTool, ARateAndAnAmountWithADecimalCommaAreReadInFull) {
+  const std::string usd = test::Join({"usd", "USD", Ru("Сбережения")}, kSep2);
+  const std::string none = test::Join({Ru("[Нет]"), "", Ru("Нет")}, kSep2);
+  ForceDir(t.data("Plan"));
+  t.write(t.data("mess-sh.dat"), {usd});
+  t.write(t.data("Plan/nb202612.dat"),
+          {test::Join({"2", "02.12.2026", "10:00", "op ", "op" + std::string(1, kSep1) + usd + kSep1 + none, "",
+                       "650,50"},
+                      kSep3)});
+  EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "01.12.2026"));
+  EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Buh", "Baseval", "RUB"));
+  const std::string period = " --root " + t.root() + " --from 01.12.2026 --to 08.12.2026";
+  const ToolRun balances = Messctl("balances" + period);
+  ASSERT_EQ(balances.status, 0);
+  EXPECT_NE(balances.out.find("650.50\t0.00\t650.50"), std::string::npos) << balances.out;
+  const ToolRun report = Messctl("report" + period + " --rate USD=1,5");
+  ASSERT_EQ(report.status, 0) << report.out;
+  EXPECT_EQ(ReadIniString(t.data("Buh-curs.ini"), "USD", "01.12.2026", ""), "1.50");
+}
+
 // A record every minute over a hundred years: the listing starts at once,
 // month by month, instead of being built whole first.
 TEST_F(MessctlTool, ALongRangeIsPrintedAsItIsCollected) {

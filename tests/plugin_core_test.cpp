@@ -191,6 +191,32 @@ TEST_F(Plugin, RecordsAddedLaterFireAfterAReload) {
   EXPECT_EQ(due().size(), 1u);
 }
 
+// A store that cannot be read is no empty day: the reminders already
+// collected still fire, the reload stays pending and the log says why.
+TEST_F(Plugin, AStoreThatCannotBeReadKeepsTodaysListAndTriesAgain) {
+  store({Record("3", "1|08.12.2026", "", "22|09:30", "tea")});
+  init();
+  RemoveFile(t.data("mess.dat"));
+  ForceDir(t.data("mess.dat"));  // a folder in the store's place: never readable
+  at(9, 5);
+  Command(s, 2010, 0);
+  Check(s, 5);
+  EXPECT_TRUE(s.reload);
+  ASSERT_FALSE(log().empty());
+  EXPECT_NE(log().back().find(Ru("Не прочитан файл записей")), std::string::npos) << log().back();
+  at(9, 30);
+  Check(s, 10);
+  ASSERT_EQ(due().size(), 1u);
+  EXPECT_EQ(GetField(due()[0], kSep4, 2), "tea");
+  // Readable again: the next check reloads.
+  std::filesystem::remove(FsPath(t.data("mess.dat")));
+  store({Record("3", "1|08.12.2026", "", "22|09:40", "later")});
+  at(9, 40);
+  Check(s, 15);
+  EXPECT_FALSE(s.reload);
+  EXPECT_EQ(due().size(), 2u);
+}
+
 TEST_F(Plugin, AutomaticRemovalStartsWithTheSecondReload) {
   store({Record("3", "1|01.12.2026", "", "21", "old")});
   init();
