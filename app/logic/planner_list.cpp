@@ -220,7 +220,9 @@ ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::st
   const std::string dir = DataDirOfFile(root, user);
   std::map<std::string, std::vector<const ShownEntry*>> byFile;
   for (const auto& e : entries) byFile[e.path].push_back(&e);
-  for (const auto& [path, list] : byFile) {
+  for (const auto& fileEntries : byFile) {
+    const std::string& path = fileEntries.first;  // named, not bound: lambdas capture it
+    const std::vector<const ShownEntry*>& list = fileEntries.second;
     // The trash gets the lines and the file loses them in one update: both
     // or neither, the trash saved first so that no stop midway loses a line.
     Lines deleted;
