@@ -11,7 +11,7 @@ namespace krav {
 namespace {
 
 // Days from 1970-01-01 of a civil date (valid for any year).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -20,7 +20,8 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-const std::int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
+// Constant-initialised, so that dates made by other static objects are right.
+constexpr std::int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 std::mutex& ClockMutex() {
   static std::mutex m;

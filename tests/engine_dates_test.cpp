@@ -22,7 +22,12 @@ TEST(Calendar, DayNumbersOfThePlatform) {
   EXPECT_EQ(IsoWeekday(static_cast<double>(D(1899, 12, 30))), 6);
 }
 
+// A date made by a static object, before main: the engine's epoch is a
+// constant, so it is right whatever the order of static initialisation.
+const DateTime kMadeStatically = MakeDateTime(2026, 3, 7);
+
 TEST(DateTexts, WriteAndRead) {
+  EXPECT_EQ(DateToText(kMadeStatically), "07.03.2026");
   const DateTime d = MakeDateTime(2026, 3, 7, 9, 5);
   EXPECT_EQ(DateToText(d), "07.03.2026");
   EXPECT_EQ(DateToShortText(d), "07.03.26");
