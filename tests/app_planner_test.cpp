@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "app/kit/qt_text.h"
 #include "app/logic/planner_list.h"
 #include "app/logic/preset_asking.h"
+#include "app/logic/quick_entry.h"
 #include "app/logic/trash_list.h"
 #include "app/planner/list_models.h"
 #include "app/planner/planner_page.h"
@@ -341,6 +343,42 @@ TEST_F(Planner, AnEditReplacesItsLineAndAnAddressCardGoesToTheShell) {
   const Lines after = t.read(t.data("mess.dat"));
   ASSERT_EQ(after.size(), before.size());
   EXPECT_EQ(after.back(), before[3]);  // moved to the end, unchanged
+}
+
+// "Быстрая запись": reachable from the keyboard, says what it understood
+// while typing, saves the editor's record on Return and clears on Escape.
+TEST_F(Planner, QuickEntrySavesTheEditorsRecordFromOnePhrase) {
+  PlannerPage page(context, nullptr);
+  page.resize(640, 420);
+  page.show();
+  page.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+  page.view()->setFocus();
+  QTest::keyClick(page.view(), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_TRUE(page.quickEdit()->hasFocus());
+  page.view()->setFocus();
+  QTest::keyClick(page.view(), Qt::Key_Insert);
+  ASSERT_TRUE(page.quickEdit()->hasFocus());
+  EXPECT_EQ(page.quickEdit()->accessibleName(), U("Быстрая запись"));
+
+  test::TypeText(page.quickEdit(), U("завтра 9:00"));
+  EXPECT_EQ(page.quickHint(), U("Не написано, о чём напомнить."));
+  QTest::keyClick(page.quickEdit(), Qt::Key_Return);  // nothing saved
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 4u);
+  test::TypeText(page.quickEdit(), U(" врач"));
+  EXPECT_EQ(page.quickHint(), U("завтра, 02.02.2024, 09:00: врач"));
+  test::SaveScreenshot(page.grab().toImage(), "planner-quick-entry");
+  QTest::keyClick(page.quickEdit(), Qt::Key_Return);
+  const Lines store = t.read(t.data("mess.dat"));
+  ASSERT_EQ(store.size(), 5u);
+  EXPECT_EQ(store.back(), BuildRecordLine(*ReadQuickEntry(Ru("завтра 9:00 врач"), Now()).state, {}, {}));
+  EXPECT_TRUE(page.quickEdit()->text().isEmpty());
+  EXPECT_TRUE(page.quickHint().startsWith(U("Сохранено")));
+
+  test::TypeText(page.quickEdit(), U("каждый день зарядка"));
+  QTest::keyClick(page.quickEdit(), Qt::Key_Escape);
+  EXPECT_TRUE(page.quickEdit()->text().isEmpty());
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 5u);
 }
 
 TEST_F(Planner, TheTrashPageOnScreen) {

@@ -81,7 +81,8 @@ TEST(QuickEntry, EveryFormGivesTheEditorsRecord) {
     EXPECT_FALSE(q.understood.empty()) << c.phrase;
   }
   // What was understood reads back the choices.
-  EXPECT_EQ(Cp1251ToUtf8(ReadQuickEntry(Ru("завтра 9:05 врач"), Wednesday10()).understood), "завтра, 10.12.2026, 09:05: врач");
+  EXPECT_EQ(Cp1251ToUtf8(ReadQuickEntry(Ru("завтра 9:05 врач"), Wednesday10()).understood),
+            "завтра, 10.12.2026, 09:05: врач");
   EXPECT_EQ(Cp1251ToUtf8(ReadQuickEntry(Ru("каждую среду в 09:00 полить цветы"), Wednesday10()).understood),
             "по средам, 09:00, с сегодняшнего дня: полить цветы");
 }

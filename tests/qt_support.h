@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QString>
+#include <QWidget>
 #include <cstdlib>
 
 namespace krav::test {
@@ -33,6 +35,17 @@ inline QApplication& TestApp() {
     return o;
   }();
   return *owner->app;
+}
+
+// Types a text into a widget key by key, letters of any script included
+// (QTest::keyClicks takes only ASCII).
+inline void TypeText(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+  }
 }
 
 // Saves a picture as SCREENSHOT_DIR/<name>.png when that variable is set.

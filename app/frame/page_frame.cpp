@@ -78,6 +78,11 @@ void PageFrame::setContent(QWidget* content) {
   showEmpty(false);
 }
 
+void PageFrame::setTopBar(QWidget* bar) {
+  auto* layout = static_cast<QVBoxLayout*>(this->layout());
+  layout->insertWidget(1, bar);
+}
+
 void PageFrame::showEmpty(bool empty) { body_->setCurrentWidget(empty || !content_ ? empty_ : content_); }
 
 bool PageFrame::showsEmpty() const { return body_->currentWidget() == empty_; }

@@ -42,6 +42,8 @@ class PageFrame : public QWidget {
   PageHeader* header() const { return header_; }
   // Shows the content, or the empty-state text when there is none.
   void setContent(QWidget* content);
+  // A bar between the header and the body, shown whether or not the body is empty.
+  void setTopBar(QWidget* bar);
   void showEmpty(bool empty);
   bool showsEmpty() const;
   QString emptyText() const { return empty_->text(); }

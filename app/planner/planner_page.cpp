@@ -1,11 +1,16 @@
 #include "app/planner/planner_page.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 #include <QToolButton>
 
 #include "app/editor/record_editor_dialog.h"
 #include "app/kit/qt_text.h"
 #include "app/logic/asking.h"
+#include "app/logic/quick_entry.h"
 #include "app/planner/list_models.h"
 #include "app/planner/record_list_view.h"
 #include "engine/collect.h"
@@ -60,15 +65,77 @@ PlannerPage::PlannerPage(const ProgramContext& context, QWidget* parent)
     model_->setCurrentKey(model_->list().key(model_->list().rows[static_cast<std::size_t>(i.row())]));
   });
   setRebuild([this] { refill(); });
+
+  // "Быстрая запись" above the list: what it understood shows while typing.
+  auto* bar = new QWidget(this);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(4, 4, 4, 2);
+  auto* label = new QLabel(U("Быстрая &запись:"), bar);
+  quickEdit_ = new QLineEdit(bar);
+  quickEdit_->setObjectName("QuickEntry");
+  quickEdit_->setAccessibleName(U("Быстрая запись"));
+  quickEdit_->setPlaceholderText(U("например: завтра 9:00 позвонить маме"));
+  quickEdit_->setToolTip(
+      U("Напоминание одной фразой (Ctrl+N, Insert): когда, время, текст. "
+        "Enter — сохранить, Esc — очистить."));
+  label->setBuddy(quickEdit_);
+  quickHint_ = new QLabel(bar);
+  quickHint_->setObjectName("QuickEntryHint");
+  quickHint_->setTextFormat(Qt::PlainText);
+  quickHint_->setMinimumWidth(0);
+  quickHint_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  row->addWidget(label);
+  row->addWidget(quickEdit_, 3);
+  row->addWidget(quickHint_, 2);
+  setTopBar(bar);
+  connect(quickEdit_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (text.trimmed().isEmpty()) {
+      quickHint_->clear();
+      quickHint_->setToolTip({});
+      return;
+    }
+    const QuickEntry q = ReadQuickEntry(ToCp1251(text), Now());
+    const QString hint = FromCp1251(q.state ? q.understood : q.why);
+    quickHint_->setText(hint);
+    quickHint_->setToolTip(hint);
+  });
+  connect(quickEdit_, &QLineEdit::returnPressed, this, [this] { (void)saveQuickEntry(); });
+  auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), quickEdit_, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(clear, &QShortcut::activated, quickEdit_, &QLineEdit::clear);
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::Key_Insert)}) {
+    auto* go = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(go, &QShortcut::activated, this, [this] { quickEdit_->setFocus(Qt::ShortcutFocusReason); });
+  }
+}
+
+bool PlannerPage::saveQuickEntry() {
+  const QuickEntry q = ReadQuickEntry(ToCp1251(quickEdit_->text()), Now());
+  if (!q.state) {
+    quickHint_->setText(FromCp1251(q.why));
+    return false;
+  }
+  const SaveResult r = SaveRecord(*q.state, {}, {}, context_.root, context_.user);
+  if (!r.saved) {
+    tell(r.message);
+    return false;
+  }
+  quickEdit_->clear();
+  quickHint_->setText(U("Сохранено: ") + FromCp1251(q.understood));
+  refill();
+  changed();
+  return true;
 }
 
 void PlannerPage::refill() {
   if (!IsValidDateText(startText_)) startText_ = DateToText(static_cast<double>(Today()));
   const DateTime start = static_cast<double>(*ReadDay(startText_));
-  header()->setStatus(FromCp1251(PlannerStatus(start, periodLength_)));
   const bool autoDelete = shell::LoadNotificationSettings(context_.userSettings).autoDelete;
   Lines out = model_->releaseLines();  // its room serves again: periods are alike
-  CollectRange(out, start, start + periodLength_, context_.root, context_.user, {true, autoDelete});
+  const bool complete =
+      CollectRange(out, start, start + periodLength_, context_.root, context_.user, {true, autoDelete});
+  // A record file that cannot be read is said where the period is, not hidden.
+  header()->setStatus(FromCp1251(PlannerStatus(start, periodLength_)) +
+                      (complete ? QString() : U(" — не все файлы записей прочитаны")));
   model_->setList(BuildPlannerList(std::move(out)));
   view_->clearSpans();
   const auto& rows = model_->list().rows;

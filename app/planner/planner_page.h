@@ -7,6 +7,8 @@
 #include "app/logic/planner_list.h"
 #include "app/logic/program_context.h"
 
+class QLabel;
+class QLineEdit;
 class QMenu;
 
 namespace krav::app {
@@ -33,6 +35,10 @@ class PlannerPage : public PageFrame {
   void openRow(int row);
   void addEntry();
   void deleteMarked();
+  // "Быстрая запись": the field, what it understood, and its save (Return).
+  QLineEdit* quickEdit() const { return quickEdit_; }
+  QString quickHint() const { return quickHint_->text(); }
+  bool saveQuickEntry();
 
  signals:
   // An entry was added, replaced or deleted.
@@ -50,6 +56,8 @@ class PlannerPage : public PageFrame {
   PlannerModel* model_;
   RecordListView* view_;
   QMenu* menu_;
+  QLineEdit* quickEdit_;
+  QLabel* quickHint_;
 };
 
 }  // namespace krav::app
