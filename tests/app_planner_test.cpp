@@ -229,6 +229,50 @@ TEST(Trash, DeletingMarkedRowsChecksThemAndRemovesAnEmptyFile) {
   EXPECT_FALSE(FileExists(t.data("mess-del.dat")));
 }
 
+// "Восстановить": each line goes back to the file it came from and leaves
+// the trash in the same update; an operation marks the accounting change; a
+// line standing in its file again is not added twice; rows are checked
+// against the trash as for a deletion.
+TEST_F(Planner, RestoringFromTheTrashPutsEachLineBackWhereItCameFrom) {
+  const Lines store = t.read(t.data("mess.dat")), journal = t.read(t.data("Plan/nb202402.dat"));
+  auto entriesOf = [&](int days) {
+    std::vector<ShownEntry> e;
+    const PlannerList list = BuildPlannerList(collect(days));
+    for (const auto& r : list.rows)
+      if (!r.separator()) e.push_back(EntryOf(list, r));
+    return e;
+  };
+  ASSERT_EQ(DeleteEntries(entriesOf(2), t.root(), t.user()).done, 6);
+  EXPECT_TRUE(t.read(t.data("Plan/nb202402.dat")).empty());
+  EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Buh", "LastChanges", "31.12.2024"));
+  // A line that stands in its file again: restored by hand meanwhile.
+  t.write(t.data("mess.dat"), {store[1]});
+  std::vector<TrashRow> rows = LoadTrashRows(t.data("mess-del.dat"));
+  ASSERT_EQ(rows.size(), 6u);
+  for (auto& r : rows) r.marked = true;
+  rows[5].trashLine += "x";  // changed since it was shown: left alone
+  const TrashChange r = RestoreTrashRows(rows, t.root(), t.user());
+  EXPECT_TRUE(r.error.empty()) << r.error;
+  EXPECT_EQ(r.removed, 4);
+  EXPECT_EQ(r.alreadyThere, 1);
+  EXPECT_EQ(r.missing, 1);
+  EXPECT_EQ(LoadTrashRows(t.data("mess-del.dat")).size(), 1u);
+  Lines back = t.read(t.data("mess.dat")), all = store;
+  std::sort(back.begin(), back.end());
+  std::sort(all.begin(), all.end());
+  Lines journalBack = t.read(t.data("Plan/nb202402.dat"));
+  EXPECT_EQ(back.size() + journalBack.size(), 5u);
+  for (const auto& l : back) EXPECT_TRUE(std::count(all.begin(), all.end(), l) == 1) << l;
+  for (const auto& l : journalBack) EXPECT_TRUE(std::count(journal.begin(), journal.end(), l) == 1) << l;
+  EXPECT_EQ(std::count(back.begin(), back.end(), store[1]), 1);
+  // The journal's lines went first into the trash, so both came back, and
+  // the restored operation moved the accounting change back to its date.
+  EXPECT_EQ(journalBack.size(), 2u);
+  EXPECT_EQ(ReadIniString(t.data("krav2000.ini"), "Buh", "LastChanges", ""), "02.02.2024");
+  // Nothing to restore twice.
+  EXPECT_EQ(RestoreTrashRows(rows, t.root(), t.user()).removed, 0);
+}
+
 TEST_F(Planner, ThePlannerPageOnScreen) {
   EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Tree", "x", ""));
   PlannerPage page(context, nullptr);
@@ -414,6 +458,34 @@ TEST_F(Planner, TheTrashPageOnScreen) {
   const std::size_t asks = asked.messages().size();
   page.deleteMarked();  // an empty trash asks nothing
   EXPECT_EQ(asked.messages().size(), asks);
+}
+
+// "Восстановить" on the trash page: a button with a name, and Insert.
+TEST_F(Planner, TheTrashPageRestoresMarkedLinesWithInsert) {
+  const std::string first = t.read(t.data("mess.dat"))[0];
+  ASSERT_TRUE(UpdateLines(t.dataDir(), t.data("mess.dat"), [](Lines& l) {
+    l.erase(l.begin());
+    return true;
+  }));
+  ASSERT_TRUE(AppendToTrash(first, t.root(), t.user()));
+  TrashPage page(context, nullptr);
+  page.resize(640, 360);
+  page.show();
+  page.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+  page.refill();
+  int restored = 0;
+  QObject::connect(&page, &TrashPage::recordsRestored, [&] { ++restored; });
+  EXPECT_EQ(page.header()->tool("RestoreButton")->accessibleName(), U("Восстановить отмеченные (Insert)"));
+  page.view()->setFocus();
+  QTest::keyClick(page.view(), Qt::Key_Insert);  // nothing marked: says how
+  EXPECT_EQ(asked.messages().back().title, Ru("Корзина"));
+  page.view()->setCurrentIndex(page.model()->index(0, 1));
+  QTest::keyClick(page.view(), Qt::Key_Space);
+  QTest::keyClick(page.view(), Qt::Key_Insert);
+  EXPECT_EQ(restored, 1);
+  EXPECT_EQ(t.read(t.data("mess.dat")).back(), first);
+  EXPECT_TRUE(page.showsEmpty());
 }
 
 }  // namespace

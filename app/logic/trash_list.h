@@ -25,6 +25,8 @@ TrashRow TrashRowOf(const std::string& trashLine);
 
 struct TrashChange {
   int removed = 0, missing = 0;
+  int alreadyThere = 0;  // restore: lines that stood in their file again
+  int unknown = 0;       // restore: lines of no kind or date a file is known for
   std::string error;
 };
 // Removes the marked rows' lines (each at its row while it is still the
@@ -32,5 +34,14 @@ struct TrashChange {
 TrashChange DeleteTrashRows(const std::vector<TrashRow>& rows, const std::string& dataDir);
 // Deletes the trash file.
 bool EmptyTrash(const std::string& dataDir);
+
+// "Восстановить": each marked row's line goes back where it came from —
+// reminders and actions to the end of the store, diary notes and operations
+// to the journal of their date's month (an operation marks the accounting
+// change) — and leaves the trash, all in one update; the rows are checked
+// against the trash as DeleteTrashRows does. A line already standing in its
+// file again is not added twice (it leaves the trash all the same). Counts
+// `removed` the lines restored.
+TrashChange RestoreTrashRows(const std::vector<TrashRow>& rows, const std::string& root, const std::string& user);
 
 }  // namespace krav::app

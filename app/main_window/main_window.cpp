@@ -179,6 +179,11 @@ void TMessFrm::buildPages() {
   trash_ = new TrashPage(context_, notebook_);
   connect(planner_, &PlannerPage::recordsChanged, this, [this] { plannerChanged_ = true; });
   connect(planner_, &PlannerPage::trashChanged, trash_, &TrashPage::refill);
+  connect(trash_, &TrashPage::recordsRestored, this, [this] {
+    planner_->refill();
+    plannerChanged_ = true;
+    PostWindowMessage(context_.shellWindow(), shell::kMsgRecordsChanged, 0, 0);
+  });
   settings_ = new SettingsPage(context_, notebook_);
   // In the order of the Page numbers.
   for (QWidget* w : std::initializer_list<QWidget*>{planner_, accounting_, trash_, settings_})

@@ -1,6 +1,7 @@
 #include "app/planner/trash_page.h"
 
 #include <QLabel>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -8,6 +9,7 @@
 #include "app/kit/qt_text.h"
 #include "app/logic/asking.h"
 #include "app/logic/planner_list.h"
+#include "app/logic/trash_list.h"
 #include "app/planner/list_models.h"
 #include "app/planner/record_list_view.h"
 #include "app/planner/trash_bin_icon.h"
@@ -28,6 +30,8 @@ TrashPage::TrashPage(const ProgramContext& context, QWidget* parent)
           &TrashPage::emptyTrash);
   connect(h->addTool("SpeedButton29", U("✕"), U("Удалить отмеченные")), &QToolButton::clicked, this,
           &TrashPage::deleteMarked);
+  connect(h->addTool("RestoreButton", U("↶"), U("Восстановить отмеченные (Insert)")), &QToolButton::clicked, this,
+          &TrashPage::restoreMarked);
 
   auto* body = new QWidget(this);
   auto* v = new QVBoxLayout(body);
@@ -47,6 +51,26 @@ TrashPage::TrashPage(const ProgramContext& context, QWidget* parent)
   connect(view_, &RecordListView::openRequested, this, &TrashPage::viewRow);
   connect(view_, &RecordListView::deleteRequested, this, &TrashPage::deleteMarked);
   setRebuild([this] { refill(); });
+  auto* restore =
+      new QShortcut(QKeySequence(Qt::Key_Insert), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+  connect(restore, &QShortcut::activated, this, &TrashPage::restoreMarked);
+}
+
+void TrashPage::restoreMarked() {
+  int marked = 0;
+  for (const auto& r : model_->rows()) marked += r.marked;
+  if (marked == 0) {
+    AskMessage(Ru("Корзина"), Ru("Отметьте строки, которые нужно восстановить (пробел или щелчок по флажку)."), "",
+               3, Ru("Понял"), "", "");
+    return;
+  }
+  const TrashChange result = RestoreTrashRows(model_->rows(), context_.root, context_.user);
+  std::string told = result.error;
+  if (told.empty() && (result.missing > 0 || result.unknown > 0))
+    told = Ru("Часть отмеченных строк не восстановлена: они изменились или их место неизвестно.");
+  if (!told.empty()) AskMessage(Ru("Корзина"), told, "", 3, Ru("Понял"), "", "");
+  refill();
+  if (result.removed > 0) emit recordsRestored();
 }
 
 void TrashPage::refill() {

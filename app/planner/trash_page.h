@@ -20,8 +20,13 @@ class TrashPage : public PageFrame {
 
   void refill();
   void viewRow(int row);
-  void deleteMarked();  // SpeedButton29
-  void emptyTrash();    // SpeedButton30
+  void deleteMarked();   // SpeedButton29
+  void emptyTrash();     // SpeedButton30
+  void restoreMarked();  // "Восстановить", Insert
+
+ signals:
+  // Lines went back to the record files.
+  void recordsRestored();
 
  private:
   ProgramContext context_;
