@@ -264,6 +264,75 @@ TEST_F(EditorUi, TheKeyboardAloneChoosesAndSteps) {
   EXPECT_EQ(d.page(), kReminderPage);
 }
 
+// Typing goes where the page asks for it, Return goes on and finally saves,
+// and closing with typed work asks first; "Отмена" keeps everything.
+TEST_F(EditorUi, ReturnGoesOnAndClosingAsksBeforeTypedWorkIsLost) {
+  TAddMessDlg d(context, "", true);
+  d.show();
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  find<QRadioButton>(d, "RadioButton3")->setChecked(true);
+  QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(d.page(), kRecurrencePage);
+  type(d, "MaskEdit5", "10.12.2026");
+  QTest::keyClick(d.focusWidget(), Qt::Key_Return);
+  ASSERT_EQ(d.page(), kReminderPage);
+  EXPECT_EQ(d.focusWidget(), find<QLineEdit>(d, "Edit2"));  // the reminder's text
+  test::TypeText(d.focusWidget(), U("Позвонить маме"));
+  EXPECT_EQ(find<QLineEdit>(d, "Edit2")->text(), U("Позвонить маме"));
+
+  // Escape with typed work: asked; "Отмена" (and a dialog closed without an
+  // answer) keeps the editor open with everything typed.
+  asked.answerNext(kCloseCancel);
+  QTest::keyClick(d.focusWidget(), Qt::Key_Escape);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(asked.messages().back().text, Ru("Сохранить изменения?"));
+  EXPECT_EQ(asked.messages().back().button2, Ru("Да"));
+  EXPECT_EQ(asked.messages().back().button3, Ru("Нет"));
+  EXPECT_EQ(asked.messages().back().button4, Ru("Отмена"));
+  asked.answerNext(0);
+  find<QPushButton>(d, "SpeedButton4")->click();  // "Закрыть"
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(find<QLineEdit>(d, "Edit2")->text(), U("Позвонить маме"));
+  // "Да" saves, the same as "Готово".
+  type(d, "maskedit3", "09:00");
+  asked.answerNext(kCloseSave);
+  QTest::keyClick(d.focusWidget(), Qt::Key_Escape);
+  EXPECT_EQ(d.saveMark(), TAddMessDlg::kSaved);
+  EXPECT_FALSE(d.isVisible());
+  ASSERT_EQ(t.read(t.data("mess.dat")).size(), 1u);
+  EXPECT_EQ(GetField(t.read(t.data("mess.dat"))[0], kSep3, 3), Ru("Позвонить маме"));
+
+  // Return on the last page saves; an untouched editor closes without a question.
+  TAddMessDlg second(context, "", true);
+  second.show();
+  const std::size_t asks = asked.messages().size();
+  second.reject();
+  EXPECT_EQ(asked.messages().size(), asks);
+  TAddMessDlg third(context, "", true);
+  third.show();
+  third.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&third));
+  QTest::keyClick(third.focusWidget(), Qt::Key_Return);  // a diary note, the first kind
+  ASSERT_EQ(third.page(), kSimplePage);
+  EXPECT_EQ(third.focusWidget(), find<QLineEdit>(third, "Edit1"));
+  test::TypeText(third.focusWidget(), U("Заметка"));
+  type(third, "maskedit1", "09.12.2026");
+  type(third, "maskedit12", "10:00");
+  QTest::keyClick(third.focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(third.saveMark(), TAddMessDlg::kSaved);
+  // "Нет" throws the typed work away.
+  TAddMessDlg fourth(context, "", true);
+  fourth.show();
+  find<QRadioButton>(fourth, "RadioButton1")->setChecked(true);
+  fourth.next();
+  type(fourth, "Edit1", "x");
+  asked.answerNext(kCloseDiscard);
+  fourth.reject();
+  EXPECT_FALSE(fourth.isVisible());
+  EXPECT_NE(fourth.saveMark(), TAddMessDlg::kSaved);
+}
+
 // The root template's commands come with pictures the dialog can show.
 TEST_F(EditorUi, TheTemplatesCommandsHaveTheirIcons) {
   const std::string source = std::string(KRAV_SOURCE_DIR) + "/data/root/";

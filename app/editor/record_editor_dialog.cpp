@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -153,6 +154,7 @@ TAddMessDlg::TAddMessDlg(const ProgramContext& context, const std::string& opene
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 
   state_ = OpenRecord(openedRecord, editable, commands_);
+  opened_ = state_;
   setWindowTitle(U(state_.mode == EditorMode::New    ? "Новая запись"
                    : state_.mode == EditorMode::Edit ? "Редактирование записи"
                                                      : "Просмотр записи"));
@@ -388,6 +390,45 @@ void TAddMessDlg::present() {
   nextButton_->setEnabled(state_.nextEnabled);
   doneButton_->setEnabled(state_.doneEnabled && state_.mode != EditorMode::View);
   recurrence_->applyLayout();
+  focusFirstField();
+}
+
+void TAddMessDlg::focusFirstField() {
+  QWidget* first = nullptr;
+  switch (state_.page) {
+    case kKindPage: first = kinds_[static_cast<std::size_t>(state_.kind - 1)]; break;
+    case kRecurrencePage: first = recurrence_; break;
+    case kSimplePage: first = edit1_; break;
+    case kReminderPage: first = ReminderTextShown(state_) ? static_cast<QWidget*>(edit2_) : edit3_; break;
+    case kOperationPage: first = operationList_; break;
+    default: break;
+  }
+  if (first) first->setFocus(Qt::OtherFocusReason);
+}
+
+void TAddMessDlg::keyPressEvent(QKeyEvent* event) {
+  // Return goes on to the next page, and on the last one saves.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (doneButton_->isEnabled()) finish();
+    else if (nextButton_->isEnabled()) next();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TAddMessDlg::reject() {
+  if (saveMark_ != kSaved && HasUnsavedInput(opened_, state())) {
+    const CloseQuestion q = UnsavedQuestion();
+    switch (CloseChoiceOf(AskMessage(q.title, q.text, "", 2, q.cancel, q.no, q.yes))) {
+      case CloseChoice::Save:
+        finish();  // closes only when it saved; else the editor stays with its message
+        return;
+      case CloseChoice::Stay: return;
+      case CloseChoice::Discard: break;
+    }
+  }
+  QDialog::reject();
 }
 
 void TAddMessDlg::report(const std::string& title, const std::string& message) {

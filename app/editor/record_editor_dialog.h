@@ -11,6 +11,7 @@
 #include "app/logic/record_editor.h"
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,6 +40,8 @@ class TAddMessDlg : public QDialog {
   EditorState state();
   int page() const;
 
+  void reject() override;  // Escape, "Закрыть", the window's close: asks when typed work would be lost
+
   void next();          // "Дальше"
   void back();          // "Назад"
   void finish();        // "Готово"
@@ -59,9 +62,12 @@ class TAddMessDlg : public QDialog {
   void showState(const EditorState& s);  // a state into the controls
   void present();                        // the page, the panels and the bottom buttons
   void report(const std::string& title, const std::string& message);
+  void focusFirstField();  // the first field of the page shown
+  void keyPressEvent(QKeyEvent* event) override;
 
   ProgramContext context_;
   EditorState state_;
+  EditorState opened_;  // as the editor opened, to tell typed work
   std::vector<CommandItem> commands_;
   Lines operations_;
   int saveMark_ = 0;

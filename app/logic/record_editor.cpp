@@ -1,5 +1,7 @@
 #include "app/logic/record_editor.h"
 
+#include <tuple>
+
 #include "accounting/ledger_files.h"
 #include "engine/dates.h"
 #include "engine/money.h"
@@ -158,6 +160,25 @@ void StepBack(EditorState& s) {
       break;
     default: break;
   }
+}
+
+bool HasUnsavedInput(const EditorState& opened, const EditorState& now) {
+  if (now.mode == EditorMode::View) return false;
+  auto content = [](const EditorState& s) {
+    return std::tie(s.kind, s.text, s.date, s.time, s.recurrence, s.reminderText, s.runProgram, s.programPath,
+                    s.command, s.operation, s.comment, s.amount, s.operationDate, s.operationTime);
+  };
+  return content(opened) != content(now);
+}
+
+CloseQuestion UnsavedQuestion() {
+  return {Ru("Запись не сохранена"), Ru("Сохранить изменения?"), Ru("Да"), Ru("Нет"), Ru("Отмена")};
+}
+
+CloseChoice CloseChoiceOf(int reply) {
+  if (reply == kCloseSave) return CloseChoice::Save;
+  if (reply == kCloseDiscard) return CloseChoice::Discard;
+  return CloseChoice::Stay;
 }
 
 int ReselectOperation(const Lines& operations, const std::string& remembered) {

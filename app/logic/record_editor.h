@@ -72,6 +72,20 @@ std::string BuildRecordLine(const EditorState& s, const Lines& operations,
                             const std::vector<CommandItem>& commands);
 std::string TargetFile(const EditorState& s, const std::string& dataDir);
 
+// Whether closing would throw typed work away: what the pages hold differs
+// from what they held when the editor opened (never in view mode).
+bool HasUnsavedInput(const EditorState& opened, const EditorState& now);
+// The question on closing with unsaved input, and its buttons (cp1251):
+// "Да" saves, "Нет" closes without saving, "Отмена" goes back to the editor.
+constexpr int kCloseSave = 2, kCloseDiscard = 3, kCloseCancel = 4;
+struct CloseQuestion {
+  std::string title, text, yes, no, cancel;
+};
+CloseQuestion UnsavedQuestion();
+// What the reply to it means; a dialog closed without an answer is "Отмена".
+enum class CloseChoice { Save, Discard, Stay };
+CloseChoice CloseChoiceOf(int reply);
+
 struct SaveResult {
   bool saved = false;
   std::string title, message;  // why not, for the message dialog
