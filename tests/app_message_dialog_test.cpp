@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -79,6 +80,79 @@ TEST_F(MessageDialog, ClosingWithoutAButtonAndASecondCallAreNo) {
   });
   EXPECT_EQ(Question(d), 4);
   EXPECT_EQ(nested, 0);
+}
+
+// The keyboard answers: Enter presses the default button, which has the
+// focus; Escape is a "no" (0). Where "Да" destroys for good, Enter is "Нет".
+TEST_F(MessageDialog, EnterPressesTheDefaultButtonAndEscapeSaysNo) {
+  TMdlg d(t.root());
+  auto enter = [&] { During([&] { QTest::keyClick(d.focusWidget() ? d.focusWidget() : &d, Qt::Key_Return); }); };
+  enter();
+  EXPECT_EQ(d.ShowMessageDialog(Ru("Заметка"), Ru("Готово."), "", 3, Ru("Понял"), "", ""),
+            4);  // the single button
+  enter();
+  EXPECT_EQ(Question(d), 3);  // "Да"
+  During([&] {
+    EXPECT_TRUE(d.button(3)->hasFocus());
+    EXPECT_TRUE(d.button(3)->isDefault());
+    QTest::keyClick(d.focusWidget(), Qt::Key_Escape);
+  });
+  EXPECT_EQ(Question(d), 0);
+  enter();
+  EXPECT_EQ(d.ShowMessageDialog(Ru("Очищение корзины"), Ru("Очистить?"), "", 3, Ru("Нет@2"), Ru("Да@1"), "", 4),
+            4);
+  // An input line keeps the typing, and Enter still answers.
+  During([&] {
+    EXPECT_TRUE(d.inputLine()->hasFocus());
+    QTest::keyClicks(d.inputLine(), "12");
+    QTest::keyClick(d.inputLine(), Qt::Key_Return);
+  });
+  EXPECT_EQ(d.ShowMessageDialog(Ru("Курс"), Ru("Курс?"), "", 7, Ru("Отмена"), Ru("Готово"), "", 3), 3);
+  EXPECT_EQ(d.inputText(), "12");
+}
+
+// The balloon and the character appear beside the window that asked, and
+// inside its screen, wherever that window stands.
+TEST_F(MessageDialog, TheBalloonAppearsBesideTheWindowThatAsked) {
+  ASSERT_TRUE(SaveBytes(t.root() + "agent.acs", kCharacter));
+  QWidget asking;
+  asking.resize(300, 200);
+  asking.show();
+  TMdlg d(t.root(), &asking);
+  ASSERT_TRUE(d.agent().available());
+  const QRect area = asking.screen()->availableGeometry();
+  for (const QPoint at : {QPoint(20, 20), QPoint(area.width() - 310, area.height() - 210)}) {
+    asking.move(at);
+    asking.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&asking));
+    During([&] {
+      const Box c = d.agent().geometry();
+      const QRect figure(c.left, c.top, c.width, c.height), balloon = d.frameGeometry();
+      const QRect window = asking.frameGeometry();
+      EXPECT_TRUE(area.contains(figure)) << c.left << "," << c.top;
+      EXPECT_TRUE(area.contains(balloon));
+      EXPECT_FALSE(figure.intersects(window));
+      // Beside the window: within its height band, next to one of its edges.
+      EXPECT_LT(std::min(std::abs(figure.left() - window.right()), std::abs(window.left() - figure.right())), 20);
+      d.button(4)->click();
+    });
+    Question(d);
+  }
+}
+
+TEST(MessageLayout, DefaultButtonsAndPlacesBesideAWindow) {
+  const std::string yes = Ru("Да");
+  EXPECT_EQ(DefaultButtonOf({"", "", "", Ru("Понял")}, 0, yes), 4);
+  EXPECT_EQ(DefaultButtonOf({"", "", yes, Ru("Нет")}, 0, yes), 3);
+  EXPECT_EQ(DefaultButtonOf({"", "", yes, Ru("Нет")}, 4, yes), 4);
+  EXPECT_EQ(DefaultButtonOf({"", "", yes, Ru("Нет")}, 2, yes), 3);  // a hidden choice falls back
+  EXPECT_EQ(DefaultButtonOf({"", "a", "b", "c"}, 0, yes), 0);
+  const Box area{0, 0, 1000, 700};
+  EXPECT_EQ(CharacterBesideWindow({100, 100, 300, 200}, 100, 140, area), (Point{408, 160}));
+  EXPECT_EQ(CharacterBesideWindow({850, 100, 140, 200}, 100, 140, area), (Point{742, 160}));  // no room right
+  EXPECT_EQ(CharacterBesideWindow({0, 0, 990, 60}, 100, 140, area), (Point{0, 0}));           // kept inside
+  EXPECT_EQ(KeptInside({950, 650, 100, 100}, area), (Box{900, 600, 100, 100}));
+  EXPECT_EQ(KeptInside({-5, -5, 2000, 10}, area), (Box{0, 0, 2000, 10}));
 }
 
 TEST_F(MessageDialog, KindSevenKeepsItsInputBetweenCalls) {

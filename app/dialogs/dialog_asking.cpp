@@ -13,7 +13,8 @@ MessageReply DialogAsking::message(const MessageRequest& r) {
   if (!dialog) return {};
   MessageReply reply;
   reply.button =
-      dialog->ShowMessageDialog(r.title, r.text, r.button1, r.pictureKind, r.button4, r.button3, r.button2);
+      dialog->ShowMessageDialog(r.title, r.text, r.button1, r.pictureKind, r.button4, r.button3, r.button2,
+                                r.defaultButton);
   if (r.pictureKind == 7) reply.input = dialog->inputText();
   return reply;
 }

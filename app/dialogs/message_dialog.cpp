@@ -1,5 +1,6 @@
 #include "app/dialogs/message_dialog.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -135,26 +136,65 @@ void TMdlg::layOut(const std::string& title, const std::string& text, const std:
 
 int TMdlg::ShowMessageDialog(const std::string& title, const std::string& text, const std::string& button1,
                              int pictureKind, const std::string& button4, const std::string& button3,
-                             const std::string& button2) {
+                             const std::string& button2, int defaultButton) {
   if (isVisible()) return 0;
   reply_ = 0;
   agent_.command("ShowQuick");
   const bool input = pictureKind == 7;
   const int kind = input ? 2 : pictureKind;
-  layOut(title, text, {button1, button2, button3, button4}, input);
-
-  if (agent_.available()) {
-    const Placement p = PlaceAgainstCharacter(agent_.geometry(), width(), height(), PrimaryScreenSize().width);
-    pointer_ = p.pointer;
-    move(p.left, p.top);
-  } else {
-    pointer_ = 0;
-  }
+  const std::array<std::string, 4> buttons{button1, button2, button3, button4};
+  layOut(title, text, buttons, input);
+  placeBesideAskingWindow();
   agent_.command(AnimationForPictureKind(root_, kind));
   if (const int picture = PictureOfKind(kind)) images_[picture - 1]->show();
+
+  // Enter presses the default button, which has the focus (and shows it)
+  // unless the input line takes the typing.
+  std::array<std::string, 4> captions;
+  for (int i = 0; i < 4; ++i) captions[i] = ButtonCaption(buttons[i]);
+  default_ = DefaultButtonOf(captions, defaultButton, Ru("Да"));
+  for (int i = 0; i < 4; ++i) buttons_[i]->setDefault(i + 1 == default_);
   if (input) edit1_->setFocus();
+  else if (default_ > 0) buttons_[default_ - 1]->setFocus();
   exec();
   return reply_;
+}
+
+void TMdlg::placeBesideAskingWindow() {
+  // The window that asked: the active one, else the dialog's parent.
+  QWidget* asking = QApplication::activeWindow();
+  if (asking == this || (asking && asking->inherits("krav::app::AgentWindow"))) asking = nullptr;
+  if (!asking) asking = parentWidget() ? parentWidget()->window() : nullptr;
+  QScreen* screen = asking ? asking->screen() : QGuiApplication::primaryScreen();
+  const QRect a = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const Box area{a.left(), a.top(), a.width(), a.height()};
+  const QRect w = asking ? asking->frameGeometry() : a;
+  const Box window{w.left(), w.top(), w.width(), w.height()};
+  if (agent_.available()) {
+    // The character goes beside the window that asked; with none, it stays.
+    if (asking) {
+      const Box figure = agent_.geometry();
+      const Point at = CharacterBesideWindow(window, figure.width, figure.height, area);
+      agent_.moveTo(at.x, at.y);
+    }
+    Box character = agent_.geometry();
+    character.left -= area.left;  // the placement counts from the area's corner
+    character.top -= area.top;
+    Placement p = PlaceAgainstCharacter(character, width(), height(), area.width);
+    p.left += area.left;
+    p.top += area.top;
+    const Box kept = KeptInside({p.left, p.top, width(), height()}, area);
+    pointer_ = kept.left == p.left && kept.top == p.top ? p.pointer : 0;
+    move(kept.left, kept.top);
+  } else {
+    // Over the middle of the window that asked; with none, where it was.
+    pointer_ = 0;
+    const Box wanted = asking ? Box{window.left + (window.width - width()) / 2,
+                                    window.top + (window.height - height()) / 2, width(), height()}
+                              : Box{x(), y(), width(), height()};
+    const Box kept = KeptInside(wanted, area);
+    move(kept.left, kept.top);
+  }
 }
 
 void TMdlg::arrangePage() {

@@ -30,9 +30,13 @@ class TMdlg : public QDialog {
   // The reply is the number of the pressed button, 1 to 4. It is 0 when the
   // dialog was closed otherwise (Esc, the window manager) and when the call
   // returned at once because the dialog was already showing: 0 is a "no".
+  // Enter presses `defaultButton` (1-4; 0: the single button, else "Да"),
+  // Escape closes (0). The balloon and the character appear beside the
+  // window that asked, inside its screen's work area.
   int ShowMessageDialog(const std::string& title, const std::string& text, const std::string& button1,
                         int pictureKind, const std::string& button4, const std::string& button3,
-                        const std::string& button2);
+                        const std::string& button2, int defaultButton = 0);
+  int defaultButton() const { return default_; }
 
   // The input line of picture kind 7; it keeps its text between calls.
   std::string inputText() const;
@@ -59,6 +63,7 @@ class TMdlg : public QDialog {
   QPainterPath balloonPath() const;
   void layOut(const std::string& title, const std::string& text, const std::array<std::string, 4>& buttons,
               bool input);
+  void placeBesideAskingWindow();
 
   std::string root_;
   AgentCharacter agent_;
@@ -71,6 +76,7 @@ class TMdlg : public QDialog {
   std::array<QPushButton*, 4> buttons_{};
   int pointer_ = 0;
   int reply_ = 0;
+  int default_ = 0;
 };
 
 // The caption of a button text: the part before the first "@".

@@ -50,6 +50,15 @@ Box AgentCharacter::geometry() const {
   }
 }
 
+void AgentCharacter::moveTo(int left, int top) {
+  if (!view_) return;
+  try {
+    view_->moveFigure(left, top);
+  } catch (...) {
+    // The character's troubles are never the caller's.
+  }
+}
+
 void AgentCharacter::show() {
   if (!view_->isShown()) view_->showFigure();
 }

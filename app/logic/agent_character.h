@@ -49,6 +49,8 @@ class AgentCharacter {
 
   // The figure's place on the screen; an empty box when unavailable.
   Box geometry() const;
+  // Moves the figure (when there is one) to that place.
+  void moveTo(int left, int top);
   int parkedLeft() const { return parkedLeft_; }
 
  private:

@@ -19,8 +19,9 @@ ScopedAsking::ScopedAsking(Asking& asking) : previous_(Current()) { Current() = 
 ScopedAsking::~ScopedAsking() { Current() = previous_; }
 
 int AskMessage(const std::string& title, const std::string& text, const std::string& button1, int pictureKind,
-               const std::string& button4, const std::string& button3, const std::string& button2) {
-  return Ask().message({title, text, pictureKind, button1, button2, button3, button4}).button;
+               const std::string& button4, const std::string& button3, const std::string& button2,
+               int defaultButton) {
+  return Ask().message({title, text, pictureKind, button1, button2, button3, button4, defaultButton}).button;
 }
 
 MessageReply PresetAsking::message(const MessageRequest& request) {

@@ -15,6 +15,9 @@ struct MessageRequest {
   std::string title, text;
   int pictureKind = 0;  // 1-4 pictures, 7 an input line
   std::string button1, button2, button3, button4;
+  // The button Enter presses, 1-4; 0: the single button, else "Да". A
+  // question whose "Да" destroys data for good names its "Нет".
+  int defaultButton = 0;
   bool operator==(const MessageRequest&) const = default;
 };
 
@@ -63,6 +66,7 @@ class ScopedAsking {
 
 // A message in ShowMessageDialog's argument order; the pressed button, 0 for none.
 int AskMessage(const std::string& title, const std::string& text, const std::string& button1, int pictureKind,
-               const std::string& button4, const std::string& button3, const std::string& button2);
+               const std::string& button4, const std::string& button3, const std::string& button2,
+               int defaultButton = 0);
 
 }  // namespace krav::app

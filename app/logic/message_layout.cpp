@@ -46,6 +46,38 @@ Placement PlaceAgainstCharacter(const Box& c, int dw, int dh, int screenWidth) {
   return p;
 }
 
+Point CharacterBesideWindow(const Box& w, int fw, int fh, const Box& area) {
+  const int gap = 8;
+  Point p;
+  p.x = w.left + w.width + gap;
+  if (p.x + fw > area.left + area.width) p.x = w.left - gap - fw;
+  p.y = w.top + w.height - fh;
+  const Box kept = KeptInside({p.x, p.y, fw, fh}, area);
+  return {kept.left, kept.top};
+}
+
+Box KeptInside(const Box& b, const Box& area) {
+  Box k = b;
+  if (k.left + k.width > area.left + area.width) k.left = area.left + area.width - k.width;
+  if (k.top + k.height > area.top + area.height) k.top = area.top + area.height - k.height;
+  if (k.left < area.left) k.left = area.left;
+  if (k.top < area.top) k.top = area.top;
+  return k;
+}
+
+int DefaultButtonOf(const std::array<std::string, 4>& captions, int callersChoice, const std::string& yes) {
+  if (callersChoice >= 1 && callersChoice <= 4 && !captions[callersChoice - 1].empty()) return callersChoice;
+  int visible = 0, single = 0, yesAt = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (captions[i].empty()) continue;
+    ++visible;
+    single = i + 1;
+    if (captions[i] == yes) yesAt = i + 1;
+  }
+  if (visible == 1) return single;
+  return yesAt;
+}
+
 bool HasPointer(int pointer) { return (pointer >= 11 && pointer <= 13) || (pointer >= 21 && pointer <= 23); }
 
 std::array<Point, 3> PointerTriangle(int pointer, int w, int h) {

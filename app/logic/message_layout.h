@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 namespace krav::app {
 
@@ -54,6 +55,18 @@ struct Placement {
   bool operator==(const Placement&) const = default;
 };
 Placement PlaceAgainstCharacter(const Box& character, int dialogWidth, int dialogHeight, int screenWidth);
+
+// Where the character stands to speak about a window: beside its right edge
+// (its left when there is no room), level with the window's lower part, and
+// always inside `area` (the work area of the window's screen).
+Point CharacterBesideWindow(const Box& window, int figureWidth, int figureHeight, const Box& area);
+// A box moved (not resized) so that it lies inside `area` as far as it fits.
+Box KeptInside(const Box& box, const Box& area);
+
+// The button Enter presses: the caller's choice when given (1-4), else the
+// single button of a notice, else "Да"; 0 for none. `captions` are the
+// buttons' captions (empty: hidden).
+int DefaultButtonOf(const std::array<std::string, 4>& captions, int callersChoice, const std::string& yes);
 
 // The balloon's pointer triangle for a pointer position (empty for 0).
 std::array<Point, 3> PointerTriangle(int pointer, int width, int height);

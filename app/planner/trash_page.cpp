@@ -91,7 +91,9 @@ void TrashPage::deleteMarked() {
   for (const auto& r : model_->rows()) marked += r.marked;
   if (marked == 0) return;
   // Only "Да" deletes; a dialog closed otherwise is a "no".
-  if (AskMessage(Ru("Удаление записи"), DeleteQuestion(marked, true), "", 2, Ru("Нет"), Ru("Да"), "") != 3) return;
+  // Deleted from the trash is gone for good: Enter answers "Нет".
+  if (AskMessage(Ru("Удаление записи"), DeleteQuestion(marked, true), "", 2, Ru("Нет"), Ru("Да"), "", 4) != 3)
+    return;
   const TrashChange result = DeleteTrashRows(model_->rows(), context_.dataDir);
   if (!result.error.empty()) AskMessage(Ru("Корзина"), result.error, "", 3, Ru("Понял"), "", "");
   else if (result.missing > 0)
@@ -103,7 +105,7 @@ void TrashPage::deleteMarked() {
 void TrashPage::emptyTrash() {
   if (model_->rows().empty()) return;
   if (AskMessage(Ru("Очищение корзины"), Ru("Вы действительно хотите очистить корзину ?"), "", 3, Ru("Нет@2"),
-                 Ru("Да@1"), "") != 3)
+                 Ru("Да@1"), "", 4) != 3)
     return;
   (void)EmptyTrash(context_.dataDir);
   refill();
