@@ -73,7 +73,10 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   list_->setAccessibleName(QStringLiteral("Напоминания"));
   auto* ok = new QPushButton(QStringLiteral("Понял"));
   auto* later = new QPushButton(QStringLiteral("Отложить…"));
-  ok->setDefault(true);
+  // A reminder is acknowledged only by a deliberate press: no button is
+  // the default, so Enter (meant for another window) answers nothing.
+  ok->setAutoDefault(false);
+  later->setAutoDefault(false);
   connect(ok, &QPushButton::clicked, this, [this] {
     host_.acknowledge();
     missed_.clear();
@@ -109,6 +112,8 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   resize(560, 300);
   setMaximumSize(900, 700);
   setWindowFlag(Qt::WindowStaysOnTopHint);
+  // It comes up over the other windows but leaves the keyboard where it was.
+  setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
 void RemindersWindow::addMissed(const std::vector<Reminder>& list) {
@@ -131,7 +136,7 @@ void RemindersWindow::showReminders(const std::vector<Reminder>& list) {
     list_->setCurrentItem(list_->topLevelItem(dueCount_ > 0 ? dueCount_ - 1 : 0));
   show();
   raise();
-  activateWindow();
+  QApplication::alert(this);  // flashes in the task bar; the keyboard stays where it is
 }
 
 void RemindersWindow::showFailure(const QString& message) {
@@ -151,6 +156,8 @@ void RemindersWindow::postponeSelected() {
   auto* minutes = new QSpinBox;
   minutes->setRange(0, 59);
   minutes->setValue(5);
+  // Wide enough for its whole title.
+  ask.setMinimumWidth(ask.fontMetrics().horizontalAdvance(ask.windowTitle()) + 160);
   auto* form = new QFormLayout(&ask);
   const QString text = list_->currentItem()->text(1);
   auto* label = new QLabel(&ask);

@@ -140,6 +140,20 @@ TEST_F(MessageDialog, TheBalloonAppearsBesideTheWindowThatAsked) {
   }
 }
 
+// A long title is never cut (it read «…домашняя бухгалтери» in the About balloon).
+TEST_F(MessageDialog, TheWholeTitleFitsItsBand) {
+  TMdlg d(t.root());
+  During([&] {
+    const QLabel* caption = d.findChild<QLabel*>("Caption20002");
+    ASSERT_TRUE(caption);
+    EXPECT_GE(caption->width(), caption->fontMetrics().horizontalAdvance(caption->text()) + 8);
+    test::SaveScreenshot(d.grab().toImage(), "message-long-title");
+    d.button(4)->click();
+  });
+  d.ShowMessageDialog(Ru("Кравитор 2000: планировщик и домашняя бухгалтерия"), Ru("Версия 2.0"), "", 4,
+                      Ru("Понял@3"), "", "");
+}
+
 TEST(MessageLayout, DefaultButtonsAndPlacesBesideAWindow) {
   const std::string yes = Ru("Да");
   EXPECT_EQ(DefaultButtonOf({"", "", "", Ru("Понял")}, 0, yes), 4);

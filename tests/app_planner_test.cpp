@@ -425,6 +425,30 @@ TEST_F(Planner, QuickEntrySavesTheEditorsRecordFromOnePhrase) {
   EXPECT_EQ(t.read(t.data("mess.dat")).size(), 5u);
 }
 
+// At the narrowest window the header's caption, period and tools never run
+// into each other: the texts are cut with "…" and say themselves whole in a
+// tooltip.
+TEST_F(Planner, TheHeaderGivesWayInANarrowWindow) {
+  PlannerPage page(context, nullptr);
+  page.show();
+  page.setPeriodLength(30);
+  for (const int width : {640, 460, 400}) {
+    page.resize(width, 420);
+    QApplication::processEvents();
+    const auto labels = page.header()->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 2);
+    const QRect caption = labels[0]->geometry(), status = labels[1]->geometry();
+    const QRect tools = page.header()->tool("SpeedButton7")->geometry();
+    EXPECT_LT(caption.right(), status.left()) << width;
+    EXPECT_LT(status.right(), tools.left()) << width;
+    EXPECT_LE(tools.right(), page.header()->width()) << width;
+    if (width == 400) {
+      EXPECT_EQ(labels[1]->toolTip(), page.header()->status());
+      test::SaveScreenshot(page.grab().toImage(), "planner-page-narrow");
+    }
+  }
+}
+
 TEST_F(Planner, TheTrashPageOnScreen) {
   for (const std::string& l : t.read(t.data("mess.dat"))) ASSERT_TRUE(AppendToTrash(l, t.root(), t.user()));
   ASSERT_TRUE(AppendToTrash(t.read(t.data("Plan/nb202402.dat"))[0], t.root(), t.user()));

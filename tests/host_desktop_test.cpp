@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "host/desktop.h"
@@ -62,6 +63,31 @@ TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOn
   EXPECT_TRUE(later->isEnabled());
   QApplication::processEvents();
   test::SaveScreenshot(window.grab().toImage(), "host-reminders-window");
+}
+
+// A reminder that falls due while a person types elsewhere takes no key:
+// the window is shown without being activated (the offscreen platform
+// activates every window it shows, so that part is the window's own
+// request), and Enter in the reminders window acknowledges nothing.
+TEST(RemindersWindow, AFiringReminderTakesNoKeystroke) {
+  test::TestApp();
+  test::TempRoot t;
+  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
+  ShellHost host(t.root());
+  RemindersWindow window(host);
+  window.showReminders({Reminder{"08.12.2026 14:35", "tea", "x"}});
+  QApplication::processEvents();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
+  for (QPushButton* b : window.findChildren<QPushButton*>()) {
+    EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
+    EXPECT_FALSE(b->autoDefault()) << b->text().toStdString();
+  }
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  window.list()->setFocus();
+  QTest::keyClick(window.list(), Qt::Key_Return);
+  EXPECT_TRUE(window.isVisible());  // not acknowledged
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/dialogs/message_dialog.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
@@ -127,7 +129,11 @@ void TMdlg::layOut(const std::string& title, const std::string& text, const std:
     visible[i] = !buttons[i].empty();
     buttons_[i]->setVisible(visible[i]);
   }
-  const DialogSize size = MessageDialogSize(textSize.width(), textSize.height(), visible, input);
+  DialogSize size = MessageDialogSize(textSize.width(), textSize.height(), visible, input);
+  // Wide enough for the whole title on its band (the page is the dialog less
+  // the margins on both sides).
+  const int titleWidth = caption_->fontMetrics().horizontalAdvance(caption_->text()) + 8;
+  size.width = std::max(size.width, titleWidth + 2 * kPageMargin);
   edit1_->setVisible(input);
   if (input) edit1_->setGeometry(45, 26 + textSize.height() + 4, textSize.width(), kInputHeight + 4);
   resize(size.width, size.height);

@@ -1,5 +1,6 @@
 #include "app/frame/page_frame.h"
 
+#include "app/frame/eliding_label.h"
 #include "app/kit/colours.h"
 
 #include <QHBoxLayout>
@@ -19,19 +20,28 @@ PageHeader::PageHeader(const QString& caption, QWidget* parent) : QWidget(parent
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(8, 2, 2, 2);
   row->setSpacing(0);
-  caption_ = new QLabel(caption, this);
+  // In a narrow window the status gives way first, then the caption; both
+  // are cut with "…" and show their whole text as a tooltip, never overlap.
+  caption_ = new ElidingLabel(caption, this);
   QFont bold = caption_->font();
   bold.setBold(true);
   caption_->setFont(bold);
-  status_ = new QLabel(this);
+  caption_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  status_ = new ElidingLabel(QString(), this);
   status_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  row->addWidget(caption_);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  row->addWidget(caption_, 0);
+  row->addSpacing(8);
   row->addWidget(status_, 1);
   row->addSpacing(5);  // the status text ends 5 pixels left of the tools
   tools_ = new QHBoxLayout;
   tools_->setSpacing(0);
   row->addLayout(tools_);
 }
+
+QString PageHeader::caption() const { return caption_->text(); }
+void PageHeader::setStatus(const QString& text) { status_->setText(text); }
+QString PageHeader::status() const { return status_->text(); }
 
 QToolButton* PageHeader::addTool(const char* name, const QString& symbol, const QString& hint, int gap) {
   auto* b = new QToolButton(this);

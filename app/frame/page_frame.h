@@ -16,13 +16,15 @@ class QHBoxLayout;
 
 namespace krav::app {
 
+class ElidingLabel;
+
 class PageHeader : public QWidget {
   Q_OBJECT
  public:
   PageHeader(const QString& caption, QWidget* parent);
-  QString caption() const { return caption_->text(); }
-  void setStatus(const QString& text) { status_->setText(text); }
-  QString status() const { return status_->text(); }
+  QString caption() const;
+  void setStatus(const QString& text);
+  QString status() const;
   // Adds a tool button at the left end of the row; `gap` pixels to its right.
   QToolButton* addTool(const char* name, const QString& symbol, const QString& hint, int gap = 0);
   // The same with a picture of our own, for a symbol the fonts may lack.
@@ -30,8 +32,8 @@ class PageHeader : public QWidget {
   QToolButton* tool(const char* name) const;
 
  private:
-  QLabel* caption_;
-  QLabel* status_;
+  ElidingLabel* caption_;
+  ElidingLabel* status_;
   QHBoxLayout* tools_;
 };
 
