@@ -19,6 +19,7 @@
 #include "app/kit/colours.h"
 #include "app/logic/frame_logic.h"
 #include "app/logic/preset_asking.h"
+#include "app/main_window/help_window.h"
 #include "app/main_window/main_window.h"
 #include "app/main_window/news_line.h"
 #include "app/main_window/settings_page.h"
@@ -135,7 +136,7 @@ TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
   EXPECT_EQ(w.currentPage(), kSettingsPage);
   EXPECT_FALSE(w.tabBar()->isHidden());
   EXPECT_EQ(w.tabBar()->count(), 4);
-  EXPECT_EQ(w.windowButton("HelpBtn")->toolTip(), QString::fromUtf8("Помощь"));
+  EXPECT_EQ(w.windowButton("HelpBtn")->toolTip(), QString::fromUtf8("Помощь (F1)"));
   EXPECT_EQ(w.page(kTrashPage)->emptyText(), QString::fromUtf8("Список пуст"));
   EXPECT_EQ(w.page(kPlannerPage)->header()->tool("SpeedButton7")->toolTip(), QString::fromUtf8("Добавить запись"));
   EXPECT_EQ(w.page(kPlannerPage)->rebuilds(), 1);
@@ -150,6 +151,47 @@ TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
   EXPECT_EQ(w.page(kAccountingPage)->rebuilds(), 1);
   w.switchToTab(2);
   EXPECT_EQ(w.page(kAccountingPage)->rebuilds(), 1);
+}
+
+// The keyboard reaches every page and the help: Ctrl+Tab / Ctrl+PgDn go on,
+// Ctrl+Shift+Tab / Ctrl+PgUp back (round the ends), F1 opens the page's help
+// in the program's own window, whose links and back and forward work.
+TEST_F(MainWindow, TheKeyboardSwitchesPagesAndOpensTheHelp) {
+  ForceDir(t.root() + "Help");
+  for (const char* page : {"Mess1.htm", "Mess3.htm", "Keys.htm"})
+    std::filesystem::copy_file(std::string(KRAV_SOURCE_DIR) + "/data/root/Help/" + page,
+                               t.root() + "Help/" + page);
+  TMessFrm w(context, "");
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.switchToTab(1);
+  QTest::keyClick(&w, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(w.currentPage(), kAccountingPage);
+  QTest::keyClick(&w, Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(w.currentPage(), kTrashPage);
+  QTest::keyClick(&w, Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(w.currentPage(), kAccountingPage);
+  w.switchToTab(1);
+  QTest::keyClick(&w, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w.currentPage(), kSettingsPage);  // round the end
+
+  w.switchToTab(1);
+  QTest::keyClick(&w, Qt::Key_F1);
+  HelpWindow* help = w.helpWindow();
+  ASSERT_TRUE(help);
+  EXPECT_TRUE(help->isVisible());
+  const QString text = help->browser()->toPlainText();
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Быстрая запись"))) << text.toStdString();  // read as cp1251
+  EXPECT_FALSE(help->backButton()->isEnabled());
+  help->browser()->setSource(QUrl("Keys.htm"));  // as a link is followed
+  EXPECT_TRUE(help->browser()->toPlainText().contains(QString::fromUtf8("Ctrl+PgDn")));
+  EXPECT_TRUE(help->backButton()->isEnabled());
+  test::SaveScreenshot(help->grab().toImage(), "help-window");
+  help->backButton()->click();
+  EXPECT_TRUE(help->browser()->toPlainText().contains(QString::fromUtf8("Быстрая запись")));
+  EXPECT_TRUE(help->forwardButton()->isEnabled());
+  EXPECT_FALSE(help->backButton()->accessibleName().isEmpty());
 }
 
 TEST_F(MainWindow, PagesAndTheTitlePictureForAPerson) {
@@ -204,12 +246,27 @@ TEST_F(MainWindow, CloseSequenceRunsOnceAndTellsTheShellHow) {
   EXPECT_EQ(shellIni("Voza", "State"), "0");
 
   shell->received.clear();
+  TMessFrm::setTrayForTesting(true);
   TMessFrm w(context, "");
   w.show();
   w.minimiseAndClose();
   shell->drain();
   EXPECT_EQ(shell->count(shell::kMsgPlannerClosedOtherwise), 1);
   EXPECT_EQ(shell->count(shell::kMsgPlannerClosedByButton), 0);
+
+  // Without a system tray the shell offers no way back: minimised, not closed.
+  shell->received.clear();
+  TMessFrm::setTrayForTesting(false);
+  TMessFrm kept(context, "");
+  kept.show();
+  shell->drain();  // its first showing brings it to the front once
+  kept.minimiseAndClose();
+  shell->drain();
+  EXPECT_FALSE(kept.closing());
+  EXPECT_FALSE(kept.isHidden());
+  EXPECT_TRUE(kept.isMinimized());
+  EXPECT_EQ(shell->count(shell::kMsgPlannerClosedOtherwise), 0);
+  TMessFrm::setTrayForTesting(std::nullopt);
 }
 
 TEST_F(MainWindow, StoredStateOneOpensMaximised) {

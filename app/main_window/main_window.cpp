@@ -7,9 +7,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSocketNotifier>
 #include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QToolButton>
 #include <QUrl>
@@ -24,6 +26,7 @@
 #include "app/kit/screen.h"
 #include "app/logic/agent_character.h"
 #include "app/logic/asking.h"
+#include "app/main_window/help_window.h"
 #include "app/main_window/news_line.h"
 #include "app/main_window/settings_page.h"
 #include "app/planner/planner_page.h"
@@ -42,7 +45,8 @@ namespace {
 
 constexpr int kTitleHeight = 37, kHitHeight = 30, kTabHeight = 36, kButtonSize = 20;
 const char* const kButtonNames[] = {"AboutBtn", "HelpBtn", "minbtn", "maxbtn", "resbtn", "closebtn"};
-const char* const kButtonHints[] = {"О программе", "Помощь", "Свернуть", "Развернуть", "Восстановить", "Закрыть"};
+const char* const kButtonHints[] = {"О программе", "Помощь (F1)",  "Свернуть",
+                                    "Развернуть",  "Восстановить", "Закрыть"};
 const char* const kButtonSymbols[] = {"i", "?", "–", "□", "❐", "×"};
 enum { kAbout, kHelp, kMin, kMax, kRes, kClose };
 
@@ -115,6 +119,19 @@ TMessFrm::TMessFrm(const ProgramContext& context, const std::string& wantedPage)
   switchToTab(tabs_.current);
   planner_->rebuild();
   trash_->rebuild();
+
+  // The keyboard: the pages one after another, and the help.
+  const std::pair<QKeySequence, int> steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                                {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+                                                {QKeySequence(Qt::CTRL | Qt::Key_Backtab), -1},
+                                                {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+  for (const auto& [keys, step] : steps) {
+    auto* s = new QShortcut(keys, this);
+    connect(s, &QShortcut::activated, this, [this, step = step] { switchTabBy(step); });
+  }
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(f1, &QShortcut::activated, this, &TMessFrm::showHelp);
 
   timer1_.setInterval(1000);
   connect(&timer1_, &QTimer::timeout, settings_, &SettingsPage::tick);
@@ -204,6 +221,13 @@ QToolButton* TMessFrm::windowButton(const char* name) const { return findChild<Q
 QImage TMessFrm::titlePicture() const { return titlePicture_->pixmap().toImage(); }
 
 int TMessFrm::currentPage() const { return notebook_->currentIndex(); }
+
+void TMessFrm::switchTabBy(int step) {
+  const int count = static_cast<int>(tabs_.tabs.size());
+  if (count == 0) return;
+  const int current = tabBar_->currentIndex() < 0 ? 0 : tabBar_->currentIndex();
+  tabBar_->setCurrentIndex(((current + step) % count + count) % count);  // switches through currentChanged
+}
 
 void TMessFrm::switchToTab(int tab) {
   if (tabs_.tabs.empty()) {
@@ -329,12 +353,31 @@ void TMessFrm::showHelp() {
     Spawn({FsPath(viewer), "HELP", file});
     return;
   }
-  // Without the shell's help viewer the page opens in the desktop's browser.
+  // Without the shell's help viewer the page opens in the program's own window.
   const std::string page = shell::HelpPage(context_.root, file);
-  if (FileExists(page)) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(FsPath(page))));
+  if (!FileExists(page)) {
+    AskMessage(Ru("Помощь"), Ru("Нет файла справки ") + page, "", 3, Ru("Понял"), "", "");
+    return;
+  }
+  if (!help_) help_ = new HelpWindow(this);
+  help_->showPage(page);
 }
 
+namespace {
+std::optional<bool>& TrayForTesting() {
+  static std::optional<bool> available;
+  return available;
+}
+}  // namespace
+
+void TMessFrm::setTrayForTesting(std::optional<bool> available) { TrayForTesting() = available; }
+
 void TMessFrm::minimiseAndClose() {
+  const bool tray = TrayForTesting() ? *TrayForTesting() : QSystemTrayIcon::isSystemTrayAvailable();
+  if (!tray) {
+    showMinimized();
+    return;
+  }
   if (TMdlg* d = TMdlg::instance()) d->agent().command("HideQuick");
   closeButton_ = false;
   close();

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "app/logic/frame_logic.h"
 #include "app/logic/program_context.h"
@@ -22,6 +23,7 @@ class QToolButton;
 namespace krav::app {
 
 class AccountingPage;
+class HelpWindow;
 class NewsLine;
 class PageFrame;
 class PlannerPage;
@@ -56,10 +58,17 @@ class TMessFrm : public QWidget {
   // The planner-changed flag; the accounting page rebuilds when next shown.
   void setPlannerChanged(bool changed) { plannerChanged_ = changed; }
 
-  void minimiseAndClose();  // minbtn
-  void closeByButton();     // closebtn
+  // minbtn: closes, the shell's tray icon being the way back; where the
+  // desktop has no system tray there is none, and it minimises instead.
+  void minimiseAndClose();
+  // Tests say whether a system tray is there; nothing: ask the desktop.
+  static void setTrayForTesting(std::optional<bool> available);
+  void closeByButton();  // closebtn
   void showAbout();
-  void showHelp();
+  void showHelp();  // HelpBtn, F1
+  HelpWindow* helpWindow() const { return help_; }
+  // Ctrl+Tab / Ctrl+PgDn and Ctrl+Shift+Tab / Ctrl+PgUp.
+  void switchTabBy(int step);
   void handleMessage(int msg);
   bool closing() const { return closing_; }
 
@@ -93,6 +102,7 @@ class TMessFrm : public QWidget {
   AccountingPage* accounting_ = nullptr;
   TrashPage* trash_ = nullptr;
   SettingsPage* settings_ = nullptr;
+  HelpWindow* help_ = nullptr;
   TabList tabs_;
   QTimer timer1_;
   bool closing_ = false;

@@ -38,9 +38,9 @@ PlannerPage::PlannerPage(const ProgramContext& context, QWidget* parent)
   connect(h->addTool("SpeedButton27", U("▦"), U("Календарь")), &QToolButton::clicked, this,
           &PlannerPage::pickStart);
   connect(h->addTool("SpeedButton28", U("●"), U("Сегодня"), 5), &QToolButton::clicked, this, &PlannerPage::today);
-  connect(h->addTool("SpeedButton2", U("✕"), U("Удалить записи"), 5), &QToolButton::clicked, this,
-          &PlannerPage::deleteMarked);
-  connect(h->addTool("SpeedButton1", U("✎"), U("Открыть запись")), &QToolButton::clicked, this, [this] {
+  connect(h->addTool("SpeedButton2", U("✕"), U("Удалить отмеченные записи (Delete)"), 5), &QToolButton::clicked,
+          this, &PlannerPage::deleteMarked);
+  connect(h->addTool("SpeedButton1", U("✎"), U("Открыть запись (Enter)")), &QToolButton::clicked, this, [this] {
     if (view_->currentIndex().isValid()) openRow(view_->currentIndex().row());
   });
   connect(h->addTool("SpeedButton7", U("+"), U("Добавить запись")), &QToolButton::clicked, this,

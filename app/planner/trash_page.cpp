@@ -28,7 +28,7 @@ TrashPage::TrashPage(const ProgramContext& context, QWidget* parent)
   PageHeader* h = header();
   connect(h->addTool("SpeedButton30", TrashBinIcon(), U("Очистить корзину")), &QToolButton::clicked, this,
           &TrashPage::emptyTrash);
-  connect(h->addTool("SpeedButton29", U("✕"), U("Удалить отмеченные")), &QToolButton::clicked, this,
+  connect(h->addTool("SpeedButton29", U("✕"), U("Удалить отмеченные (Delete)")), &QToolButton::clicked, this,
           &TrashPage::deleteMarked);
   connect(h->addTool("RestoreButton", U("↶"), U("Восстановить отмеченные (Insert)")), &QToolButton::clicked, this,
           &TrashPage::restoreMarked);
