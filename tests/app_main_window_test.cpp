@@ -158,9 +158,12 @@ TEST_F(MainWindow, StartBindsToTheShellAndShowsTheWantedPage) {
 // in the program's own window, whose links and back and forward work.
 TEST_F(MainWindow, TheKeyboardSwitchesPagesAndOpensTheHelp) {
   ForceDir(t.root() + "Help");
-  for (const char* page : {"Mess1.htm", "Mess3.htm", "Keys.htm"})
-    std::filesystem::copy_file(std::string(KRAV_SOURCE_DIR) + "/data/root/Help/" + page,
-                               t.root() + "Help/" + page);
+  // As the root's installation writes them: the template's UTF-8 in cp1251.
+  for (const char* page : {"Mess1.htm", "Mess3.htm", "Keys.htm"}) {
+    std::string bytes;
+    ASSERT_TRUE(LoadBytes(std::string(KRAV_SOURCE_DIR) + "/data/root/Help/" + page, bytes));
+    ASSERT_TRUE(SaveBytes(t.root() + "Help/" + page, Utf8ToCp1251(bytes)));
+  }
   TMessFrm w(context, "");
   w.show();
   w.activateWindow();

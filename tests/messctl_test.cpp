@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string_view>
 
+#include "engine/dates.h"
+#include "engine/record.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
@@ -137,6 +140,43 @@ TEST_F(MessctlTool, ARateThatIsNoPositiveNumberIsRefusedAtOnce) {
   }
 }
 
+// A new root's examples: every kind of reminder, each marked "Пример", and
+// whatever the day the root is made, the first week brings at most one of
+// them besides the whole-day "Просмотреть планы на день".
+TEST(RootExamples, EveryKindAndAtMostOneReminderInTheFirstWeek) {
+  for (const char* today : {"2026-12-09", "2026-12-25", "2027-01-23", "2028-02-20", "2027-05-31", "2027-06-04"}) {
+    test::TempRoot t;
+    const std::string root = t.root() + "new";
+    const std::string make = "KRAV_TODAY=" + std::string(today) + " " + KRAV_SOURCE_DIR +
+                             "/scripts/make-root.sh " + root + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0) << today;
+    const std::string store = root + "/Users/" + Ru("Гость") + "/mess.dat";
+    Lines records;
+    ASSERT_TRUE(LoadLines(store, records)) << today;
+    std::set<std::string> kinds;
+    for (const auto& r : records) {
+      const RecordReading reading = ReadRecord(r);
+      ASSERT_TRUE(reading.record) << today << ": " << reading.why;
+      kinds.insert(GetField(GetField(r, kSep3, 2), kSep2, 1));
+      const std::string text = GetField(r, kSep3, 3);
+      EXPECT_TRUE(text == Ru("Просмотреть планы на день") || text.rfind(Ru("Пример: "), 0) == 0) << today;
+    }
+    EXPECT_EQ(kinds, (std::set<std::string>{"1", "2", "3", "4", "5", "6"})) << today;
+    // The day the root is made and the week after it.
+    const std::string iso(today);
+    const DateTime first =
+        static_cast<double>(*ReadDay(iso.substr(8, 2) + "." + iso.substr(5, 2) + "." + iso.substr(0, 4)));
+    const ToolRun r = Messctl("collect --root " + root + " --user " + "Гость" + " --from " + DateToText(first) +
+                              " --to " + DateToText(first + 7));
+    ASSERT_EQ(r.status, 0) << today;
+    int examples = 0;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) examples += line.find("Пример") != std::string::npos;
+    EXPECT_LE(examples, 1) << today << "\n" << r.out;
+    EXPECT_NE(r.out.find("Просмотреть планы на день"), std::string::npos);
+  }
+}
+
 // A rate typed with a decimal comma is the rate, stored in the money form
 // (it was stored as 1.00); balances count a comma amount in full.
 TEST_F(MessctlTool, ARateAndAnAmountWithADecimalCommaAreReadInFull) {
@@ -145,9 +185,9 @@ TEST_F(MessctlTool, ARateAndAnAmountWithADecimalCommaAreReadInFull) {
   ForceDir(t.data("Plan"));
   t.write(t.data("mess-sh.dat"), {usd});
   t.write(t.data("Plan/nb202612.dat"),
-          {test::Join({"2", "02.12.2026", "10:00", "op ", "op" + std::string(1, kSep1) + usd + kSep1 + none, "",
-                       "650,50"},
-                      kSep3)});
+          {test::Join(
+              {"2", "02.12.2026", "10:00", "op ", "op" + std::string(1, kSep1) + usd + kSep1 + none, "", "650,50"},
+              kSep3)});
   EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Buh", "FirstDate", "01.12.2026"));
   EXPECT_TRUE(WriteIniString(t.data("krav2000.ini"), "Buh", "Baseval", "RUB"));
   const std::string period = " --root " + t.root() + " --from 01.12.2026 --to 08.12.2026";
