@@ -210,6 +210,43 @@ class Editor : public ::testing::Test {
   SaveResult save(const EditorState& s) { return SaveRecord(s, operations, commands, t.root(), t.user()); }
 };
 
+// The next occurrences the recurrence page shows are the engine's, from now on.
+TEST(NextOccurrences, TheEnginesDatesFromNowOn) {
+  const DateTime now = MakeDateTime(2026, 12, 9, 10, 0);  // a Wednesday
+  RecurrenceState weekly = Daily0830From("01.12.2026");
+  weekly.repetition = kWeekly;
+  weekly.weekday = 2;  // средам
+  // Today's 08:30 has passed.
+  EXPECT_EQ(NextOccurrences(weekly, now, 3),
+            (std::vector<std::string>{"16.12.2026 08:30", "23.12.2026 08:30", "30.12.2026 08:30"}));
+  weekly.time = "11:00";
+  EXPECT_EQ(NextOccurrences(weekly, now, 2), (std::vector<std::string>{"09.12.2026 11:00", "16.12.2026 11:00"}));
+  RecurrenceState leap = Daily0830From("01.01.2027");
+  leap.repetition = kYearly;
+  leap.yearDay = "29.02";
+  leap.timeKind = kAtStart;
+  EXPECT_EQ(NextOccurrences(leap, now, 2),
+            (std::vector<std::string>{"29.02.2028 " + Ru("весь день"), "29.02.2032 " + Ru("весь день")}));
+  RecurrenceState every5 = Daily0830From("09.12.2026");
+  every5.repetition = kInterval;
+  every5.minutes = 5;
+  every5.startTime = "09:58";
+  EXPECT_EQ(NextOccurrences(every5, now, 2), (std::vector<std::string>{"09.12.2026 10:03", "09.12.2026 10:08"}));
+  RecurrenceState ended = Daily0830From("01.01.2026");
+  ended.range = kUntil;
+  ended.endDate = "01.12.2026";
+  EXPECT_TRUE(NextOccurrences(ended, now, 5).empty());
+  EXPECT_EQ(NextOccurrencesText(ended, now), Ru("Нет ни одного повторения"));
+  EXPECT_EQ(NextOccurrencesText(weekly, now),
+            Ru("Ближайшие, в 11:00: 09.12.2026, 16.12, 23.12, 30.12, 06.01.2027"));
+  EXPECT_EQ(NextOccurrencesText(every5, now), Ru("Ближайшие: 09.12.2026 10:03, 10:08, 10:13, 10:18, 10:23"));
+  EXPECT_EQ(NextOccurrencesText(leap, now),
+            Ru("Ближайшие, весь день: 29.02.2028, 29.02.2032, 29.02.2036, 29.02.2040, 29.02.2044"));
+  RecurrenceState bad = weekly;
+  bad.startDate = "32.12.2026";
+  EXPECT_EQ(NextOccurrencesText(bad, now), CheckRecurrence(bad));
+}
+
 TEST_F(Editor, StepsBetweenPagesAsTheWizardDoes) {
   EditorState s;
   s.kind = 3;

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,7 +15,9 @@
 
 #include "app/editor/record_editor_dialog.h"
 #include "app/editor/recurrence_page.h"
+#include "app/kit/qt_text.h"
 #include "app/logic/preset_asking.h"
+#include "engine/dates.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
@@ -331,6 +334,33 @@ TEST_F(EditorUi, ReturnGoesOnAndClosingAsksBeforeTypedWorkIsLost) {
   fourth.reject();
   EXPECT_FALSE(fourth.isVisible());
   EXPECT_NE(fourth.saveMark(), TAddMessDlg::kSaved);
+}
+
+// The recurrence page tells the next five occurrences as the schedule is
+// changed, computed by the engine, or why there is none.
+TEST_F(EditorUi, TheRecurrencePageShowsTheNextOccurrences) {
+  test::FixedClock clock(MakeDateTime(2026, 12, 9, 10, 0));
+  TAddMessDlg d(context, "", true);
+  d.show();
+  click(d, "RadioButton3");
+  click(d, "SpeedButton26");
+  QLabel* next = find<QLabel>(d, "NextOccurrences");
+  EXPECT_EQ(next->text(), U("Вы не указали дату для одноразового события !"));
+  type(d, "MaskEdit5", "10.12.2026");
+  EXPECT_EQ(next->text(), U("Ближайшие, в 00:00: 10.12.2026"));  // the time, on the next page, is empty: 00:00
+  click(d, "RadioButton8");                                      // weekly
+  type(d, "maskedit4", "01.12.2026");
+  const RecurrenceState r = d.state().recurrence;
+  EXPECT_EQ(next->text(), FromCp1251(NextOccurrencesText(r, Now())));
+  EXPECT_EQ(next->text().count(','), 5) << next->text().toStdString();
+  test::SaveScreenshot(d.grab().toImage(), "editor-next-five");
+  click(d, "RadioButton13");  // until
+  type(d, "maskedit2", "05.12.2026");
+  EXPECT_EQ(next->text(), U("Нет ни одного повторения"));
+  EXPECT_TRUE(next->isVisible());
+  const QRect label = next->geometry();
+  EXPECT_FALSE(label.intersects(find<QWidget>(d, "Panel2")->geometry())) << "the line is under the range panel";
+  test::SaveScreenshot(d.grab().toImage(), "editor-next-occurrences");
 }
 
 // The root template's commands come with pictures the dialog can show.

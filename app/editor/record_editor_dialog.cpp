@@ -155,6 +155,7 @@ TAddMessDlg::TAddMessDlg(const ProgramContext& context, const std::string& opene
 
   state_ = OpenRecord(openedRecord, editable, commands_);
   opened_ = state_;
+  connect(recurrence_, &RecurrencePage::edited, this, &TAddMessDlg::showNextOccurrences);
   setWindowTitle(U(state_.mode == EditorMode::New    ? "Новая запись"
                    : state_.mode == EditorMode::Edit ? "Редактирование записи"
                                                      : "Просмотр записи"));
@@ -390,7 +391,16 @@ void TAddMessDlg::present() {
   nextButton_->setEnabled(state_.nextEnabled);
   doneButton_->setEnabled(state_.doneEnabled && state_.mode != EditorMode::View);
   recurrence_->applyLayout();
+  showNextOccurrences();
   focusFirstField();
+}
+
+void TAddMessDlg::showNextOccurrences() {
+  RecurrenceState r = state_.recurrence;
+  recurrence_->store(r);
+  r.timeKind = atStart_->isChecked() ? kAtStart : kAtTime;
+  r.time = ToCp1251(maskedit3_->text());
+  recurrence_->showNext(FromCp1251(NextOccurrencesText(r, Now())));
 }
 
 void TAddMessDlg::focusFirstField() {

@@ -63,6 +63,7 @@ class TAddMessDlg : public QDialog {
   void present();                        // the page, the panels and the bottom buttons
   void report(const std::string& title, const std::string& message);
   void focusFirstField();  // the first field of the page shown
+  void showNextOccurrences();
   void keyPressEvent(QKeyEvent* event) override;
 
   ProgramContext context_;

@@ -1,5 +1,7 @@
 #include "app/editor/recurrence_page.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,7 +113,7 @@ RecurrencePage::RecurrencePage(QWidget* parent) : QWidget(parent) {
   // The range panel.
   rangePanel_ = new QWidget(this);
   rangePanel_->setObjectName("Panel2");
-  rangePanel_->setGeometry(0, kTop + 6 * kRow + 2, 511, 120);
+  rangePanel_->setGeometry(0, kTop + 6 * kRow + 2, 511, 118);
   rangeTitle_ = new QLabel(U("Количество повторений этого события начиная с "), rangePanel_);
   QFont bold = rangeTitle_->font();
   bold.setBold(true);
@@ -157,9 +159,35 @@ RecurrencePage::RecurrencePage(QWidget* parent) : QWidget(parent) {
   endCalendar->move(endToday->x() + endToday->sizeHint().width() + 4, 94);
   rangeParameters_[2] = {endDate_, endToday, endCalendar};
 
+  next_ = new QLabel(this);
+  next_->setObjectName("NextOccurrences");
+  next_->setTextFormat(Qt::PlainText);
+  next_->setWordWrap(true);
+  next_->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+  // Every change of the page is told, for the next occurrences.
+  for (QLineEdit* e : findChildren<QLineEdit*>())
+    connect(e, &QLineEdit::textChanged, this, &RecurrencePage::edited);
+  for (QSpinBox* s : findChildren<QSpinBox*>()) connect(s, &QSpinBox::valueChanged, this, &RecurrencePage::edited);
+  for (QComboBox* c : findChildren<QComboBox*>())
+    connect(c, &QComboBox::currentIndexChanged, this, &RecurrencePage::edited);
+  for (QRadioButton* r : findChildren<QRadioButton*>())
+    connect(r, &QRadioButton::toggled, this, &RecurrencePage::edited);
+
   built_ = true;
   updateUnits();
   applyLayout();
+}
+
+void RecurrencePage::showNext(const QString& text) {
+  next_->setText(text);
+  next_->setToolTip(text);
+}
+
+void RecurrencePage::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  // Under the range panel, to the page's bottom.
+  const int top = rangePanel_->geometry().bottom() + 1;
+  next_->setGeometry(8, top, width() - 16, std::max(18, height() - top));
 }
 
 QToolButton* RecurrencePage::quickButton(const char* name, QLineEdit* target, bool today) {

@@ -31,11 +31,20 @@ class RecurrencePage : public QWidget {
   // Every radio button, button, spin field and list: off in view mode.
   void setControlsEnabled(bool enabled);
 
+  // The line under the page telling the next occurrences (or why none).
+  void showNext(const QString& text);
+  QLabel* nextLabel() const { return next_; }
+
   QRadioButton* repetitionButton(int repetition) const;
   QRadioButton* rangeButton(int range) const;
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+
+ signals:
+  // Any control of the page changed.
+  void edited();
 
  private:
   QToolButton* quickButton(const char* name, QLineEdit* target, bool today);
@@ -56,6 +65,7 @@ class RecurrencePage : public QWidget {
   QLabel* countWord_;
   QLineEdit* endDate_;  // maskedit2
   QLabel* rangeTitle_;
+  QLabel* next_ = nullptr;
   QWidget* rangePanel_;                  // Panel2
   std::vector<QWidget*> parameters_[7];  // per repetition code
   std::vector<QWidget*> rangeParameters_[3];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/collect.h"
 #include "engine/dates.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -108,6 +109,59 @@ std::string BuildSchedule(const RecurrenceState& s) {
   std::string c;
   if (TimePanelShown(s)) c = s.timeKind == kAtStart ? std::string("21") : Sub({"22", StoredTime(s.time)});
   return a + kSep1 + b + kSep1 + c;
+}
+
+std::vector<std::string> NextOccurrences(const RecurrenceState& s, DateTime now, std::size_t count) {
+  std::vector<std::string> next;
+  const std::string record = JoinFields({"3", BuildSchedule(s), "x"}, kSep3);
+  const DayNumber today = DayOf(now);
+  const std::string nowTime = TimeToText(now);
+  // Windows of growing length, so that a five-minute interval costs a day
+  // and a leap-day yearly one a few years.
+  Lines out;
+  for (DayNumber from = today, length = 1; next.size() < count && from - today < 36600;
+       from += length, length *= 2) {
+    Collection c;
+    c.first = from;
+    c.last = from + length - 1;
+    c.out = &out;
+    for (DayNumber d = c.first; d <= c.last && d - c.first < 32; ++d)
+      c.dayTexts.push_back(DateToText(static_cast<double>(d)));
+    ExpandRecord(c, record, "0", "3", "");
+    out.resize(c.used);
+    for (const auto& line : out) {
+      const std::string when = GetField(GetField(line, kSep4, 1), kSep3, 2);
+      const std::string_view date = WhenDate(when), time = WhenTime(when);
+      if (DayOf(static_cast<double>(*ReadDay(date))) == today && !time.empty() && std::string(time) < nowTime)
+        continue;
+      next.push_back(std::string(date) + " " + (time.empty() ? Ru("весь день") : std::string(time)));
+      if (next.size() == count) break;
+    }
+  }
+  return next;
+}
+
+std::string NextOccurrencesText(const RecurrenceState& s, DateTime now) {
+  if (std::string check = CheckRecurrence(s); !check.empty()) return check;
+  const std::vector<std::string> next = NextOccurrences(s, now, 5);
+  if (next.empty()) return Ru("Нет ни одного повторения");
+  // One line under the page: a shared time is said once, a date only when
+  // it changes, its year only when that changes.
+  auto date = [](const std::string& o) { return o.substr(0, 10); };
+  auto time = [](const std::string& o) { return o.substr(11); };
+  bool sameTime = true;
+  for (const auto& o : next) sameTime = sameTime && time(o) == time(next[0]);
+  std::string text = Ru("Ближайшие");
+  if (sameTime) text += ", " + (time(next[0]) == Ru("весь день") ? time(next[0]) : Ru("в ") + time(next[0]));
+  text += ": ";
+  for (std::size_t i = 0; i < next.size(); ++i) {
+    std::string part;
+    if (i == 0 || date(next[i]).substr(6) != date(next[i - 1]).substr(6)) part = date(next[i]);
+    else if (date(next[i]) != date(next[i - 1])) part = date(next[i]).substr(0, 5);
+    if (!sameTime) part += (part.empty() ? "" : " ") + time(next[i]);
+    text += (i ? ", " : "") + part;
+  }
+  return text;
 }
 
 void DefaultWeekday(RecurrenceState& s) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/dates.h"
+
 namespace krav::app {
 
 enum Repetition { kOnce = 1, kDaily = 2, kWeekly = 3, kMonthly = 4, kYearly = 5, kInterval = 6 };
@@ -45,6 +47,15 @@ void LoadSchedule(RecurrenceState& s, std::string_view schedule);
 std::string CheckRecurrence(const RecurrenceState& s);
 // The schedule text, values as typed.
 std::string BuildSchedule(const RecurrenceState& s);
+// The next `count` occurrences of the schedule as it stands, from `now` on,
+// as the engine expands it: "dd.mm.yyyy hh:mm", or the date and "весь день"
+// (cp1251). Empty when there is none (within a hundred years).
+std::vector<std::string> NextOccurrences(const RecurrenceState& s, DateTime now, std::size_t count);
+// What the recurrence page shows of them: the check's message while the
+// schedule does not pass it, "Нет ни одного повторения" when there is no
+// occurrence, else "Ближайшие" and the list, short enough for one line.
+std::string NextOccurrencesText(const RecurrenceState& s, DateTime now);
+
 // On the step forward from page 0: an unset weekday becomes the first.
 void DefaultWeekday(RecurrenceState& s);
 
