@@ -2,6 +2,9 @@
 // in real files (stale indices included), and both pages on the screen.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -447,6 +450,40 @@ TEST_F(Planner, TheHeaderGivesWayInANarrowWindow) {
       test::SaveScreenshot(page.grab().toImage(), "planner-page-narrow");
     }
   }
+}
+
+// Tab goes from the list through the quick entry to every tool button of the
+// header, and the focused tool is framed.
+TEST_F(Planner, TabReachesTheToolsAndTheList) {
+  PlannerPage page(context, nullptr);
+  page.resize(640, 420);
+  page.show();
+  page.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+  page.setPeriodLength(1);
+  page.view()->setFocus();
+  std::set<QString> reached;
+  QWidget* at = page.view();
+  for (int i = 0; i < 20; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    at = QApplication::focusWidget();
+    if (!at) break;
+    reached.insert(at->objectName());
+    if (at == page.header()->tool("SpeedButton7")) {
+      const QImage plain = page.header()->grab().toImage();
+      test::SaveScreenshot(page.grab().toImage(), "planner-tool-focus");
+      page.view()->setFocus();
+      EXPECT_NE(page.header()->grab().toImage(), plain) << "the focused tool is framed";
+      page.header()->tool("SpeedButton7")->setFocus();
+    }
+  }
+  for (const char* name : {"QuickEntry", "StringGrid1", "SpeedButton1", "SpeedButton2", "SpeedButton7",
+                           "SpeedButton26", "SpeedButton27", "SpeedButton28"})
+    EXPECT_TRUE(reached.count(name)) << name << " " << [&] {
+      std::string all;
+      for (const auto& r : reached) all += r.toStdString() + ",";
+      return all;
+    }();
 }
 
 TEST_F(Planner, TheTrashPageOnScreen) {

@@ -37,6 +37,7 @@ PageHeader::PageHeader(const QString& caption, QWidget* parent) : QWidget(parent
   tools_ = new QHBoxLayout;
   tools_->setSpacing(0);
   row->addLayout(tools_);
+
 }
 
 QString PageHeader::caption() const { return caption_->text(); }
@@ -50,6 +51,10 @@ QToolButton* PageHeader::addTool(const char* name, const QString& symbol, const 
   b->setToolTip(hint);
   b->setAccessibleName(hint);  // what a screen reader says of a symbol
   b->setAutoRaise(true);
+  // Tab reaches the tools; the one with the focus is framed.
+  b->setFocusPolicy(Qt::TabFocus);
+  b->setStyleSheet("QToolButton:focus { border: 1px solid " + colours::Css(colours::kBandBlue) +
+                   "; border-radius: 3px; }");
   b->setFixedSize(22, 22);
   if (gap > 0) tools_->insertSpacing(0, gap);
   tools_->insertWidget(0, b);

@@ -144,6 +144,8 @@ RecordListView::RecordListView(bool trash, QWidget* parent) : QTableView(parent)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setWordWrap(false);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Rows are chosen with the arrows; Tab leaves the list for the next control.
+  setTabKeyNavigation(false);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setMinimumSectionSize(18);
