@@ -80,8 +80,7 @@ TEST(IcsHostile, AnActionComesOnlyWhenAskedForAndIsNamed) {
   ASSERT_EQ(with.records, Lines{action});
   ASSERT_EQ(with.actions.size(), 1u);
   EXPECT_EQ(with.actions[0].record, action);
-  EXPECT_NE(with.actions[0].description.find(
-                "the program \"/usr/bin/backup\" with the arguments \"--all\" \"my files\""),
+  EXPECT_NE(with.actions[0].description.find("программу \"/usr/bin/backup\" с аргументами \"--all\" \"my files\""),
             std::string::npos)
       << with.actions[0].description;
   // An action without a program, or neither a program nor a command, is no record.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -114,6 +115,21 @@ TEST_F(MessctlTool, AMissingRootOrUserIsAnErrorAndCreatesNothing) {
   EXPECT_FALSE(DirExists(missingRoot));
   EXPECT_FALSE(DirExists(t.root() + "Users/" + Ru("Пётр")));
   EXPECT_FALSE(FileExists(t.root() + "Temp/buh.htm"));
+}
+
+// Without --root, messctl works on the folder it stands in, as mess does.
+TEST_F(MessctlTool, TheRootIsTheProgramsFolderByDefault) {
+  const std::string copy = t.root() + "messctl";
+  std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/tools/messctl", copy);
+  const std::string args = " collect --user Иван --from 08.12.2026 2>&1";
+  FILE* p = ::popen((copy + args).c_str(), "r");
+  ASSERT_TRUE(p);
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  EXPECT_EQ(::pclose(p), 0) << out;
+  EXPECT_EQ(out, Messctl("collect --root " + t.root() + " --user Иван --from 08.12.2026").out);
+  EXPECT_NE(out.find("Весь день"), std::string::npos) << out;
 }
 
 TEST_F(MessctlTool, AnUnreadableStoreIsAFailure) {
@@ -493,11 +509,11 @@ TEST(MessctlIcs, ExportImportDryRunAndBadFiles) {
   const std::string into = "import-ics --root " + to.root() + " --user " + to.user() + " " + file;
   ToolRun r = Messctl(into + " --dry-run");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "would add 2, skipped 0, already present 0\n");
+  EXPECT_EQ(r.out, "добавилось бы 2, пропущено 0, уже были 0\n");
   EXPECT_EQ(to.read(to.data("mess.dat")), Lines{"keep"});
   r = Messctl(into);
-  EXPECT_EQ(r.out, "added 2, skipped 0, already present 0\n");
-  EXPECT_EQ(Messctl(into).out, "added 0, skipped 0, already present 2\n");
+  EXPECT_EQ(r.out, "добавлено 2, пропущено 0, уже были 0\n");
+  EXPECT_EQ(Messctl(into).out, "добавлено 0, пропущено 0, уже были 2\n");
   EXPECT_EQ(to.read(to.data("mess.dat")).size(), 3u);
   // Not a calendar, a cut one, another encoding: status 2 and the store as it was.
   for (const std::string& bad : {std::string("just text"), std::string("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"),
@@ -532,13 +548,12 @@ TEST(MessctlIcs, ImportsAtOnceAddEachEventOnceAndActionsAreNamed) {
   ASSERT_EQ(Messctl("export-ics --root " + from.root() + " --user " + from.user() + " --output " + file).status,
             0);
   const std::string into = "import-ics --root " + to.root() + " --user " + to.user() + " " + file;
-  EXPECT_EQ(Messctl(into + " --dry-run").out, "would add 1, skipped 0, already present 0\n");
+  EXPECT_EQ(Messctl(into + " --dry-run").out, "добавилось бы 1, пропущено 0, уже были 0\n");
   const ToolRun r = Messctl(into + " --with-actions");
-  EXPECT_NE(r.out.find("will run: krav-"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("the program \"/usr/bin/rsync\" with the arguments \"-a\" \"/home\" \"/mnt\""),
-            std::string::npos)
+  EXPECT_NE(r.out.find("будет запускать: krav-"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("программу \"/usr/bin/rsync\" с аргументами \"-a\" \"/home\" \"/mnt\""), std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("added 1, skipped 0"), std::string::npos);
+  EXPECT_NE(r.out.find("добавлено 1, пропущено 0"), std::string::npos);
   EXPECT_EQ(to.read(to.data("mess.dat")), from.read(from.data("mess.dat")));
 }
 

@@ -141,11 +141,11 @@ constexpr const char* kNoText = "no text: a planner record needs one";
 // argument, or the shell command's number.
 std::string ActionSummary(const PlannerRecord& r) {
   if (r.actionType == PlannerRecord::ActionType::Command)
-    return "the shell command of item \"" + Cp1251ToUtf8(r.action) + "\"";
-  std::string out = "the program \"" + Cp1251ToUtf8(ActionProgram(r)) + "\"";
+    return "команду оболочки из пункта \"" + Cp1251ToUtf8(r.action) + "\"";
+  std::string out = "программу \"" + Cp1251ToUtf8(ActionProgram(r)) + "\"";
   const std::vector<std::string> args = SplitArguments(ActionParameters(r));
-  if (args.empty()) return out + " without arguments";
-  out += " with the arguments";
+  if (args.empty()) return out + " без аргументов";
+  out += " с аргументами";
   for (const auto& a : args) out += " \"" + Cp1251ToUtf8(a) + "\"";
   return out;
 }

@@ -1,6 +1,7 @@
 // messctl: the planner's range collection from the command line.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -30,44 +31,45 @@ namespace {
 using namespace krav;
 
 constexpr const char* kUsage =
-    "Usage: messctl collect --root DIR [--user NAME] [--from DD.MM.YYYY] [--to DD.MM.YYYY]\n"
+    "Вызов: messctl collect [--root ПАПКА] [--user ИМЯ] [--from ДД.ММ.ГГГГ] [--to ДД.ММ.ГГГГ]\n"
     "                       [--no-journal] [--autodel] [--raw]\n"
-    "       messctl balances --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
-    "       messctl report --root DIR [--user NAME] --from DD.MM.YYYY --to DD.MM.YYYY\n"
-    "                      [--rate CURRENCY=VALUE ...]\n"
-    "       messctl export-ledger --root DIR [--user NAME] [--from DATE] [--to DATE] [--output FILE]\n"
-    "       messctl export-ics --root DIR [--user NAME] [--output FILE]\n"
-    "       messctl import-ics --root DIR [--user NAME] FILE [--dry-run] [--with-actions]\n"
+    "       messctl balances [--root ПАПКА] [--user ИМЯ] --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+    "       messctl report [--root ПАПКА] [--user ИМЯ] --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ\n"
+    "                      [--rate ВАЛЮТА=КУРС ...]\n"
+    "       messctl export-ledger [--root ПАПКА] [--user ИМЯ] [--from ДАТА] [--to ДАТА] [--output ФАЙЛ]\n"
+    "       messctl export-ics [--root ПАПКА] [--user ИМЯ] [--output ФАЙЛ]\n"
+    "       messctl import-ics [--root ПАПКА] [--user ИМЯ] ФАЙЛ [--dry-run] [--with-actions]\n"
     "\n"
-    "collect lists the occurrences of a user's records on a range of days, as the planner\n"
-    "does. balances prints, one account a line and tab-separated, the name, currency, type,\n"
-    "opening balance, income, expense and closing balance of the period, as the accounting\n"
-    "page computes them (the month balance files are brought up to date on the way).\n"
-    "report writes the accounting report DIR/Temp/buh.htm; each --rate answers the question\n"
-    "for a currency's rate (a number above zero), and a rate not given answers as a cancel.\n"
+    "collect перечисляет, как планировщик, записи пользователя на днях периода.\n"
+    "balances печатает по строке на счёт, через табуляцию: название, валюту, тип,\n"
+    "остаток на начало периода, приход, расход и остаток на конец, как их считает\n"
+    "страница бухгалтерии (файлы остатков по месяцам при этом обновляются).\n"
+    "report пишет отчёт бухгалтерии в ПАПКА/Temp/buh.htm; каждый --rate отвечает на\n"
+    "вопрос о курсе валюты (число больше нуля, с точкой или запятой), а курс, который\n"
+    "не задан, считается отменой.\n"
     "\n"
-    "export-ics writes the reminders and actions as an iCalendar file (UTF-8, CRLF), one\n"
-    "VEVENT with its RRULE and an alarm each. import-ics adds the events of a calendar that\n"
-    "map exactly onto records; the others are named on standard error. Events of our own\n"
-    "export come back as their records; actions only with --with-actions (a calendar from\n"
-    "elsewhere never makes an action that starts a program).\n"
+    "export-ics пишет напоминания и действия в файл iCalendar (UTF-8, CRLF): по событию\n"
+    "VEVENT с правилом RRULE и сигналом на запись. import-ics добавляет события календаря,\n"
+    "которые точно ложатся на записи; остальные называются в потоке ошибок. События нашей\n"
+    "собственной выгрузки возвращаются своими записями; действия — только с --with-actions\n"
+    "(календарь со стороны никогда не создаёт действие, запускающее программу).\n"
     "\n"
-    "export-ledger writes the operations as a journal for ledger-cli and hledger (UTF-8):\n"
-    "accounts grouped by type, each account's currency as its commodity, a \"[Нет]\" side\n"
-    "as the account \"Вне учёта\"; by default from [Buh] FirstDate to today.\n"
+    "export-ledger пишет операции журналом для ledger-cli и hledger (UTF-8): счета по\n"
+    "типам, валюта счёта — его товар, сторона «[Нет]» — счёт «Вне учёта»; по умолчанию\n"
+    "с даты [Buh] FirstDate по сегодня.\n"
     "\n"
-    "Exit status: 0 done, 1 a file could not be read or written, 2 a bad argument (a\n"
-    "missing root directory or user included), 3 the report lacks a currency rate.\n"
+    "Код выхода: 0 — сделано, 1 — файл не прочитан или не записан, 2 — неверный аргумент\n"
+    "(в том числе нет корневой папки или пользователя), 3 — в отчёте не хватает курса валюты.\n"
     "\n"
-    "  --root DIR       the shell's root directory\n"
-    "  --user NAME      the user (default: [Users] Active of DIR/krav2000.ini)\n"
-    "  --from DATE      the first day (default: today)\n"
-    "  --to DATE        the last day (default: the first day)\n"
-    "  --no-journal     leave out the diary entries and accounting operations\n"
-    "  --autodel        move outdated records to the trash, as automatic removal does\n"
-    "  --raw            print the occurrence lines exactly as collected, a month at a time\n"
-    "                   (cp1251 bytes)\n"
-    "  --help           show this text\n";
+    "  --root ПАПКА     корневая папка оболочки (по умолчанию — папка самой messctl)\n"
+    "  --user ИМЯ       пользователь (по умолчанию — [Users] Active из ПАПКА/krav2000.ini)\n"
+    "  --from ДАТА      первый день (по умолчанию — сегодня)\n"
+    "  --to ДАТА        последний день (по умолчанию — первый)\n"
+    "  --no-journal     без записей дневника и бухгалтерских операций\n"
+    "  --autodel        перенести устаревшие записи в корзину, как автоудаление\n"
+    "  --raw            печатать строки записей как они собраны, по месяцу за раз\n"
+    "                   (байты cp1251)\n"
+    "  --help           эта справка\n";
 
 int Fail(const std::string& message) {
   std::cerr << "messctl: " << message << "\n";
@@ -121,7 +123,7 @@ int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime las
   BalanceTable table;
   std::string error;
   if (!ComputeBalances(ledger, last, first, table, &error)) {
-    std::cerr << "messctl: the balances could not be computed: " << Cp1251ToUtf8(error) << "\n";
+    std::cerr << "messctl: остатки не посчитаны: " << Cp1251ToUtf8(error) << "\n";
     return 1;
   }
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
@@ -138,7 +140,7 @@ int ExportIcs(const std::string& dataDir, const std::string& output) {
   Lines store;
   std::string bytes;
   if (!LoadBytesForUpdate(shell::StoreFile(dataDir), bytes)) {
-    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " cannot be read\n";
+    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " не читается\n";
     return 1;
   }
   ForEachLine(bytes, [&](std::string_view l) { store.emplace_back(l); });
@@ -150,7 +152,7 @@ int ExportIcs(const std::string& dataDir, const std::string& output) {
     return 0;
   }
   if (!SaveBytes(Utf8ToCp1251(output), calendar)) {
-    std::cerr << "messctl: " << output << " could not be written\n";
+    std::cerr << "messctl: " << output << " не записан\n";
     return 1;
   }
   return 0;
@@ -158,11 +160,11 @@ int ExportIcs(const std::string& dataDir, const std::string& output) {
 
 int ImportIcs(const std::string& dataDir, const std::string& file, bool dryRun, bool withActions) {
   std::string text;
-  if (!LoadBytes(Utf8ToCp1251(file), text)) return Fail("cannot read '" + file + "'");
+  if (!LoadBytes(Utf8ToCp1251(file), text)) return Fail("не читается «" + file + "»");
   ics::Imported imported;
   std::string error;
   if (!ics::ImportCalendar(text, withActions, imported, error)) return Fail(file + ": " + error);
-  for (const auto& s : imported.skipped) std::cerr << "messctl: skipped " << s << "\n";
+  for (const auto& s : imported.skipped) std::cerr << "messctl: пропущено " << s << "\n";
   // Records already in the store are not added twice: the check and the
   // append are one locked update, so imports at once add each record once.
   Lines added;
@@ -180,15 +182,15 @@ int ImportIcs(const std::string& dataDir, const std::string& file, bool dryRun, 
     return true;
   };
   if (!UpdateLines(dataDir, shell::StoreFile(dataDir), merge)) {
-    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " could not be read or written\n";
+    std::cerr << "messctl: " << FsPath(shell::StoreFile(dataDir)) << " не прочитан или не записан\n";
     return 1;
   }
   // Each action added names the program and arguments it will start.
   for (const auto& a : imported.actions)
     if (std::find(added.begin(), added.end(), a.record) != added.end())
-      std::cout << (dryRun ? "would run: " : "will run: ") << a.description << "\n";
-  std::cout << (dryRun ? "would add " : "added ") << added.size() << ", skipped " << imported.skipped.size()
-            << ", already present " << already << "\n";
+      std::cout << (dryRun ? "запускало бы: " : "будет запускать: ") << a.description << "\n";
+  std::cout << (dryRun ? "добавилось бы " : "добавлено ") << added.size() << ", пропущено "
+            << imported.skipped.size() << ", уже были " << already << "\n";
   return 0;
 }
 
@@ -198,7 +200,7 @@ int ExportLedger(const accounting::Ledger& ledger, DateTime first, DateTime last
   const std::string text = accounting::ExportPlainTextJournal(ledger, first, last, &skipped, &renamed);
   for (const auto& r : renamed) std::cerr << "messctl: " << r << "\n";
   if (skipped > 0)
-    std::cerr << "messctl: " << skipped << " operation(s) with an amount beyond a thousand billion left out\n";
+    std::cerr << "messctl: " << skipped << " операций с суммой больше тысячи миллиардов не выгружено\n";
   if (output.empty()) {
     std::cout << text;
     return 0;
@@ -240,12 +242,10 @@ int WriteReport(const accounting::Ledger& ledger, DateTime first, DateTime last,
   };
   switch (BuildAccountingReport(ledger, first, last, questions, chart)) {
     case ReportResult::Written: std::cout << FsPath(shell::ReportFile(ledger.root)) << "\n"; return 0;
-    case ReportResult::Cancelled:
-      std::cerr << "messctl: a currency rate was not given; the report is incomplete\n";
-      return 3;
+    case ReportResult::Cancelled: std::cerr << "messctl: курс валюты не задан; отчёт неполный\n"; return 3;
     case ReportResult::Failed: break;
   }
-  std::cerr << "messctl: the report could not be written\n";
+  std::cerr << "messctl: отчёт не записан\n";
   return 1;
 }
 
@@ -258,10 +258,10 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return 0;
   }
-  if (args.empty()) return Fail("a command is needed; see messctl --help");
+  if (args.empty()) return Fail("нужна команда; см. messctl --help");
   if (args[0] != "collect" && args[0] != "balances" && args[0] != "report" && args[0] != "export-ledger" &&
       args[0] != "export-ics" && args[0] != "import-ics")
-    return Fail("unknown command '" + args[0] + "'; see messctl --help");
+    return Fail("неизвестная команда «" + args[0] + "»; см. messctl --help");
 
   std::string root, user, from, to, output, input;
   bool raw = false, dryRun = false, withActions = false;
@@ -275,19 +275,19 @@ int main(int argc, char** argv) {
       return true;
     };
     if (a == "--root") {
-      if (!value(root)) return Fail("--root needs a directory");
+      if (!value(root)) return Fail("после --root нужна папка");
     } else if (a == "--user") {
-      if (!value(user)) return Fail("--user needs a name");
+      if (!value(user)) return Fail("после --user нужно имя");
     } else if (a == "--from") {
-      if (!value(from)) return Fail("--from needs a date DD.MM.YYYY");
+      if (!value(from)) return Fail("после --from нужна дата ДД.ММ.ГГГГ");
     } else if (a == "--to") {
-      if (!value(to)) return Fail("--to needs a date DD.MM.YYYY");
+      if (!value(to)) return Fail("после --to нужна дата ДД.ММ.ГГГГ");
     } else if (a == "--rate" && args[0] == "report") {
       std::string r;
-      if (!value(r) || r.find('=') == std::string::npos) return Fail("--rate needs CURRENCY=VALUE");
+      if (!value(r) || r.find('=') == std::string::npos) return Fail("после --rate нужно ВАЛЮТА=КУРС");
       const std::string currency = r.substr(0, r.find('=')), rate = r.substr(r.find('=') + 1);
       if (!ReadRate(rate))
-        return Fail("--rate " + r + ": the rate of " + currency + " must be a positive number");
+        return Fail("--rate " + r + ": курс валюты " + currency + " должен быть числом больше нуля");
       rates[Utf8ToCp1251(currency)] = rate;
     } else if (a == "--dry-run" && args[0] == "import-ics") {
       dryRun = true;
@@ -296,7 +296,7 @@ int main(int argc, char** argv) {
     } else if (args[0] == "import-ics" && !a.empty() && a[0] != '-' && input.empty()) {
       input = a;
     } else if (a == "--output" && (args[0] == "export-ledger" || args[0] == "export-ics")) {
-      if (!value(output)) return Fail("--output needs a file");
+      if (!value(output)) return Fail("после --output нужен файл");
     } else if (a == "--no-journal" && args[0] == "collect") {
       options.includeJournal = false;
     } else if (a == "--autodel" && args[0] == "collect") {
@@ -304,10 +304,15 @@ int main(int argc, char** argv) {
     } else if (a == "--raw" && args[0] == "collect") {
       raw = true;
     } else {
-      return Fail("unknown option '" + a + "'; see messctl --help");
+      return Fail("неизвестный параметр «" + a + "»; см. messctl --help");
     }
   }
-  if (root.empty()) return Fail("--root is needed");
+  // By default the root is the folder of messctl itself, as for mess.
+  if (root.empty()) {
+    std::error_code ec;
+    root = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string();
+    if (root.empty()) return Fail("не найдена папка программы; задайте --root");
+  }
   if ((args[0] == "balances" || args[0] == "report") && (from.empty() || to.empty()))
     return Fail(args[0] + " needs --from and --to");
   auto parseDate = [](const std::string& text, DateTime& d) {
@@ -316,38 +321,38 @@ int main(int argc, char** argv) {
     return day.value.has_value();
   };
   DateTime first = static_cast<double>(Today()), last;
-  if (!from.empty() && !parseDate(from, first)) return Fail("not a valid date: '" + from + "'");
+  if (!from.empty() && !parseDate(from, first)) return Fail("неверная дата: «" + from + "»");
   last = first;
-  if (!to.empty() && !parseDate(to, last)) return Fail("not a valid date: '" + to + "'");
-  if (last < first && !(args[0] == "export-ledger" && from.empty())) return Fail("--to lies before --from");
+  if (!to.empty() && !parseDate(to, last)) return Fail("неверная дата: «" + to + "»");
+  if (last < first && !(args[0] == "export-ledger" && from.empty())) return Fail("--to раньше, чем --from");
 
   // Paths are cp1251 texts: a letter outside the code page would name another folder.
   for (const std::string* text : {&root, &user})
     if (const std::string letter = FirstCharOutsideCp1251(*text); !letter.empty())
-      return Fail("'" + *text + "' has the letter \"" + letter + "\", which code page 1251 lacks");
+      return Fail("в «" + *text + "» есть буква «" + letter + "», которой нет в кодировке 1251");
   const std::string cpRoot = shell::NormalizeRoot(Utf8ToCp1251(root));
-  if (!DirExists(cpRoot)) return Fail("no root directory '" + root + "'");
+  if (!DirExists(cpRoot)) return Fail("нет корневой папки «" + root + "»");
   std::string cpUser = Utf8ToCp1251(user);
   if (cpUser.empty())
     cpUser =
         ReadIniString(shell::ShellSettingsFile(cpRoot), shell::kActiveUser.section, shell::kActiveUser.key, "");
-  if (cpUser.empty()) return Fail("no user: give --user or set [Users] Active in the root");
+  if (cpUser.empty()) return Fail("не указан пользователь: задайте --user или [Users] Active в корневой папке");
   if (!DirExists(shell::DataDir(cpRoot, cpUser)))
-    return Fail("no user '" + Cp1251ToUtf8(cpUser) + "' in " + root + " (no folder " +
+    return Fail("нет пользователя «" + Cp1251ToUtf8(cpUser) + "» в " + root + " (нет папки " +
                 FsPath(shell::DataDir(cpRoot, cpUser)) + ")");
 
   if (args[0] == "balances") return PrintBalances({cpRoot, cpUser}, first, last);
   if (args[0] == "export-ics") return ExportIcs(shell::DataDir(cpRoot, cpUser), output);
   if (args[0] == "import-ics") {
-    if (input.empty()) return Fail("import-ics needs the calendar file");
+    if (input.empty()) return Fail("import-ics нужен файл календаря");
     return ImportIcs(shell::DataDir(cpRoot, cpUser), input, dryRun, withActions);
   }
   if (args[0] == "export-ledger") {
     const accounting::Ledger ledger{cpRoot, cpUser};
     // By default everything from the first operation ever entered up to today.
     if (from.empty()) {
-      const Reading<DayNumber> firstDate = ReadDay(
-          ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kFirstDateKey, ""));
+      const Reading<DayNumber> firstDate =
+          ReadDay(ReadIniString(ledger.settingsFile(), accounting::kBuhSection, accounting::kFirstDateKey, ""));
       first = static_cast<double>(firstDate ? *firstDate : Today());
     }
     if (to.empty()) last = std::max(first, static_cast<double>(Today()));
@@ -360,8 +365,7 @@ int main(int argc, char** argv) {
   for (DayNumber from = DayOf(first), end = DayOf(last); from <= end;) {
     const DayNumber monthEnd = std::min<DayNumber>(end, DayOf(LastDayOfMonth(static_cast<double>(from))));
     if (!CollectRange(out, static_cast<double>(from), static_cast<double>(monthEnd), cpRoot, cpUser, options)) {
-      std::cerr << "messctl: a record file of " << FsPath(shell::DataDir(cpRoot, cpUser))
-                << " exists but cannot be read\n";
+      std::cerr << "messctl: файл записей в " << FsPath(shell::DataDir(cpRoot, cpUser)) << " не читается\n";
       return 1;
     }
     // Outdated means before the whole range: only the first month may remove.

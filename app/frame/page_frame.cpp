@@ -37,7 +37,6 @@ PageHeader::PageHeader(const QString& caption, QWidget* parent) : QWidget(parent
   tools_ = new QHBoxLayout;
   tools_->setSpacing(0);
   row->addLayout(tools_);
-
 }
 
 QString PageHeader::caption() const { return caption_->text(); }
