@@ -210,6 +210,20 @@ TEST_F(MainWindow, PagesAndTheTitlePictureForAPerson) {
     w.switchToTab(tab);
     test::SaveScreenshot(w.grab().toImage(), QString("main-window-page-%1").arg(tab - 1));
   }
+  // At the smallest size nothing of a page's header overlaps.
+  w.resize(w.minimumSize());
+  for (int tab = 1; tab <= 3; ++tab) {
+    w.switchToTab(tab);
+    QApplication::processEvents();
+    PageHeader* header = w.page(tab == 1 ? kPlannerPage : tab == 2 ? kAccountingPage : kTrashPage)->header();
+    const auto labels = header->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 2);
+    int leftmostTool = header->width();
+    for (const QToolButton* b : header->findChildren<QToolButton*>()) leftmostTool = std::min(leftmostTool, b->x());
+    EXPECT_LT(labels[0]->geometry().right(), labels[1]->geometry().left()) << tab;
+    EXPECT_LT(labels[1]->geometry().right(), leftmostTool) << tab;
+    test::SaveScreenshot(w.grab().toImage(), QString("main-window-smallest-page-%1").arg(tab - 1));
+  }
   // The version is painted in white on the title picture.
   const QImage title = w.titlePicture();
   int white = 0;
