@@ -107,18 +107,18 @@ std::string ExportPlainTextJournal(const Ledger& ledger, DateTime start, DateTim
   std::set<std::string> told;
   auto tell = [&](const std::string& what, const std::string& cp1251, const std::string& written) {
     if (renamed && told.insert(what + cp1251).second)
-      renamed->push_back(what + " \"" + OneLine(cp1251) + "\" is written as " + written);
+      renamed->push_back(what + " \"" + OneLine(cp1251) + "\" записано как " + written);
   };
   auto commodity = [&](const std::string& cp1251) {
     std::string c = PlainCommodity(cp1251);
     const std::string unquoted = c.size() >= 2 && c.front() == '"' ? c.substr(1, c.size() - 2) : c;
-    if (unquoted != Cp1251ToUtf8(cp1251)) tell("the currency", cp1251, c);
+    if (unquoted != Cp1251ToUtf8(cp1251)) tell("валюта", cp1251, c);
     return c;
   };
   auto path = [&](const Known& k) {
     std::string p = AccountPath(k);
     const std::string type = k.type.empty() ? Ru("Счета") : k.type;
-    if (p != Cp1251ToUtf8(type) + ":" + Cp1251ToUtf8(k.name)) tell("the account", type + ":" + k.name, p);
+    if (p != Cp1251ToUtf8(type) + ":" + Cp1251ToUtf8(k.name)) tell("счёт", type + ":" + k.name, p);
     return p;
   };
   const std::string outside = PlainAccountName(Ru(kOutsideAccountUtf8));

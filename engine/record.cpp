@@ -5,6 +5,7 @@
 #include "engine/dates.h"
 #include "engine/schedule.h"
 #include "engine/text.h"
+#include "platform/encoding.h"
 
 namespace krav {
 namespace {
@@ -41,27 +42,28 @@ std::string CheckSchedule(std::string_view field) {
   const std::string groupA = GetField(field, kSep1, 1), groupB = GetField(field, kSep1, 2);
   // The dates first, so that the reason names the one that is none.
   if (FieldView(groupA, kSep2, 1) == "1") {
-    if (!IsStrictDate(FieldView(groupA, kSep2, 2))) return "the date is not a real dd.mm.yyyy date";
+    if (!IsStrictDate(FieldView(groupA, kSep2, 2))) return Ru("дата — не настоящая дата дд.мм.гггг");
   } else if (!groupB.empty()) {
-    if (!IsStrictDate(FieldView(groupB, kSep2, 2))) return "the start date is not a real dd.mm.yyyy date";
+    if (!IsStrictDate(FieldView(groupB, kSep2, 2))) return Ru("дата начала — не настоящая дата дд.мм.гггг");
     if (FieldView(groupB, kSep2, 1) == "13" && !IsStrictDate(FieldView(groupB, kSep2, 4)))
-      return "the end date is not a real date";
+      return Ru("дата окончания — не настоящая дата");
   }
   const std::optional<Schedule> s = ParseSchedule(field);
-  if (!s) return "the schedule cannot be expanded";
+  if (!s) return Ru("расписание не разворачивается в даты");
   if (s->repetition == Repetition::Once) {
-    if (!groupB.empty()) return "a one-time schedule with a range";
+    if (!groupB.empty()) return Ru("у одноразового расписания есть период");
     return {};
   }
   const std::string_view rangeCode = FieldView(groupB, kSep2, 1);
-  if (rangeCode == "12" && !IsDigits(FieldView(groupB, kSep2, 4), 9)) return "the count is not a plain number";
-  if (rangeCode != "11" && rangeCode != "12" && rangeCode != "13") return "an unknown range code";
+  if (rangeCode == "12" && !IsDigits(FieldView(groupB, kSep2, 4), 9))
+    return Ru("число повторений — не простое число");
+  if (rangeCode != "11" && rangeCode != "12" && rangeCode != "13") return Ru("неизвестный код периода");
   if (s->repetition == Repetition::Interval) {
     const std::string_view days = FieldView(groupA, kSep2, 2), hours = FieldView(groupA, kSep2, 3),
                            minutes = FieldView(groupA, kSep2, 4);
     if (!IsDigits(days, 2) || !IsDigits(hours, 2) || !IsDigits(minutes, 2) || TextToInt(hours) > 23 ||
         TextToInt(minutes) > 59 || s->step < kShortestInterval || s->step > kLongestInterval)
-      return "an interval outside 5 minutes to 99 days 23:59";
+      return Ru("интервал вне пределов от 5 минут до 99 дней 23:59");
   }
   return {};
 }
@@ -71,7 +73,7 @@ std::string CheckSchedule(std::string_view field) {
 RecordReading ReadRecord(std::string_view line) {
   RecordReading r;
   if (HasAny(line, kLineBreaks) || HasAny(line, "\x04")) {
-    r.why = "a line break or a part separator inside the record";
+    r.why = Ru("в записи перевод строки или разделитель частей");
     return r;
   }
   const std::string_view kind = FieldView(line, kSep3, 1);
@@ -79,7 +81,7 @@ RecordReading ReadRecord(std::string_view line) {
   if (kind == "3") rec.kind = PlannerRecord::Kind::Reminder;
   else if (kind == "4") rec.kind = PlannerRecord::Kind::Action;
   else {
-    r.why = "not a reminder or an action record";
+    r.why = Ru("не напоминание и не действие");
     return r;
   }
   const bool action = rec.kind == PlannerRecord::Kind::Action;
@@ -88,17 +90,17 @@ RecordReading ReadRecord(std::string_view line) {
   const bool fieldsFit =
       action ? separators == 3 : separators == 2 || (separators == 3 && FieldView(line, kSep3, 4).empty());
   if (!fieldsFit) {
-    r.why = "the record has the wrong number of fields";
+    r.why = Ru("в записи не то число полей");
     return r;
   }
   rec.schedule = GetField(line, kSep3, 2);
   rec.text = GetField(line, kSep3, 3);
   if (HasAny(rec.schedule, "\x03\x04")) {
-    r.why = "a separator inside the schedule";
+    r.why = Ru("разделитель внутри расписания");
     return r;
   }
   if (HasAny(rec.text, kAllSeparators)) {
-    r.why = "a separator character inside the text";
+    r.why = Ru("разделитель внутри текста");
     return r;
   }
   if (std::string why = CheckSchedule(rec.schedule); !why.empty()) {
@@ -113,21 +115,21 @@ RecordReading ReadRecord(std::string_view line) {
     if (type == "P") {
       rec.actionType = PlannerRecord::ActionType::Program;
       if (HasAny(rec.action, kAllSeparators)) {
-        r.why = "a separator character inside the program";
+        r.why = Ru("разделитель внутри пути программы");
         return r;
       }
       if (ActionProgram(rec).empty()) {
-        r.why = "an action without a program";
+        r.why = Ru("действие без программы");
         return r;
       }
     } else if (type == "C") {
       rec.actionType = PlannerRecord::ActionType::Command;
       if (rec.action.empty()) {
-        r.why = "an action without a command";
+        r.why = Ru("действие без команды");
         return r;
       }
     } else {
-      r.why = "an action that is neither a program nor a command";
+      r.why = Ru("действие — ни программа, ни команда");
       return r;
     }
   }

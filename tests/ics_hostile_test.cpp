@@ -62,7 +62,7 @@ TEST(IcsHostile, NoRecordSmuggledThroughOurOwnPropertyStartsAProgram) {
       ASSERT_TRUE(ImportCalendar(Calendar(Forged(record)), withActions, in, error)) << error;
       EXPECT_TRUE(in.records.empty()) << in.records[0];
       ASSERT_EQ(in.skipped.size(), 1u);
-      EXPECT_NE(in.skipped[0].find("not a valid record"), std::string::npos) << in.skipped[0];
+      EXPECT_NE(in.skipped[0].find("не правильная запись"), std::string::npos) << in.skipped[0];
       EXPECT_FALSE(AnyAction(in.records));
     }
   }
@@ -108,7 +108,8 @@ TEST(IcsHostile, TextsAreStoredAsACalendarCarriesThemBack) {
                                Record("3", "1|01.03.2027", "", "22|09:00", "tea")}));
   ASSERT_EQ(in.skipped.size(), 4u);
   for (const auto& why : in.skipped)
-    EXPECT_TRUE(why.find("no text") != std::string::npos || why.find("No value for SUMMARY") != std::string::npos)
+    EXPECT_TRUE(why.find("нет текста") != std::string::npos ||
+                why.find("No value for SUMMARY") != std::string::npos)
         << why;
 
   std::vector<std::string> notes;
@@ -120,7 +121,7 @@ TEST(IcsHostile, TextsAreStoredAsACalendarCarriesThemBack) {
   const std::string empty = Record("3", "1|01.03.2027", "", "22|09:00", "");
   EXPECT_EQ(ExportCalendar({empty}, notes).find("BEGIN:VEVENT"), std::string::npos);
   ASSERT_FALSE(notes.empty());
-  EXPECT_NE(notes.back().find("no text"), std::string::npos);
+  EXPECT_NE(notes.back().find("нет текста"), std::string::npos);
 }
 
 TEST(IcsHostile, RulesAndDatesThePlannerCannotHoldAreSkippedNotStoredAsOneTime) {
@@ -166,11 +167,11 @@ TEST(IcsHostile, RuleReading) {
   EXPECT_EQ(RuleProblem("FREQ=DAILY"), "");
   EXPECT_EQ(RuleProblem("FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU"), "");
   EXPECT_EQ(RuleProblem("FREQ=DAILY;UNTIL=20270101T000000Z"), "");
-  EXPECT_EQ(RuleProblem("FREQ=DAILY;FREQ=DAILY"), "FREQ twice");
-  EXPECT_EQ(RuleProblem("FREQ=DAILY;BYDAY=6XX"), "a BYDAY value that is not a weekday");
-  EXPECT_EQ(RuleProblem("FREQ=DAILY;BYMONTHDAY=-0"), "BYMONTHDAY out of range");
-  EXPECT_EQ(RuleProblem("FREQ=DAILY;BYHOUR="), "BYHOUR without a value");
-  EXPECT_EQ(RuleProblem("FREQ=DAILY;"), "a rule part without a value");
+  EXPECT_EQ(RuleProblem("FREQ=DAILY;FREQ=DAILY"), "FREQ дважды");
+  EXPECT_EQ(RuleProblem("FREQ=DAILY;BYDAY=6XX"), "значение BYDAY — не день недели");
+  EXPECT_EQ(RuleProblem("FREQ=DAILY;BYMONTHDAY=-0"), "BYMONTHDAY вне допустимых значений");
+  EXPECT_EQ(RuleProblem("FREQ=DAILY;BYHOUR="), "BYHOUR без значения");
+  EXPECT_EQ(RuleProblem("FREQ=DAILY;"), "часть правила без значения");
 }
 
 TEST(IcsHostile, FilesAndLinesBeyondTheLimitsAreRefusedBeforeParsing) {
@@ -178,7 +179,7 @@ TEST(IcsHostile, FilesAndLinesBeyondTheLimitsAreRefusedBeforeParsing) {
   std::string error;
   const std::string longLine = "SUMMARY:" + std::string(kMaxContentLineBytes, 'a') + "\r\n";
   EXPECT_FALSE(ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\n" + longLine)), false, in, error));
-  EXPECT_NE(error.find("longer than 64 KiB"), std::string::npos) << error;
+  EXPECT_NE(error.find("длиннее 64 КиБ"), std::string::npos) << error;
   // The same length folded over many physical lines is one content line.
   std::string folded = "SUMMARY:";
   for (std::size_t i = 0; i < kMaxContentLineBytes / 70 + 1; ++i) folded += std::string(70, 'b') + "\r\n ";
@@ -188,10 +189,10 @@ TEST(IcsHostile, FilesAndLinesBeyondTheLimitsAreRefusedBeforeParsing) {
   for (std::size_t i = 0; i <= kMaxParameters; ++i) parameters += ";X-P" + std::to_string(i) + "=v";
   EXPECT_FALSE(ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\n" + parameters + ":x\r\n")), false,
                               in, error));
-  EXPECT_NE(error.find("parameters"), std::string::npos) << error;
+  EXPECT_NE(error.find("параметров"), std::string::npos) << error;
   std::string huge = Calendar(std::string(kMaxCalendarBytes, '\n'));
   EXPECT_FALSE(ImportCalendar(huge, false, in, error));
-  EXPECT_NE(error.find("larger than 32 MiB"), std::string::npos) << error;
+  EXPECT_NE(error.find("больше 32 МиБ"), std::string::npos) << error;
   EXPECT_TRUE(in.records.empty());
   // Within the limits a long summary still imports, unfolded.
   ASSERT_TRUE(ImportCalendar(Calendar(Event("u@t", "DTSTART:20270301T090000\r\nSUMMARY:" + std::string(60, 'c') +

@@ -106,7 +106,7 @@ TEST(IcsExport, ARecordWithNoOccurrenceIsLeftOutWithItsReason) {
     const std::string calendar = ExportCalendar({record}, notes);
     EXPECT_EQ(calendar.find("BEGIN:VEVENT"), std::string::npos) << calendar;
     ASSERT_EQ(notes.size(), 1u);
-    EXPECT_NE(notes[0].find("ends before its first occurrence"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[0].find("кончается раньше первого повторения"), std::string::npos) << notes[0];
   }
   // Its last day an occurrence: still written.
   std::vector<std::string> notes;
@@ -183,7 +183,7 @@ TEST(IcsImport, CalendarsOfOtherProgramsImportAsFarAsARecordHoldsThem) {
   EXPECT_EQ(in.records[3], Record("3", "5|14.05", "12|14.05.2026|00:00|3", "21", Ru("День рождения")));
   ASSERT_EQ(in.skipped.size(), 4u);
   EXPECT_NE(in.skipped[0].find("c@x"), std::string::npos);
-  EXPECT_NE(in.skipped[0].find("negative BYMONTHDAY"), std::string::npos);
+  EXPECT_NE(in.skipped[0].find("отрицательный BYMONTHDAY"), std::string::npos);
   EXPECT_NE(in.skipped[1].find("EXDATE"), std::string::npos);
   EXPECT_NE(in.skipped[2].find("BYSETPOS"), std::string::npos);
   EXPECT_NE(in.skipped[3].find("Дважды"), std::string::npos);

@@ -478,8 +478,8 @@ TEST(MessctlExportLedger, EveryNameIsWrittenInAFormBothToolsRead) {
   std::string told;
   ASSERT_TRUE(LoadBytes(errors, told));
   for (const char* renamed :
-       {"[Особые]:virtual\" is written as _Особые]:virtual", "currency \"\"\" is written as \"_\"", "a;b",
-        "is written as \"C_R\"", "is written as _Точка:semi"})
+       {"[Особые]:virtual\" записано как _Особые]:virtual", "валюта \"\"\" записано как \"_\"", "a;b",
+        "записано как \"C_R\"", "записано как _Точка:semi"})
     EXPECT_NE(told.find(renamed), std::string::npos) << renamed << "\n" << told;
   EXPECT_EQ(told.find("US$"), std::string::npos) << "a name both tools take is not told";
   for (const std::string tool : {"ledger", "hledger"}) {

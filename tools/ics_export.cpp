@@ -115,12 +115,12 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
     const std::optional<Schedule> s = ParseSchedule(field);
     const std::string text = Cp1251ToUtf8(GetField(line, kSep3, 3));
     if (!s) {
-      notes.push_back(RecordUid(line) + " \"" + text + "\": its schedule cannot be expanded; not exported");
+      notes.push_back(RecordUid(line) + " \"" + text + "\": расписание не разворачивается в даты; не выгружено");
       continue;
     }
     // An empty SUMMARY is a property calendars (libical among them) refuse.
     if (text.empty()) {
-      notes.push_back(RecordUid(line) + ": it has no text; not exported");
+      notes.push_back(RecordUid(line) + ": нет текста; не выгружено");
       continue;
     }
     icalcomponent* ev = icalcomponent_new_vevent();
@@ -141,7 +141,7 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
     if (noOccurrence) {
       icalcomponent_free(ev);
       notes.push_back(RecordUid(line) + " \"" + text +
-                      "\": its range ends before its first occurrence; not exported");
+                      "\": период кончается раньше первого повторения; не выгружено");
       continue;
     }
     AddText(ev, icalproperty_new_dtstart(timed ? DateTimeOf(first, minuteOfDay) : DateOf(first)));
@@ -168,7 +168,7 @@ std::string ExportCalendar(const Lines& storeLines, std::vector<std::string>& no
           r.freq = ICAL_MINUTELY_RECURRENCE;
           if (s->step > 32767) {
             notes.push_back(RecordUid(line) + " \"" + text +
-                            "\": an interval beyond 32767 minutes is written as such");
+                            "\": интервал больше 32767 минут записан как 32767 минут");
           }
           r.interval = static_cast<short>(std::min<MinuteNumber>(s->step, 32767));
           break;

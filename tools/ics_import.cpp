@@ -82,7 +82,7 @@ std::string OwnRecord(icalcomponent* ev, const std::string& uid, std::string& wh
     if (RecordUid(record) != uid) continue;
     const RecordReading reading = ReadRecord(record);
     if (!reading.record) {
-      why = "its X-KRAV-RECORD is not a valid record: " + reading.why;
+      why = "его X-KRAV-RECORD — не правильная запись: " + Cp1251ToUtf8(reading.why);
       return {};
     }
     return WriteRecord(*reading.record);
@@ -103,10 +103,10 @@ icalproperty* XProperty(icalcomponent* ev, const char* wanted) {
 // Why libical or the strict reading refused a part of the event; empty when neither did.
 std::string RefusedPart(icalcomponent* ev) {
   if (icalproperty* x = XProperty(ev, kRefusedRuleProperty))
-    return std::string("the RRULE is not valid: ") + (icalproperty_get_x(x) ? icalproperty_get_x(x) : "");
+    return std::string("RRULE неверен: ") + (icalproperty_get_x(x) ? icalproperty_get_x(x) : "");
   if (icalproperty* e = icalcomponent_get_first_property(ev, ICAL_XLICERROR_PROPERTY)) {
     const char* text = icalproperty_get_xlicerror(e);
-    return std::string("a property libical could not read") + (text ? std::string(": ") + text : "");
+    return std::string("свойство, которое libical не прочла") + (text ? std::string(": ") + text : "");
   }
   return {};
 }
@@ -135,7 +135,7 @@ std::string CalendarText(const std::string& text) {
   return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-constexpr const char* kNoText = "no text: a planner record needs one";
+constexpr const char* kNoText = "нет текста, а у записи планировщика он должен быть";
 
 // What the summary says of an action that will run: its program and each
 // argument, or the shell command's number.
@@ -154,18 +154,18 @@ std::string ActionSummary(const PlannerRecord& r) {
 
 bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error) {
   if (text.empty() || !IsUtf8(text)) {
-    error = text.empty() ? "the file is empty" : "the file is not UTF-8, as iCalendar is";
+    error = text.empty() ? "файл пуст" : "файл не в UTF-8, как положено iCalendar";
     return false;
   }
   if (text.find("BEGIN:VCALENDAR") == std::string::npos || text.find("END:VCALENDAR") == std::string::npos) {
-    error = "not an iCalendar file (no complete VCALENDAR)";
+    error = "это не файл iCalendar (нет полного VCALENDAR)";
     return false;
   }
   std::string prepared;
   if (!PrepareCalendarText(text, prepared, error)) return false;
   icalcomponent* root = icalparser_parse_string(prepared.c_str());
   if (!root) {
-    error = "not an iCalendar file";
+    error = "это не файл iCalendar";
     return false;
   }
   icalcomponent* cal = icalcomponent_isa(root) == ICAL_VCALENDAR_COMPONENT
@@ -173,7 +173,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
                            : icalcomponent_get_first_component(root, ICAL_VCALENDAR_COMPONENT);
   if (!cal) {
     icalcomponent_free(root);
-    error = "no VCALENDAR in the file";
+    error = "в файле нет VCALENDAR";
     return false;
   }
   for (icalcomponent* ev = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); ev;
@@ -188,16 +188,16 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     }
     const icaltimetype start = icalcomponent_get_dtstart(ev);
     if (icaltime_is_null_time(start)) {
-      skip("no DTSTART");
+      skip("нет DTSTART");
       continue;
     }
     if (icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) ||
         icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY)) {
-      skip("EXDATE or RDATE: the planner has no exceptions or extra dates");
+      skip("EXDATE или RDATE: у планировщика нет исключений и добавочных дат");
       continue;
     }
     if (icalcomponent_count_properties(ev, ICAL_RRULE_PROPERTY) > 1) {
-      skip("more than one RRULE");
+      skip("больше одного RRULE");
       continue;
     }
     // Our own export: the record itself, unchanged since, read as a record.
@@ -223,7 +223,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     }
     const Local at = ToLocal(start);
     if (at.year < 1 || at.year > 9999 || !IsValidYmd(at.year, at.month, at.day)) {
-      skip("DTSTART is not a date of the years 1 to 9999");
+      skip("DTSTART — не дата 1–9999 годов");
       continue;
     }
     const std::string date = DateText(at.year, at.month, at.day);
@@ -257,7 +257,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
       } else if (!icaltime_is_null_time(r.until)) {
         const Local until = ToLocal(r.until);
         if (until.year < 1 || until.year > 9999 || !IsValidYmd(until.year, until.month, until.day)) {
-          skip("UNTIL is not a date of the years 1 to 9999");
+          skip("UNTIL — не дата 1–9999 годов");
           continue;
         }
         const DayNumber untilDay = YmdToDay(until.year, until.month, until.day);
@@ -285,25 +285,25 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
       }
       const int interval = r.interval < 1 ? 1 : r.interval;
       std::string why;
-      if (range.empty()) why = "UNTIL lies before DTSTART";
+      if (range.empty()) why = "UNTIL раньше DTSTART";
       if (!IntervalAccepted(r.freq, r.interval < 1 ? 1 : r.interval))
-        why = "an interval outside what the planner accepts (5 minutes to 99 days 23:59)";
-      if (others) why = "BYSETPOS, BYHOUR, BYMINUTE and the like have no record form";
+        why = "интервал вне того, что принимает планировщик (от 5 минут до 99 дней 23:59)";
+      if (others) why = "у BYSETPOS, BYHOUR, BYMINUTE и подобных нет формы записи";
       for (int i = 0; why.empty() && i < days; ++i)
-        if (icalrecurrencetype_day_position(r.by_day[i]) != 0) why = "a weekday with an ordinal (like 2MO)";
+        if (icalrecurrencetype_day_position(r.by_day[i]) != 0) why = "день недели с номером (вроде 2MO)";
       for (int i = 0; why.empty() && i < monthDays; ++i)
-        if (r.by_month_day[i] < 1) why = "a negative BYMONTHDAY";
+        if (r.by_month_day[i] < 1) why = "отрицательный BYMONTHDAY";
       if (why.empty()) {
         switch (r.freq) {
           case ICAL_DAILY_RECURRENCE:
-            if (days || monthDays || months) why = "a daily rule with BY parts";
+            if (days || monthDays || months) why = "ежедневное правило с частями BY";
             else if (interval == 1) schedules.push_back(Sub({"2", ""}) + kSep1 + range + kSep1 + timeGroup);
-            else if (at.isDate) why = "an interval of days on a whole-day event";
+            else if (at.isDate) why = "интервал в днях у события на весь день";
             else schedules.push_back(Sub({"6", std::to_string(interval), "0", "0"}) + kSep1 + range + kSep1);
             break;
           case ICAL_WEEKLY_RECURRENCE:
-            if (interval != 1 || monthDays || months) why = "a weekly rule other than every week";
-            else if (days > 1 && r.count > 0) why = "COUNT over several weekdays";
+            if (interval != 1 || monthDays || months) why = "еженедельное правило не на каждую неделю";
+            else if (days > 1 && r.count > 0) why = "COUNT на несколько дней недели";
             else if (days == 0) {
               const int wd = IsoWeekday(static_cast<double>(YmdToDay(at.year, at.month, at.day)));
               schedules.push_back(Sub({"3", Ru(kWeekdayNamesUtf8[wd - 1])}) + kSep1 + range + kSep1 + timeGroup);
@@ -316,14 +316,14 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
             break;
           case ICAL_MONTHLY_RECURRENCE:
             if (interval != 1 || days || months || monthDays > 1)
-              why = "a monthly rule other than one day of every month";
+              why = "ежемесячное правило не на один день каждого месяца";
             else
               schedules.push_back(Sub({"4", std::to_string(monthDays ? r.by_month_day[0] : at.day)}) + kSep1 +
                                   range + kSep1 + timeGroup);
             break;
           case ICAL_YEARLY_RECURRENCE:
             if (interval != 1 || days || months > 1 || monthDays > 1)
-              why = "a yearly rule other than one day of every year";
+              why = "ежегодное правило не на один день каждого года";
             else
               schedules.push_back(Sub({"5", Two(monthDays ? r.by_month_day[0] : at.day) + "." +
                                                 Two(months ? r.by_month[0] : at.month)}) +
@@ -331,8 +331,8 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
             break;
           case ICAL_HOURLY_RECURRENCE:
           case ICAL_MINUTELY_RECURRENCE: {
-            if (days || monthDays || months) why = "an interval rule with BY parts";
-            else if (at.isDate) why = "an interval on a whole-day event";
+            if (days || monthDays || months) why = "интервальное правило с частями BY";
+            else if (at.isDate) why = "интервал у события на весь день";
             else {
               const long long step =
                   static_cast<long long>(interval) * (r.freq == ICAL_HOURLY_RECURRENCE ? 60 : 1);
@@ -342,7 +342,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
             }
             break;
           }
-          default: why = "a rule of seconds or an unknown frequency";
+          default: why = "правило в секундах или неизвестной частоты";
         }
       }
       if (!why.empty()) {
@@ -357,7 +357,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
       const RecordReading reading = ReadRecord(Join({"3", schedule, message}, kSep3));
       if (!reading.record) {
         lines.clear();
-        skip("no valid record: " + reading.why);
+        skip("нет правильной записи: " + Cp1251ToUtf8(reading.why));
         break;
       }
       lines.push_back(WriteRecord(*reading.record));

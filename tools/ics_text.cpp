@@ -113,50 +113,50 @@ std::string RuleProblem(const std::string& value) {
   bool count = false, until = false;
   for (std::string_view part : Split(value, ';')) {
     const std::size_t eq = part.find('=');
-    if (eq == part.npos || eq == 0) return "a rule part without a value";
+    if (eq == part.npos || eq == 0) return "часть правила без значения";
     const std::string name = Upper(part.substr(0, eq));
     const std::string v = Upper(part.substr(eq + 1));
-    if (!seen.insert(name).second) return name + " twice";
-    if (v.empty()) return name + " without a value";
+    if (!seen.insert(name).second) return name + " дважды";
+    if (v.empty()) return name + " без значения";
     if (name == "FREQ") {
       static const std::set<std::string> kinds{"SECONDLY", "MINUTELY", "HOURLY", "DAILY",
                                                "WEEKLY",   "MONTHLY",  "YEARLY"};
-      if (!kinds.count(v)) return "an unknown FREQ";
+      if (!kinds.count(v)) return "неизвестная FREQ";
       freq = v;
     } else if (name == "INTERVAL") {
-      if (!Digits(v, 5) || std::stoi(v) < 1 || std::stoi(v) > 32767) return "INTERVAL outside 1 to 32767";
+      if (!Digits(v, 5) || std::stoi(v) < 1 || std::stoi(v) > 32767) return "INTERVAL вне пределов 1–32767";
     } else if (name == "COUNT") {
-      if (!Digits(v, 9) || std::stoi(v) < 1) return "COUNT is not a number from 1 to 999999999";
+      if (!Digits(v, 9) || std::stoi(v) < 1) return "COUNT — не число от 1 до 999999999";
       count = true;
     } else if (name == "UNTIL") {
-      if (!IsUntil(v)) return "UNTIL is not a date or a date-time";
+      if (!IsUntil(v)) return "UNTIL — не дата и не дата со временем";
       until = true;
     } else if (name == "WKST") {
-      if (!IsWeekday(v)) return "WKST is not a weekday";
+      if (!IsWeekday(v)) return "WKST — не день недели";
     } else if (name == "BYDAY") {
       const auto items = Split(v, ',');
-      if (items.size() > ICAL_BY_DAY_SIZE - 1) return "too many BYDAY values";
+      if (items.size() > ICAL_BY_DAY_SIZE - 1) return "слишком много значений BYDAY";
       for (auto item : items)
-        if (!IsByDay(item)) return "a BYDAY value that is not a weekday";
+        if (!IsByDay(item)) return "значение BYDAY — не день недели";
     } else {
       const ByList* list = nullptr;
       for (const auto& l : kByLists)
         if (name == l.name) list = &l;
-      if (!list) return "an unknown rule part " + name;
+      if (!list) return "неизвестная часть правила " + name;
       const auto items = Split(v, ',');
-      if (items.size() > list->most) return "too many " + name + " values";
+      if (items.size() > list->most) return "слишком много значений " + name;
       for (auto item : items)
-        if (!InRange(item, list->signedValue, list->low, list->high)) return name + " out of range";
+        if (!InRange(item, list->signedValue, list->low, list->high)) return name + " вне допустимых значений";
     }
   }
-  if (freq.empty()) return "no FREQ";
-  if (count && until) return "COUNT and UNTIL together";
+  if (freq.empty()) return "нет FREQ";
+  if (count && until) return "COUNT и UNTIL вместе";
   return {};
 }
 
 bool PrepareCalendarText(const std::string& text, std::string& prepared, std::string& error) {
   if (text.size() > kMaxCalendarBytes) {
-    error = "the file is larger than " + std::to_string(kMaxCalendarBytes >> 20) + " MiB";
+    error = "файл больше " + std::to_string(kMaxCalendarBytes >> 20) + " МиБ";
     return false;
   }
   prepared.clear();
@@ -167,15 +167,15 @@ bool PrepareCalendarText(const std::string& text, std::string& prepared, std::st
     if (line.empty()) return true;
     ++number;
     if (line.size() > kMaxContentLineBytes) {
-      error = "content line " + std::to_string(number) + " is longer than " +
-              std::to_string(kMaxContentLineBytes >> 10) + " KiB";
+      error = "строка содержимого " + std::to_string(number) + " длиннее " +
+              std::to_string(kMaxContentLineBytes >> 10) + " КиБ";
       return false;
     }
     std::size_t parameters = 0;
     const std::size_t value = ValueStart(line, parameters);
     if (parameters > kMaxParameters) {
-      error = "content line " + std::to_string(number) + " has more than " + std::to_string(kMaxParameters) +
-              " parameters";
+      error = "в строке содержимого " + std::to_string(number) + " больше " + std::to_string(kMaxParameters) +
+              " параметров";
       return false;
     }
     const std::size_t nameEnd = line.find_first_of(";:");
