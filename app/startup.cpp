@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/accounting/setup_dialog.h"
 #include "app/dialogs/dialog_asking.h"
 #include "app/dialogs/message_dialog.h"
 #include "app/kit/translations.h"
@@ -23,7 +24,13 @@ int RunMess(const std::string& root, const std::string& page) {
   QApplication::setApplicationDisplayName(QString::fromUtf8("Планировщик для Кравитора 2000"));
   if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) LoadQtTranslations(*app);
   const ProgramContext context = ProgramContext::ForRoot(root);
-  DialogAsking dialogs;
+  // The dialogs, and the accounting setup dialog for the record editor.
+  struct ProgramAsking : DialogAsking {
+    void openAccountingSetup(const std::string& root, const std::string& user) override {
+      TMess3Dlg setup(accounting::Ledger{root, user}, QApplication::activeWindow());
+      setup.exec();
+    }
+  } dialogs;
   const ScopedAsking asking(dialogs);
   TMessFrm window(context, page);
   TMdlg dialog(context.root);

@@ -363,6 +363,24 @@ TEST_F(EditorUi, TheRecurrencePageShowsTheNextOccurrences) {
   test::SaveScreenshot(d.grab().toImage(), "editor-next-occurrences");
 }
 
+// "Настройки ..." of the operation page opens the accounting setup through
+// the asking seam (the editor does not link the accounting windows), then
+// reads the operations again.
+TEST_F(EditorUi, TheSetupDialogIsOpenedThroughTheSeam) {
+  TAddMessDlg d(context, "", true);
+  d.show();
+  asked.answerNext(3);  // the example operations
+  click(d, "RadioButton2");
+  click(d, "SpeedButton26");
+  ASSERT_EQ(d.page(), kOperationPage);
+  const Lines before = d.operations();
+  t.write(t.data("mess-op.dat"), {before[0]});
+  click(d, "SpeedButton19");
+  ASSERT_EQ(asked.setupRequests().size(), 1u);
+  EXPECT_EQ(asked.setupRequests()[0], t.root() + t.user());
+  EXPECT_EQ(d.operations(), Lines{before[0]});  // read again after the dialog
+}
+
 // The root template's commands come with pictures the dialog can show.
 TEST_F(EditorUi, TheTemplatesCommandsHaveTheirIcons) {
   const std::string source = std::string(KRAV_SOURCE_DIR) + "/data/root/";

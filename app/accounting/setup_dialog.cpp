@@ -16,6 +16,7 @@
 #include "app/frame/elided_tips.h"
 #include "app/kit/colours.h"
 #include "app/kit/qt_text.h"
+#include "app/kit/row_icons.h"
 #include "app/logic/accounting_questions.h"
 #include "app/logic/asking.h"
 #include "platform/encoding.h"

@@ -38,10 +38,4 @@ class SetupListModel : public QAbstractTableModel {
   std::function<void(std::vector<bool>)> onCheck_;
 };
 
-// The pictures of the rows, drawn here: a wallet for an account, two arrows
-// for an operation, a coin for a currency.
-QIcon AccountIcon();
-QIcon OperationIcon();
-QIcon CurrencyIcon();
-
 }  // namespace krav::app

@@ -11,6 +11,8 @@ class DialogAsking : public Asking {
   MessageReply message(const MessageRequest& request) override;
   std::string pickDate(const DateRequest& request) override;
   std::optional<std::string> pickFile(const FileRequest& request) override;
+  // The dialogs know no accounting window: the program's own service shows it.
+  void openAccountingSetup(const std::string&, const std::string&) override {}
 };
 
 }  // namespace krav::app

@@ -18,12 +18,11 @@
 #include <QVBoxLayout>
 
 #include "accounting/ledger_files.h"
-#include "app/accounting/setup_dialog.h"
-#include "app/accounting/setup_model.h"
 #include "app/editor/editor_fields.h"
 #include "app/editor/recurrence_page.h"
 #include "app/kit/colours.h"
 #include "app/kit/qt_text.h"
+#include "app/kit/row_icons.h"
 #include "app/logic/accounting_questions.h"
 #include "app/logic/asking.h"
 #include "engine/text.h"
@@ -491,8 +490,7 @@ void TAddMessDlg::loadOperations() {
 }
 
 void TAddMessDlg::openSettings() {
-  TMess3Dlg dialog(accounting::Ledger{context_.root, context_.user}, this);
-  dialog.exec();
+  Ask().openAccountingSetup(context_.root, context_.user);
   loadOperations();
 }
 

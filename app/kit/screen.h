@@ -1,7 +1,7 @@
 // The primary screen's size, with a stand-in where there is no screen.
 #pragma once
 
-#include "app/logic/message_layout.h"
+#include "app/kit/screen_size.h"
 
 namespace krav::app {
 

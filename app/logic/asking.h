@@ -47,6 +47,9 @@ class Asking {
   virtual std::string pickDate(const DateRequest& request) = 0;
   // The chosen file (filesystem UTF-8), nothing when cancelled.
   virtual std::optional<std::string> pickFile(const FileRequest& request) = 0;
+  // The accounting setup dialog of a user, shown modally; the record editor
+  // opens it this way, so that it need not link the accounting windows.
+  virtual void openAccountingSetup(const std::string& root, const std::string& user) = 0;
 };
 
 // The service the windows ask through; a PresetAsking without answers until

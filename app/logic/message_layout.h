@@ -7,6 +7,8 @@
 #include <array>
 #include <string>
 
+#include "app/kit/screen_size.h"
+
 namespace krav::app {
 
 struct Box {
@@ -25,10 +27,6 @@ constexpr int kInputHeight = 18;
 constexpr int kPageMargin = 40;     // the page area starts this far from the left and top
 constexpr int kBalloonInset = 30;   // the balloon's rounded rectangle starts here
 constexpr int kBalloonCorner = 20;  // the size of its corner ellipses
-
-struct ScreenSize {
-  int width = 0, height = 0;
-};
 
 // Buttons are numbered 1 to 4 as Button1 to Button4; Button4 is rightmost.
 using VisibleButtons = std::array<bool, 4>;

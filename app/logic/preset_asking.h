@@ -20,6 +20,10 @@ class PresetAsking : public Asking {
   MessageReply message(const MessageRequest& request) override;
   std::string pickDate(const DateRequest& request) override;
   std::optional<std::string> pickFile(const FileRequest& request) override;
+  void openAccountingSetup(const std::string& root, const std::string& user) override {
+    setupRequests_.push_back(root + user);
+  }
+  const std::vector<std::string>& setupRequests() const { return setupRequests_; }
 
   const std::vector<MessageRequest>& messages() const { return messages_; }
   const std::vector<DateRequest>& dateRequests() const { return dateRequests_; }
@@ -34,6 +38,7 @@ class PresetAsking : public Asking {
   std::vector<MessageRequest> messages_;
   std::vector<DateRequest> dateRequests_;
   std::vector<FileRequest> fileRequests_;
+  std::vector<std::string> setupRequests_;
 };
 
 }  // namespace krav::app
