@@ -7,9 +7,9 @@
 #include <QApplication>
 
 #include "accounting/balances.h"
-#include "accounting/pie_chart.h"
 #include "accounting/report.h"
 #include "app/accounting/accounting_page.h"
+#include "app/chart/pie_chart.h"
 #include "app/logic/accounting_questions.h"
 #include "app/logic/preset_asking.h"
 #include "engine/dates.h"
@@ -96,7 +96,7 @@ void WarmReportFile(benchmark::State& state) {
   const app::ScopedAsking scope(asked);
   app::AccountingQuestions questions;
   const auto chart = [](const std::vector<PieSlice>& slices, const std::string& path) {
-    return SavePieChart(slices, path);
+    return app::SavePieChart(slices, path);
   };
   for (auto _ : state)
     if (BuildAccountingReport(l, MonthStart(), End(), questions, chart) != ReportResult::Written)

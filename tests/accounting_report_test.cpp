@@ -8,8 +8,8 @@
 #include <QImage>
 #include <deque>
 
-#include "accounting/pie_chart.h"
 #include "accounting/report.h"
+#include "app/chart/pie_chart.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
@@ -42,7 +42,7 @@ class Report : public ::testing::Test {
   Rates rates;
   ChartWriter chart = [](const std::vector<PieSlice>& s, const std::string& p) {
     test::TestApp();
-    return SavePieChart(s, p);
+    return app::SavePieChart(s, p);
   };
   const Account cash{Ru("Наличные"), Ru("Рубли"), SavingsType()};
   const Account usd{Ru("Валюта <б>"), Ru("Доллары США"), SavingsType()};

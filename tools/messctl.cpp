@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "accounting/balances.h"
 #include "accounting/ledger_export.h"
-#include "accounting/pie_chart.h"
 #include "accounting/report.h"
+#include "app/chart/pie_chart.h"
 #include "engine/collect.h"
 #include "engine/dates.h"
 #include "engine/money.h"
@@ -229,16 +229,17 @@ int WriteReport(const accounting::Ledger& ledger, DateTime first, DateTime last,
                 const std::map<std::string, std::string>& rates) {
   using namespace accounting;
   PresetRates questions(rates);
-  std::unique_ptr<QApplication> app;
+  // The chart's labels need a font: a QGuiApplication, offscreen, no widgets.
+  std::unique_ptr<QGuiApplication> app;
   auto chart = [&](const std::vector<PieSlice>& slices, const std::string& path) {
     if (!QCoreApplication::instance()) {
       if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
       static int argc = 1;
       static char name[] = "messctl";
       static char* argv[] = {name, nullptr};
-      app = std::make_unique<QApplication>(argc, argv);
+      app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    return SavePieChart(slices, path);
+    return app::SavePieChart(slices, path);
   };
   switch (BuildAccountingReport(ledger, first, last, questions, chart)) {
     case ReportResult::Written: std::cout << FsPath(shell::ReportFile(ledger.root)) << "\n"; return 0;

@@ -4,9 +4,9 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "accounting/pie_chart.h"
 #include "accounting/report.h"
 #include "app/accounting/setup_dialog.h"
+#include "app/chart/pie_chart.h"
 #include "app/kit/qt_text.h"
 #include "app/logic/accounting_questions.h"
 #include "app/logic/asking.h"
@@ -133,7 +133,7 @@ void AccountingPage::buildReport() {
   const ReportDays days = ResolvePeriod(period_);
   AccountingQuestions questions;
   const auto chart = [](const std::vector<accounting::PieSlice>& slices, const std::string& path) {
-    return accounting::SavePieChart(slices, path);
+    return SavePieChart(slices, path);
   };
   const accounting::Ledger ledger{context_.root, context_.user};
   const auto result = accounting::BuildAccountingReport(ledger, days.start, days.end, questions, chart);
