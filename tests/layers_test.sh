@@ -36,7 +36,8 @@ while read -r file target linked; do
       status=1
     fi
   done
-done < <(for f in $(git ls-files '*CMakeLists.txt' 2>/dev/null || find . -name CMakeLists.txt); do
+done < <(for f in $(git ls-files '*CMakeLists.txt' 2>/dev/null ||
+  find . -name CMakeLists.txt -not -path './build*' | sed 's|^\./||'); do
   case "$f" in tests/*|bench/*) continue ;; esac
   { tr '\n' ' ' < "$f" | grep -o 'target_link_libraries([^)]*)' || true; } |
     sed -e 's/target_link_libraries(//' -e 's/)//' -e 's/\<PUBLIC\>//g; s/\<PRIVATE\>//g; s/\<INTERFACE\>//g' |
