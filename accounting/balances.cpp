@@ -8,6 +8,7 @@
 
 #include "engine/store.h"
 #include "engine/text.h"
+#include "platform/encoding.h"
 #include "platform/ini.h"
 #include "shell/paths.h"
 
@@ -287,18 +288,19 @@ std::string BalanceTable::cell(std::size_t row, std::size_t column) const {
 bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& t, std::string* error) {
   t = BalanceTable{};
   auto fail = [&](const std::string& what, const std::string& path) {
-    if (error) *error = what + " " + path;
+    if (error) *error = Ru("Файл ") + path + " " + what;
     return false;
   };
   // The month files and LastChanges change together, and never while a
   // journal change is being marked.
   DataDirLock lock(ledger.dataDir());
-  if (!lock.held()) return fail("the lock could not be taken:", shell::DataLockFile(ledger.dataDir()));
+  if (!lock.held())
+    return fail(Ru("занят другой программой или недоступен"), shell::DataLockFile(ledger.dataDir()));
   const std::string ini = ledger.settingsFile();
   std::string firstDate, lastChanges;
   if (!ReadIniStringChecked(ini, kBuhSection, kFirstDateKey, DateToText(Now()), firstDate) ||
       !ReadIniStringChecked(ini, kBuhSection, kLastChangesKey, firstDate, lastChanges))
-    return fail("cannot be read:", ini);
+    return fail(Ru("не читается"), ini);
   Walk w{ledger, t};
   // A LastChanges that is no date vouches for no month file: the walk starts
   // at FirstDate (or the period) instead.
@@ -314,19 +316,19 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
       static_cast<double>(YmdToDay(f.month == 1 ? f.year - 1 : f.year, f.month == 1 ? 12 : f.month - 1, 1));
   Lines opening;
   const std::string openingFile = ledger.balanceFile(DateToText(monthBefore));
-  if (!LoadLinesForUpdate(openingFile, opening)) return fail("cannot be read:", openingFile);
+  if (!LoadLinesForUpdate(openingFile, opening)) return fail(Ru("не читается"), openingFile);
   for (const auto& line : opening) {
     const int c = w.AddColumn({GetField(line, kSep1, 1), GetField(line, kSep1, 2), GetField(line, kSep1, 3)});
     t.openings.resize(t.columns.size());
     const Reading<Kopecks> balance = ReadMoney(GetField(line, kSep1, 4));
-    if (!balance) return fail("holds a balance that is no amount:", openingFile);
+    if (!balance) return fail(Ru("хранит остаток, который не сумма"), openingFile);
     t.openings[c] = *balance;
   }
   w.latest = t.openings;
   w.periodStart = periodFirst;
 
   Lines accounts;
-  if (!LoadLinesForUpdate(ledger.accountsFile(), accounts)) return fail("cannot be read:", ledger.accountsFile());
+  if (!LoadLinesForUpdate(ledger.accountsFile(), accounts)) return fail(Ru("не читается"), ledger.accountsFile());
   for (const auto& line : accounts) w.accounts.push_back(ParseAccountReference(line));
 
   const Ymd e = DayToYmd(DayOf(end));
@@ -335,7 +337,7 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
     // A month that cannot be read fails the whole computation: no month
     // file is written and LastChanges stays.
     if (!JournalMonth(w, monthDate, std::max(0, (e.year - y) * 12 + (e.month - m))))
-      return fail("cannot be read:", ledger.journalFile(monthDate));
+      return fail(Ru("не читается"), ledger.journalFile(monthDate));
     RefreshAccounts(w);
     CloseMonth(w, monthDate);
     if ((y == e.year && m == e.month) || y > e.year || (y == e.year && m > e.month)) break;
@@ -345,9 +347,9 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   // only over the months written before it.
   if (std::string failed; !WriteMonths(w, failed)) {
     (void)SaveLastChanges(w);
-    return fail("cannot be written:", failed);
+    return fail(Ru("не записывается"), failed);
   }
-  if (!SaveLastChanges(w)) return fail("cannot be written:", ini);
+  if (!SaveLastChanges(w)) return fail(Ru("не записывается"), ini);
 
   // Trim to the period; the last operation before it gives the opening.
   const DayNumber last = DayOf(end);

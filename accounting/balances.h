@@ -71,7 +71,7 @@ struct BalanceTable {
 
 // Fills the table for [start, end]; rewrites the month balance files of the
 // computed months and moves LastChanges on, all under the data directory's
-// lock. False, with `error` saying which file, when the lock could not be
+// lock. False, with `error` (cp1251) saying which file, when the lock could not be
 // taken or a file the balances need (the settings, the accounts, a month's
 // journal or the opening balances) exists but cannot be read: then no month
 // file is written and LastChanges stays where it was. False too when a month

@@ -123,7 +123,7 @@ int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime las
   BalanceTable table;
   std::string error;
   if (!ComputeBalances(ledger, last, first, table, &error)) {
-    std::cerr << "messctl: остатки не посчитаны: " << Cp1251ToUtf8(error) << "\n";
+    std::cerr << "messctl: остатки не посчитаны. " << Cp1251ToUtf8(error) << "\n";
     return 1;
   }
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
