@@ -1,5 +1,7 @@
 #include "accounting/ledger_files.h"
 
+#include <optional>
+
 #include "engine/dates.h"
 #include "engine/money.h"
 #include "engine/store.h"
@@ -98,6 +100,16 @@ bool MarkAccountingChange(const Ledger& ledger, std::string_view dateText) {
       return false;
   }
   return true;
+}
+
+bool MarkChangedOperations(const Ledger& ledger, const Lines& journalLines) {
+  std::optional<DayNumber> earliest;
+  for (const auto& line : journalLines) {
+    if (FieldView(line, kSep3, 1) != "2") continue;
+    const Reading<DayNumber> day = ReadDay(FieldView(line, kSep3, 2));
+    if (day && (!earliest || *day < *earliest)) earliest = *day;
+  }
+  return !earliest || MarkAccountingChange(ledger, DateToText(static_cast<double>(*earliest)));
 }
 
 double AskCurrencyRate(const Ledger& ledger, Questions& questions, const std::string& base,

@@ -73,6 +73,11 @@ bool EnsureDefaultAccounting(const Ledger& ledger, Questions& questions);
 // written: the month balance files may then be stale.
 [[nodiscard]] bool MarkAccountingChange(const Ledger& ledger, std::string_view dateText);
 
+// MarkAccountingChange once for a set of journal lines (added, deleted or
+// restored): at the earliest date of its operations. True when none is an
+// operation.
+[[nodiscard]] bool MarkChangedOperations(const Ledger& ledger, const Lines& journalLines);
+
 // The rate of a currency against the base currency on a date: from the rate
 // file, else asked (and then stored); 0 when the user declines. A rate is
 // read with a point or a comma.

@@ -122,7 +122,8 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex, std
 
   if (s.repetition == Repetition::Once) {
     const DayNumber d = s.onceDay;
-    if (d >= c.first && d <= c.last) Emit(c, {kindText, DayText(c, d), s.timeText, text}, storeIndex, indexText, sourcePath);
+    if (d >= c.first && d <= c.last)
+      Emit(c, {kindText, DayText(c, d), s.timeText, text}, storeIndex, indexText, sourcePath);
     else if (d < c.first) MarkOutdated(c, storeIndex);
     return;
   }
@@ -369,25 +370,26 @@ bool RemoveOutdated(const std::string& root, const std::string& user, std::vecto
   bool removed = false;
   // The trash gets the records and the store loses them in one update, the
   // trash saved first: a failure keeps them in the store.
-  const bool ok = UpdateFiles(dir, {{shell::TrashFile(dir)}, {shell::StoreFile(dir)}}, [&](std::vector<Lines>& files) {
-    Lines& store = files[1];
-    Lines deleted;
-    for (auto it = outdated.rbegin(); it != outdated.rend(); ++it)
-      if (*it >= 0 && *it < static_cast<std::int64_t>(store.size())) deleted.push_back(store[*it]);
-    if (deleted.empty()) return false;
-    AddToTrash(files[0], deleted);
-    Lines kept;
-    kept.reserve(store.size() - deleted.size());
-    auto next = outdated.begin();
-    for (std::int64_t i = 0; i < static_cast<std::int64_t>(store.size()); ++i) {
-      while (next != outdated.end() && *next < i) ++next;
-      if (next != outdated.end() && *next == i) continue;
-      kept.push_back(std::move(store[i]));
-    }
-    store = std::move(kept);
-    removed = true;
-    return true;
-  });
+  const bool ok =
+      UpdateFiles(dir, {{shell::TrashFile(dir)}, {shell::StoreFile(dir)}}, [&](std::vector<Lines>& files) {
+        Lines& store = files[1];
+        Lines deleted;
+        for (auto it = outdated.rbegin(); it != outdated.rend(); ++it)
+          if (*it >= 0 && *it < static_cast<std::int64_t>(store.size())) deleted.push_back(store[*it]);
+        if (deleted.empty()) return false;
+        AddToTrash(files[0], deleted);
+        Lines kept;
+        kept.reserve(store.size() - deleted.size());
+        auto next = outdated.begin();
+        for (std::int64_t i = 0; i < static_cast<std::int64_t>(store.size()); ++i) {
+          while (next != outdated.end() && *next < i) ++next;
+          if (next != outdated.end() && *next == i) continue;
+          kept.push_back(std::move(store[i]));
+        }
+        store = std::move(kept);
+        removed = true;
+        return true;
+      });
   return ok && removed;
 }
 

@@ -29,12 +29,7 @@ bool IsStrictDate(std::string_view t) {
   return ReadDay(t) && TextToInt(t.substr(6, 4)) <= 2999;
 }
 
-bool IsDigits(std::string_view s, std::size_t most) {
-  if (s.empty() || s.size() > most) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
+bool IsDigits(std::string_view s, std::size_t most) { return s.size() <= most && IsDigitText(s); }
 
 // The schedule's own texts beyond what the expansion needs: dates that are
 // real days, counts and interval parts that are plain numbers in range.

@@ -66,16 +66,9 @@ std::int64_t YearlyLast(const Schedule& s, DayNumber horizon) {
   return YmdToDay(static_cast<int>(y), mo, d);
 }
 
-bool IsDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
 // "hh:mm" as the editor writes it, with a valid time of day; gives the minutes.
 bool ParseTime(std::string_view t, int& minutes) {
-  if (t.size() != 5 || t[2] != ':' || !IsDigits(t.substr(0, 2)) || !IsDigits(t.substr(3, 2))) return false;
+  if (t.size() != 5 || t[2] != ':' || !IsDigitText(t.substr(0, 2)) || !IsDigitText(t.substr(3, 2))) return false;
   const Reading<int> m = ReadTimeOfDay(t);
   if (!m) return false;
   minutes = *m;

@@ -134,6 +134,13 @@ int TextToInt(std::string_view s) {
   return static_cast<int>(value);
 }
 
+bool IsDigitText(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 std::string NumberToText(long long n) { return std::to_string(n); }
 
 std::string RealToFixed(double value, int decimals) {

@@ -37,6 +37,8 @@ char UpperChar(char c);
 char LowerChar(char c);
 std::string LowerText(std::string_view text);
 
+// True when the text is one or more decimal digits and nothing else.
+bool IsDigitText(std::string_view text);
 // Leading blanks, an optional sign, decimal digits ("$" or "0x" for hex); stops
 // at the first other character. The minus applies only when the whole text
 // is a number; the value saturates at the limits of int.

@@ -15,12 +15,19 @@
 namespace krav::host {
 namespace {
 
-TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOnlyTold) {
-  test::TestApp();
+// A root with its user active, the host on it and the host's reminders window.
+struct HostWindow {
+  QApplication& app = test::TestApp();  // before any widget
   test::TempRoot t;
-  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
-  ShellHost host(t.root());
-  RemindersWindow window(host);
+  const bool userActive = WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user());
+  ShellHost host{t.root()};
+  RemindersWindow window{host};
+};
+
+TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOnlyTold) {
+  HostWindow h;
+  ASSERT_TRUE(h.userActive);
+  RemindersWindow& window = h.window;
   const QString longText = QString(3000, QChar(u'ж'));
   window.showReminders({Reminder{"08.12.2026 14:35", longText, "x"}});
   window.addMissed({Reminder{"Пропущено: 08.12.2026 10:00", "tea", "y"}});
@@ -70,11 +77,9 @@ TEST(RemindersWindow, TheChosenReminderIsReadWholeBelowTheListAndMissedOnesAreOn
 // activates every window it shows, so that part is the window's own
 // request), and Enter in the reminders window acknowledges nothing.
 TEST(RemindersWindow, AFiringReminderTakesNoKeystroke) {
-  test::TestApp();
-  test::TempRoot t;
-  EXPECT_TRUE(WriteIniString(t.root() + "krav2000.ini", "Users", "Active", t.user()));
-  ShellHost host(t.root());
-  RemindersWindow window(host);
+  HostWindow h;
+  ASSERT_TRUE(h.userActive);
+  RemindersWindow& window = h.window;
   window.showReminders({Reminder{"08.12.2026 14:35", "tea", "x"}});
   QApplication::processEvents();
   EXPECT_TRUE(window.isVisible());

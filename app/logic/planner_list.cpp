@@ -202,12 +202,11 @@ std::string CannotWrite(const std::string& path) {
 
 namespace {
 
-// Moves FirstDate and LastChanges back for a deleted operation; the message
+// Moves FirstDate and LastChanges back for deleted operations; the message
 // when that could not be written.
-void MarkDeletedOperation(const std::string& line, const std::string& root, const std::string& user,
-                          ChangeResult& result) {
-  if (FieldView(line, kSep3, 1) != "2") return;
-  if (!accounting::MarkAccountingChange({root, user}, FieldView(line, kSep3, 2)))
+void MarkDeletedOperations(const Lines& lines, const std::string& root, const std::string& user,
+                           ChangeResult& result) {
+  if (!accounting::MarkChangedOperations({root, user}, lines))
     result.error = Ru("Отметка об изменении в файле ") + shell::UserSettingsFile(DataDirOfFile(root, user)) +
                    Ru(" не записана: остатки в отчёте могут быть неверны.");
 }
@@ -263,7 +262,7 @@ ChangeResult DeleteEntries(const std::vector<ShownEntry>& entries, const std::st
       continue;
     }
     result.missing += missing;
-    for (const auto& l : deleted) MarkDeletedOperation(l, root, user, result);
+    MarkDeletedOperations(deleted, root, user, result);
     result.done += static_cast<int>(deleted.size());
   }
   return result;
@@ -296,7 +295,7 @@ ChangeResult RemoveReplacedLine(const std::string& path, std::int64_t index, con
     return result;
   }
   result.done = 1;
-  MarkDeletedOperation(openedLine, root, user, result);
+  MarkDeletedOperations({openedLine}, root, user, result);
   return result;
 }
 

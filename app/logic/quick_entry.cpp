@@ -25,13 +25,6 @@ std::vector<std::string> Words(std::string_view phrase) {
   return words;
 }
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
 // 0 Monday .. 6 Sunday of a weekday as it follows "в", "каждый",
 // "каждую" or "каждое"; -1 for any other word.
 int WeekdayIndex(const std::string& word) {
@@ -50,7 +43,7 @@ int WeekdayIndex(const std::string& word) {
 int TimeWord(const std::string& w) {
   const std::size_t colon = w.find(':');
   if (colon == std::string::npos || colon == 0 || colon > 2 || w.size() != colon + 3 ||
-      !AllDigits(w.substr(0, colon)) || !AllDigits(w.substr(colon + 1)))
+      !IsDigitText(w.substr(0, colon)) || !IsDigitText(w.substr(colon + 1)))
     return -1;
   const Reading<int> m = ReadTimeOfDay(w);
   return m ? *m : -2;
@@ -89,7 +82,7 @@ QuickEntry ReadQuickEntry(std::string_view phrase, DateTime now) {
     int ahead = (wd - IsoWeekday(static_cast<double>(today)) + 7) % 7;
     onceDay = today + (ahead == 0 ? 7 : ahead), at = 2;
   } else if (is(0, "через")) {
-    if (words.size() < 3 || !AllDigits(words[1]) || words[1].size() > 4)
+    if (words.size() < 3 || !IsDigitText(words[1]) || words[1].size() > 4)
       return fail("После «через» нужно число и «минут» или «часов»: «через 20 минут».");
     const int n = TextToInt(words[1]);
     const std::string unit = LowerText(words[2]);
@@ -118,13 +111,13 @@ QuickEntry ReadQuickEntry(std::string_view phrase, DateTime now) {
              WeekdayIndex(words[1]) >= 0) {
     r.repetition = kWeekly, r.weekday = WeekdayIndex(words[1]), at = 2;
     when = Ru("по ") + Weekdays()[static_cast<std::size_t>(r.weekday)];
-  } else if (is(0, "каждое") && words.size() > 2 && AllDigits(words[1]) && is(2, "число")) {
+  } else if (is(0, "каждое") && words.size() > 2 && IsDigitText(words[1]) && is(2, "число")) {
     const int n = words[1].size() <= 2 ? TextToInt(words[1]) : 0;
     if (n < 1 || n > 31) return fail("Число месяца — от 1 до 31.");
     r.repetition = kMonthly, r.monthDay = n, at = 3;
     when = Ru("каждое ") + std::to_string(n) + Ru(" число");
-  } else if (words[0].size() == 5 && words[0][2] == '.' && AllDigits(words[0].substr(0, 2)) &&
-             AllDigits(words[0].substr(3))) {
+  } else if (words[0].size() == 5 && words[0][2] == '.' && IsDigitText(words[0].substr(0, 2)) &&
+             IsDigitText(words[0].substr(3))) {
     // ДД.ММ: this year, or the next when that day has passed.
     const Ymd y = DayToYmd(today);
     Reading<DayNumber> d = ReadDay(words[0] + "." + std::to_string(y.year));

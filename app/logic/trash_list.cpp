@@ -107,7 +107,7 @@ TrashChange RestoreTrashRows(const std::vector<TrashRow>& rows, const std::strin
   files.push_back({trashFile, WhenEmpty::Delete});
   ForceDir(shell::JournalDir(dataDir));
 
-  Lines operations;  // restored operations, for the accounting mark
+  Lines operations;  // the restored lines, for the accounting mark
   std::string failed;
   const bool ok = UpdateFiles(
       dataDir, files,
@@ -133,7 +133,7 @@ TrashChange RestoreTrashRows(const std::vector<TrashRow>& rows, const std::strin
             continue;
           }
           home.push_back(rows[row].deletedLine);
-          if (FieldView(rows[row].deletedLine, kSep3, 1) == "2") operations.push_back(rows[row].deletedLine);
+          operations.push_back(rows[row].deletedLine);
           ++result.removed;
         }
         if (taken.empty()) return false;
@@ -149,11 +149,10 @@ TrashChange RestoreTrashRows(const std::vector<TrashRow>& rows, const std::strin
     result.error = Ru("Файл ") + failed + Ru(" не удалось прочитать или записать; ничего не восстановлено.");
     return result;
   }
-  for (const auto& line : operations)
-    if (!accounting::MarkAccountingChange({root, user}, FieldView(line, kSep3, 2)))
-      result.error =
-          Ru("Операция восстановлена, но отметка об изменении не записана: остатки в отчёте могут "
-             "быть неверны.");
+  if (!accounting::MarkChangedOperations({root, user}, operations))
+    result.error =
+        Ru("Операция восстановлена, но отметка об изменении не записана: остатки в отчёте могут "
+           "быть неверны.");
   return result;
 }
 
