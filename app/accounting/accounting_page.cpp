@@ -1,10 +1,14 @@
 #include "app/accounting/accounting_page.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QMenu>
+#include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include "accounting/report.h"
+#include "app/accounting/report_view.h"
 #include "app/accounting/setup_dialog.h"
 #include "app/chart/pie_chart.h"
 #include "app/kit/qt_text.h"
@@ -21,33 +25,28 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
-ReportView::ReportView(QWidget* parent) : QTextBrowser(parent) {
+HelpPageView::HelpPageView(QWidget* parent) : QTextBrowser(parent) {
   setObjectName("WebBrowser1");
   setOpenLinks(true);
   setOpenExternalLinks(false);
-  setAccessibleName(U("Отчет"));
-  // A report is long: a scroll bar that came and went would lay the whole
-  // document out a second time at the other width.
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setAccessibleName(U("Отчет не построен"));
 }
 
-void ReportView::showFile(const std::string& path) {
+void HelpPageView::showFile(const std::string& path) {
   const QUrl url = QUrl::fromLocalFile(QString::fromStdString(FsPath(path)));
   if (source().adjusted(QUrl::RemoveFragment) == url) reload();
   else setSource(url);
 }
 
-QVariant ReportView::loadResource(int type, const QUrl& name) {
+QVariant HelpPageView::loadResource(int type, const QUrl& name) {
   if (type == QTextDocument::HtmlResource && name.isLocalFile()) {
     QFile f(name.toLocalFile());
     if (!f.open(QIODevice::ReadOnly)) return {};
     const QByteArray bytes = f.readAll();
-    // The report and the help pages are written in cp1251.
-    return QString::fromStdString(Cp1251ToUtf8(
-        ReportHtmlForView(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))));
+    // The help pages are written in cp1251.
+    return FromCp1251(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   }
   if (type == QTextDocument::ImageResource && name.isLocalFile()) {
-    // The chart changes with every report: read it anew, never from a cache.
     QImage image(name.toLocalFile());
     return image.isNull() ? QVariant() : QVariant(image);
   }
@@ -75,11 +74,28 @@ AccountingPage::AccountingPage(const ProgramContext& context, QWidget* parent)
     connect(a, &QAction::triggered, this, [this, tag] { choosePeriod(tag); });
   }
 
-  view_ = new ReportView(this);
-  setContent(view_);
-  view_->showFile(shell::ReportErrorPage(context_.root));
+  stack_ = new QStackedWidget(this);
+  error_ = new HelpPageView(stack_);
+  report_ = new ReportView(stack_);
+  stack_->addWidget(error_);
+  stack_->addWidget(report_);
+  setContent(stack_);
+  error_->showFile(shell::ReportErrorPage(context_.root));
+
+  // A build that takes long says so in the header.
+  busyTimer_ = new QTimer(this);
+  busyTimer_->setSingleShot(true);
+  busyTimer_->setInterval(250);
+  connect(busyTimer_, &QTimer::timeout, this, [this] { header()->setStatus(U("Отчет строится…")); });
   setRebuild([this] { endDateChanged(); });
 }
+
+AccountingPage::~AccountingPage() {
+  // A worker only posts back to the page, never waits for it.
+  if (worker_.joinable()) worker_.join();
+}
+
+bool AccountingPage::showsReport() const { return stack_->currentWidget() == report_; }
 
 QPoint AccountingPage::belowButton(const char* name) const {
   const QToolButton* b = header()->tool(name);
@@ -128,17 +144,89 @@ void AccountingPage::endDateChanged() {
   if (IsValidDateText(period_.endText)) buildReport();
 }
 
+// What one build carries from step to step.
+struct AccountingPage::Build {
+  accounting::Ledger ledger;
+  ReportDays days;
+  accounting::BalanceTable table;
+  bool balanced = false;
+  std::string error;
+  accounting::AccountingReport report;
+  bool written = false;
+  QImage chart;
+};
+
 void AccountingPage::buildReport() {
   ++builds_;
-  const ReportDays days = ResolvePeriod(period_);
+  if (running_) {
+    pending_ = true;  // the running build's result is stale: one more follows it
+    return;
+  }
+  startBuild();
+}
+
+void AccountingPage::runOnWorker(std::function<void()> work) {
+  if (worker_.joinable()) worker_.join();  // the last step's worker has posted and ended
+  worker_ = std::thread(std::move(work));
+}
+
+void AccountingPage::startBuild() {
+  running_ = true;
+  pending_ = false;
+  busyTimer_->start();
+  auto build = std::make_shared<Build>();
+  build->ledger = {context_.root, context_.user};
+  build->days = ResolvePeriod(period_);
+  runOnWorker([this, build] {
+    build->balanced =
+        accounting::ComputeBalances(build->ledger, build->days.end, build->days.start, build->table, &build->error);
+    QMetaObject::invokeMethod(this, [this, build] { balancesDone(build); }, Qt::QueuedConnection);
+  });
+}
+
+void AccountingPage::balancesDone(std::shared_ptr<Build> build) {
+  if (!build->balanced) {
+    finishBuild(false, build);
+    return;
+  }
+  // The rates are asked here, on the window's thread, before anything is written.
   AccountingQuestions questions;
-  const auto chart = [](const std::vector<accounting::PieSlice>& slices, const std::string& path) {
-    return SavePieChart(slices, path);
-  };
-  const accounting::Ledger ledger{context_.root, context_.user};
-  const auto result = accounting::BuildAccountingReport(ledger, days.start, days.end, questions, chart);
-  view_->showFile(result == accounting::ReportResult::Written ? shell::ReportFile(context_.root)
-                                                              : shell::ReportErrorPage(context_.root));
+  build->report = accounting::ComposeAccountingReport(build->ledger, build->table, build->days.start,
+                                                      build->days.end, questions);
+  build->table = {};
+  runOnWorker([this, build] {
+    const bool chart = build->report.savings && build->report.savings->hasChart();
+    if (chart) build->chart = PieChartImage(build->report.savings->slices);
+    const auto save = [&build](const std::vector<accounting::PieSlice>&, const std::string& path) {
+      QSaveFile file(QString::fromStdString(FsPath(path)));
+      return file.open(QIODevice::WriteOnly) && build->chart.save(&file, "BMP") && file.commit();
+    };
+    build->written = accounting::WriteAccountingReport(build->ledger.root, build->report, save);
+    QMetaObject::invokeMethod(this, [this, build] { filesDone(build); }, Qt::QueuedConnection);
+  });
+}
+
+void AccountingPage::filesDone(std::shared_ptr<Build> build) {
+  finishBuild(build->written && build->report.ratesComplete, build);
+}
+
+void AccountingPage::finishBuild(bool showReport, const std::shared_ptr<Build>& build) {
+  if (pending_) {  // a newer period waits: this one is not shown
+    startBuild();
+    return;
+  }
+  if (showReport) {
+    report_->showReport(ReportForView(build->report), build->chart, context_.root);
+    stack_->setCurrentWidget(report_);
+  } else {
+    error_->showFile(shell::ReportErrorPage(context_.root));
+    stack_->setCurrentWidget(error_);
+  }
+  running_ = false;
+  busyTimer_->stop();
+  header()->setStatus({});
+  ++shown_;
+  emit reportShown();
 }
 
 }  // namespace krav::app

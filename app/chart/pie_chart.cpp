@@ -32,7 +32,7 @@ const QColor kSliceColours[] = {QColor(0x20, 0x9F, 0xDF), QColor(0x99, 0xCA, 0x5
 // The pie is drawn flat, then laid down as a tilted disc with a darker edge
 // under it; the labels with their percentages go on light-blue marks beside
 // their slices. Slices run clockwise from twelve o'clock.
-bool SavePieChart(const std::vector<accounting::PieSlice>& slices, const std::string& bmpPath) {
+QImage PieChartImage(const std::vector<accounting::PieSlice>& slices) {
   double total = 0;
   for (const auto& s : slices) total += std::max(0.0, s.value);
 
@@ -109,7 +109,11 @@ bool SavePieChart(const std::vector<accounting::PieSlice>& slices, const std::st
     painter.drawText(box, Qt::AlignCenter, text);
   }
   painter.end();
+  return image;
+}
 
+bool SavePieChart(const std::vector<accounting::PieSlice>& slices, const std::string& bmpPath) {
+  const QImage image = PieChartImage(slices);
   QSaveFile file(QString::fromStdString(FsPath(bmpPath)));
   if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP")) return false;
   return file.commit();

@@ -1,123 +1,112 @@
 #include "app/logic/report_display.h"
 
-#include <optional>
-#include <vector>
+#include "engine/text.h"
+#include "platform/encoding.h"
 
 namespace krav::app {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+using accounting::FormatMoney;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+ReportCellView C(std::string text, CellAlign align = CellAlign::Left) { return {std::move(text), align}; }
+ReportCellView R(std::string text) { return {std::move(text), CellAlign::Right}; }
+ReportCellView Span(std::string text, int columns, int rows = 1, CellAlign align = CellAlign::Left) {
+  return {std::move(text), align, rows, columns};
 }
 
-// One attribute of a tag: its name, its value, and where it stands in the tag
-// (from the blank before it to its end).
-struct Attribute {
-  std::string_view name, value;
-  std::size_t from = 0, to = 0;
-};
+ReportRowView Header(std::vector<ReportCellView> cells) { return {ReportRowKind::Header, std::move(cells)}; }
+ReportRowView Data(std::vector<ReportCellView> cells) { return {ReportRowKind::Data, std::move(cells)}; }
 
-// The attribute of a tag's text ("<td width=...>") with that name.
-std::optional<Attribute> Find(std::string_view tag, std::string_view name) {
-  // Nothing reaches past the closing '>', not even a value whose quote is not closed.
-  if (!tag.empty() && tag.back() == '>') tag.remove_suffix(1);
-  std::size_t i = 1;
-  while (i < tag.size() && !IsSpace(tag[i]) && tag[i] != '>') ++i;  // the tag's name
-  while (i < tag.size()) {
-    const std::size_t from = i;
-    while (i < tag.size() && IsSpace(tag[i])) ++i;
-    const std::size_t nameStart = i;
-    while (i < tag.size() && !IsSpace(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/') ++i;
-    if (i == nameStart) {
-      if (i < tag.size()) ++i;
-      continue;
-    }
-    Attribute a{tag.substr(nameStart, i - nameStart), {}, from, i};
-    if (i < tag.size() && tag[i] == '=') {
-      ++i;
-      if (i < tag.size() && (tag[i] == '"' || tag[i] == '\'')) {
-        const char quote = tag[i++];
-        const std::size_t valueStart = i;
-        while (i < tag.size() && tag[i] != quote) ++i;
-        a.value = tag.substr(valueStart, i - valueStart);
-        if (i < tag.size()) ++i;
-      } else {
-        const std::size_t valueStart = i;
-        while (i < tag.size() && !IsSpace(tag[i]) && tag[i] != '>') ++i;
-        a.value = tag.substr(valueStart, i - valueStart);
-      }
-      a.to = i;
-    }
-    if (SameWord(a.name, name)) return a;
+// A label over all but the last column, then a figure.
+ReportRowView Total(std::string label, int columns, std::string figure) {
+  std::vector<ReportCellView> cells(static_cast<std::size_t>(columns));
+  cells.front() = Span(std::move(label), columns - 1);
+  cells.back() = R(std::move(figure));
+  return Header(std::move(cells));
+}
+
+std::string NameAndCurrency(const std::string& name, const std::string& currency) {
+  return name + " (" + currency + ")";
+}
+
+ReportTableView AccountTable(const accounting::ReportAccount& a, int number) {
+  ReportTableView t;
+  t.anchor = std::to_string(number);
+  t.title = Ru("Операции по счету \"") + a.name + "\" (" + a.currency + ")";
+  t.widths = {16, 48, 12, 12, 12};
+  const auto centre = CellAlign::Centre;
+  t.rows.push_back(Header({C(Ru("Дата и время"), centre), C(Ru("Описание операции"), centre),
+                           Span(Ru("Обороты"), 2, 1, centre), {}, Span(Ru("Остаток на счете"), 1, 2, centre)}));
+  t.rows.push_back(Header({{}, {}, C(Ru("Приход"), centre), C(Ru("Расход"), centre), {}}));
+  if (!a.turnoverOnly) t.rows.push_back(Total(Ru("Остаток на начало периода"), 5, FormatMoney(a.opening)));
+  t.rows.reserve(t.rows.size() + a.operations.size() + 2);
+  for (const accounting::ReportOperation& op : a.operations)
+    t.rows.push_back(Data({C(op.when, centre), C(op.description), R(op.rose ? FormatMoney(op.amount) : ""),
+                           R(op.rose ? "" : FormatMoney(op.amount)),
+                           R(a.turnoverOnly ? "" : FormatMoney(op.balance))}));
+  t.rows.push_back(
+      Header({Span(Ru("Обороты"), 2), {}, R(FormatMoney(a.income)), R(FormatMoney(a.expense)), {}}));
+  if (!a.turnoverOnly) t.rows.push_back(Total(Ru("Остаток на конец периода"), 5, FormatMoney(a.closing)));
+  return t;
+}
+
+ReportTableView SummaryTable(const std::vector<accounting::ReportSummaryRow>& rows) {
+  ReportTableView t;
+  t.anchor = "S";
+  t.title = Ru("Сводная таблица по счетам за исключением сбережений");
+  t.widths = {48, 18, 17, 17};
+  const auto centre = CellAlign::Centre;
+  t.rows.push_back(Header({Span(Ru("Название счета"), 1, 2, centre), Span(Ru("Обороты"), 2, 1, centre), {},
+                           Span(Ru("Остаток на счете"), 1, 2, centre)}));
+  t.rows.push_back(Header({{}, C(Ru("Приход"), centre), C(Ru("Расход"), centre), {}}));
+  for (const auto& r : rows)
+    t.rows.push_back(Data({C(NameAndCurrency(r.name, r.currency)), R(r.income ? FormatMoney(r.income) : ""),
+                           R(r.expense ? FormatMoney(r.expense) : ""),
+                           R(r.turnoverOnly ? "" : FormatMoney(r.closing))}));
+  return t;
+}
+
+ReportTableView SavingsTable(const accounting::ReportSavings& s) {
+  ReportTableView t;
+  t.anchor = "R";
+  t.title = Ru("Сбережения");
+  t.widths = {48, 13, 13, 13, 13};
+  const auto centre = CellAlign::Centre;
+  t.rows.push_back(Header({Span(Ru("Название счета"), 1, 2, centre), Span(Ru("Обороты"), 2, 1, centre), {},
+                           Span(Ru("Остаток на счете"), 2, 1, centre), {}}));
+  t.rows.push_back(Header(
+      {{}, C(Ru("Приход"), centre), C(Ru("Расход"), centre), C(Ru("Валюта"), centre), C(s.base, centre)}));
+  t.rows.push_back(Total(Ru("Итого сбережений на начало периода"), 5, FormatMoney(s.startTotal)));
+  for (const auto& r : s.rows) {
+    std::string name = r.name + " (" + r.currency;
+    if (r.rate != 1.0) name += " " + RealToFixed(r.rate, 2);
+    name += ")";
+    t.rows.push_back(Data({C(name), R(FormatMoney(r.income)), R(FormatMoney(r.expense)), R(FormatMoney(r.closing)),
+                           R(FormatMoney(r.inBase))}));
   }
-  return std::nullopt;
-}
-
-// One of the alignments a cell takes.
-bool IsAlignment(std::string_view v) {
-  return SameWord(v, "left") || SameWord(v, "center") || SameWord(v, "right") || SameWord(v, "justify");
-}
-
-// The name of a tag's text, "/tr" for a closing one; "<br/>" is "br".
-std::string_view TagName(std::string_view tag) {
-  std::size_t end = tag.size() > 1 && tag[1] == '/' ? 2 : 1;
-  while (end < tag.size() && !IsSpace(tag[end]) && tag[end] != '>' && tag[end] != '/') ++end;
-  return tag.substr(1, end - 1);
+  t.rows.push_back(Total(Ru("Итого сбережений на конец периода"), 5, FormatMoney(s.endTotal)));
+  const Kopecks d = s.change();
+  t.rows.push_back(Total(Ru("Изменение за период"), 5, FormatMoney(d)));
+  t.arrow = d > 0 ? ReportArrow::Up : d < 0 ? ReportArrow::Down : ReportArrow::None;
+  t.chart = s.hasChart();
+  return t;
 }
 
 }  // namespace
 
-std::string ReportHtmlForView(std::string_view html) {
-  std::string out;
-  out.reserve(html.size());
-  // The alignment of the open row of each open table, innermost last.
-  std::vector<std::string> rowAligns{std::string()};
-  std::size_t i = 0;
-  while (i < html.size()) {
-    const std::size_t open = html.find('<', i);
-    if (open == std::string_view::npos) break;
-    const std::size_t close = html.find('>', open);
-    if (close == std::string_view::npos) break;
-    out.append(html, i, open - i);
-    const std::string_view tag = html.substr(open, close - open + 1);
-    i = close + 1;
-    const std::string_view name = TagName(tag);
-    if (SameWord(name, "table")) {
-      rowAligns.emplace_back();
-      std::string kept(tag);
-      while (const auto height = Find(kept, "height")) {
-        kept.erase(height->from, height->to - height->from);
-        // What followed the value never joins the tag's name or another attribute.
-        const char next = height->from < kept.size() ? kept[height->from] : '>';
-        if (!IsSpace(next) && next != '>' && next != '/') kept.insert(height->from, 1, ' ');
-      }
-      out += kept;
-      continue;
-    } else if (SameWord(name, "/table")) {
-      if (rowAligns.size() > 1) rowAligns.pop_back();
-    } else if (SameWord(name, "tr")) {
-      const auto align = Find(tag, "align");
-      rowAligns.back() = align && IsAlignment(align->value) ? std::string(align->value) : std::string();
-    } else if (SameWord(name, "/tr")) {
-      rowAligns.back().clear();
-    } else if ((SameWord(name, "td") || SameWord(name, "th")) && !rowAligns.back().empty() &&
-               !Find(tag, "align")) {
-      out.append(tag, 0, 1 + name.size());
-      out += " align=\"" + rowAligns.back() + "\"";
-      out.append(tag, 1 + name.size());
-      continue;
-    }
-    out.append(tag);
+ReportPageView ReportForView(const accounting::AccountingReport& report) {
+  ReportPageView page;
+  page.heading = Ru("Отчет за период с ") + DateToText(report.start) + Ru(" по ") + DateToText(report.end);
+  for (std::size_t i = 0; i < report.accounts.size(); ++i) {
+    page.index.push_back({std::to_string(i + 1), Ru("Операции по счету \"") + report.accounts[i].name + "\""});
+    page.tables.push_back(AccountTable(report.accounts[i], static_cast<int>(i + 1)));
   }
-  out.append(html, i);
-  return out;
+  // The index always names the summary and the savings, as the file's does.
+  page.index.push_back({"S", Ru("Сводная таблица по счетам за исключением сбережений")});
+  page.index.push_back({"R", Ru("Сбережения")});
+  if (report.summary) page.tables.push_back(SummaryTable(*report.summary));
+  if (report.savings) page.tables.push_back(SavingsTable(*report.savings));
+  return page;
 }
 
 }  // namespace krav::app
