@@ -4,6 +4,9 @@
 #include <QAudioOutput>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QTimer>
+#include <utility>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -25,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include "app/kit/colours.h"
+#include "host/host_thread.h"
 #include "host/speech.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -78,7 +82,7 @@ RemindersWindow::RemindersWindow(ShellHost& host) : host_(host), list_(new QTree
   ok->setAutoDefault(false);
   later->setAutoDefault(false);
   connect(ok, &QPushButton::clicked, this, [this] {
-    host_.acknowledge();
+    OnHostThread(host_, [host = &host_] { host->acknowledge(); });
     missed_.clear();
     hide();
   });
@@ -172,32 +176,19 @@ void RemindersWindow::postponeSelected() {
   connect(box, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
   connect(box, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
   if (ask.exec() != QDialog::Accepted || (hours->value() == 0 && minutes->value() == 0)) return;
-  // A failure keeps the reminder in the list and shows why (failure signal).
-  if (!host_.postpone(static_cast<std::size_t>(row), hours->value(), minutes->value())) return;
+  // On the host's thread (the plug-in tells the planner and waits for it);
+  // a failure keeps the reminder in the list and shows why (failure signal).
+  const std::size_t i = static_cast<std::size_t>(row);
+  OnHostThread(host_, [this, i, h = hours->value(), m = minutes->value()] {
+    if (!host_.postpone(i, h, m)) return;
+    QMetaObject::invokeMethod(this, [this] { showLeft(); }, Qt::AutoConnection);
+  });
+}
+
+void RemindersWindow::showLeft() {
   const auto left = host_.reminders();
   if (left.empty()) hide();
   else showReminders(left);
-}
-
-static bool MediaBackendWorks(QString& why) {
-  // A media backend that lacks its plug-ins can crash while the player is
-  // built, so a child process tries it first.
-  QProcess probe;
-  probe.setStandardOutputFile(QProcess::nullDevice());
-  probe.setStandardErrorFile(QProcess::nullDevice());
-  probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe-sound")});
-  if (!probe.waitForFinished(15000)) {
-    probe.kill();
-    probe.waitForFinished();
-    why = QStringLiteral("the media backend did not answer");
-    return false;
-  }
-  if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
-    why =
-        QStringLiteral("the media backend fails (exit %1); install the GStreamer plug-ins").arg(probe.exitCode());
-    return false;
-  }
-  return true;
 }
 
 int ProbeSound(int argc, char** argv) {
@@ -259,19 +250,61 @@ Desktop::~Desktop() {
 
 void Desktop::play(const QString& path) {
   if (!player_) {
-    if (!soundChecked_) {
-      soundChecked_ = true;
-      QString why;
-      soundWorks_ = MediaBackendWorks(why);
-      if (!soundWorks_) std::fprintf(stderr, "no sound: %s\n", why.toUtf8().constData());
-    }
-    if (!soundWorks_) return;
-    player_ = new QMediaPlayer(this);
-    audio_ = new QAudioOutput(this);
-    player_->setAudioOutput(audio_);
+    if (soundChecked_ && !soundWorks_) return;
+    pendingSound_ = path;
+    if (!soundChecked_) probeSound();
+    return;  // played once the probe has answered
   }
   player_->setSource(QUrl::fromLocalFile(path));
   player_->play();
+}
+
+// A media backend that lacks its plug-ins can crash while the player is
+// built, so a child process tries it first; the window goes on meanwhile.
+void Desktop::probeSound() {
+  if (probe_) return;
+  probe_ = new QProcess(this);
+  probe_->setStandardOutputFile(QProcess::nullDevice());
+  probe_->setStandardErrorFile(QProcess::nullDevice());
+  auto* limit = new QTimer(probe_);
+  limit->setSingleShot(true);
+  connect(limit, &QTimer::timeout, probe_, [this] {
+    probeDone(QStringLiteral("the media backend did not answer"));
+  });
+  connect(probe_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+    probeDone(status == QProcess::NormalExit && code == 0
+                  ? QString()
+                  : QStringLiteral("the media backend fails (exit %1); install the GStreamer plug-ins").arg(code));
+  });
+  connect(probe_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+    if (e == QProcess::FailedToStart) probeDone(QStringLiteral("the sound probe could not be started"));
+  });
+  probe_->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe-sound")});
+  limit->start(15000);
+}
+
+void Desktop::probeDone(const QString& why) {
+  if (!probe_ || soundChecked_) return;
+  soundChecked_ = true;
+  soundWorks_ = why.isEmpty();
+  QProcess* probe = probe_;
+  probe->disconnect(this);
+  if (probe->state() != QProcess::NotRunning) {
+    // Killed, it is reaped when it ends; the process object goes with it.
+    connect(probe, &QProcess::finished, probe, &QObject::deleteLater);
+    probe->kill();
+  } else {
+    probe->deleteLater();
+  }
+  probe_ = nullptr;
+  if (!soundWorks_) {
+    std::fprintf(stderr, "no sound: %s\n", why.toUtf8().constData());
+    return;
+  }
+  player_ = new QMediaPlayer(this);
+  audio_ = new QAudioOutput(this);
+  player_->setAudioOutput(audio_);
+  if (!pendingSound_.isEmpty()) play(std::exchange(pendingSound_, QString()));
 }
 
 void Desktop::say(const QString& text) {
@@ -293,27 +326,27 @@ void Desktop::say(const QString& text) {
 void Desktop::notify(const std::vector<Reminder>& list) {
   QStringList lines;
   for (const auto& r : list) lines << r.when + "  " + r.description;
-  lastNotification_ = notifyText(QStringLiteral("Напоминание"), lines.join('\n'), true);
+  notifyText(QStringLiteral("Напоминание"), lines.join('\n'), true);
 }
 
 void Desktop::notificationAction(uint id, const QString& action) {
   if (id == 0 || id != lastNotification_) return;
   if (action == QLatin1String("ack")) {
-    host_.acknowledge();
+    OnHostThread(host_, [host = &host_] { host->acknowledge(); });
     window_->hide();
   } else if (action == QLatin1String("snooze")) {
     // Every reminder of the notification, five minutes on, as the window postpones.
-    for (std::size_t left = host_.reminders().size(); left > 0; --left)
-      if (!host_.postpone(0, 0, 5)) break;
-    const auto rest = host_.reminders();
-    if (rest.empty()) window_->hide();
-    else window_->showReminders(rest);
+    OnHostThread(host_, [this] {
+      for (std::size_t left = host_.reminders().size(); left > 0; --left)
+        if (!host_.postpone(0, 0, 5)) break;
+      QMetaObject::invokeMethod(window_.get(), [this] { window_->showLeft(); }, Qt::AutoConnection);
+    });
   }
 }
 
-uint Desktop::notifyText(const QString& summary, const QString& body, bool withActions) {
+void Desktop::notifyText(const QString& summary, const QString& body, bool withActions) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return 0;
+  if (!bus.isConnected()) return;
   const QStringList actions = withActions
                                   ? QStringList{QStringLiteral("ack"), QStringLiteral("Понял"),
                                                 QStringLiteral("snooze"), QStringLiteral("Отложить на 5 минут")}
@@ -323,11 +356,17 @@ uint Desktop::notifyText(const QString& summary, const QString& body, bool withA
       QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
   call << QStringLiteral("Кравитор") << 0u << QStringLiteral("appointment-soon") << summary << body << actions
        << QVariantMap() << 10000;
-  // A notification service that does not answer holds the reminders up for
-  // two seconds at most; without one the call fails at once.
-  const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return 0;
-  return reply.arguments().first().toUInt();
+  // Asked without waiting: a notification service that does not answer
+  // holds nothing up. The id of a reminders' notification comes with the answer.
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 2000), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, withActions] {
+    watcher->deleteLater();
+    const QDBusMessage reply = watcher->reply();
+    if (!withActions) return;
+    lastNotification_ = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                            ? reply.arguments().first().toUInt()
+                            : 0;
+  });
 }
 
 void Desktop::reportFailure(const QString& message) {

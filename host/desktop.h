@@ -15,6 +15,7 @@ class QTextToSpeech;
 class QLabel;
 class QTreeWidget;
 class QPlainTextEdit;
+class QProcess;
 
 namespace krav::host {
 
@@ -23,6 +24,8 @@ class RemindersWindow : public QDialog {
  public:
   explicit RemindersWindow(ShellHost& host);
   void showReminders(const std::vector<Reminder>& list);
+  // The reminders still due, or hidden when there are none.
+  void showLeft();
   // A line under the list telling why a postponement failed.
   void showFailure(const QString& message);
   // Adds reminders that fell while nothing polled, below the due ones.
@@ -51,8 +54,11 @@ class Desktop : public QObject {
   void play(const QString& path);
   void say(const QString& text);
   void notify(const std::vector<Reminder>& list);
-  // The notification's id, 0 when there is no notification service.
-  uint notifyText(const QString& summary, const QString& body, bool withActions);
+  // Shows a notification; the id of one with actions is kept when the
+  // service answers.
+  void notifyText(const QString& summary, const QString& body, bool withActions);
+  void probeSound();
+  void probeDone(const QString& why);
   void reportFailure(const QString& message);
   void updateTray(bool newMessages);
 
@@ -69,6 +75,8 @@ class Desktop : public QObject {
   QTextToSpeech* speech_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;
   bool soundChecked_ = false, soundWorks_ = false;
+  QProcess* probe_ = nullptr;
+  QString pendingSound_;  // played when the probe has answered
   uint lastNotification_ = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "app/kit/translations.h"
 #include "host/desktop.h"
 #include "host/headless.h"
+#include "host/host_thread.h"
 #include "host/shell_host.h"
 #include "platform/encoding.h"
 
@@ -72,14 +73,25 @@ int main(int argc, char** argv) {
     request = PostponeRequest{p[0].toUInt(), p[1].toInt(), p[2].toInt()};
   }
   std::unique_ptr<QObject> front;
-  if (cli.isSet(headless)) front = std::make_unique<Headless>(host, request);
-  else front = std::make_unique<Desktop>(host);
+  // At a desktop the host runs on a thread of its own, the windows on this one.
+  std::unique_ptr<HostThread> hostThread;
+  if (cli.isSet(headless)) {
+    front = std::make_unique<Headless>(host, request);
+  } else {
+    front = std::make_unique<Desktop>(host);
+    hostThread = std::make_unique<HostThread>(host);
+  }
 
+  bool started = false;
+  const auto start = [&] { started = host.start(); };
+  if (hostThread) hostThread->call(start);
+  else start();
   // A second start (the autostart entry while one runs) ends quietly.
-  if (!host.start()) return host.alreadyRunning() ? 0 : 1;
+  if (!started) return host.alreadyRunning() ? 0 : 1;
   if (cli.isSet(exitAfter))
     QTimer::singleShot(cli.value(exitAfter).toInt() * 1000, app.get(), &QCoreApplication::quit);
   const int rc = app->exec();
-  host.stop();
+  if (hostThread) hostThread.reset();  // stops the host on its thread
+  else host.stop();
   return rc;
 }

@@ -52,7 +52,7 @@ QString SpokenText(const std::string& text) {
 }
 
 ShellHost::ShellHost(std::string root, QObject* parent)
-    : QObject(parent), root_(shell::NormalizeRoot(std::move(root))) {
+    : QObject(parent), root_(shell::NormalizeRoot(std::move(root))), timer_(this), reloadDebounce_(this) {
   connect(&timer_, &QTimer::timeout, this, &ShellHost::tick);
   reloadDebounce_.setSingleShot(true);
   connect(&reloadDebounce_, &QTimer::timeout, this, [this] {

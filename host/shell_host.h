@@ -100,7 +100,7 @@ class ShellHost : public QObject {
   std::unique_ptr<MessageWindow> window_;
   std::unique_ptr<QSocketNotifier> notifier_;
   PluginLoader plugin_;
-  QTimer timer_;
+  QTimer timer_;           // children: they move with the host to its thread
   QTimer reloadDebounce_;
   std::unique_ptr<QFileSystemWatcher> watcher_;
   RecordsStamp stamp_;              // the record files when last watched or reloaded

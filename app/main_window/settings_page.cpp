@@ -92,7 +92,9 @@ void SettingsPage::load() {
 bool SettingsPage::save() {
   ForceDir(context_.dataDir);
   const bool ok = shell::SaveNotificationSettings(context_.userSettings, settings_);
-  SendWindowMessage(context_.shellWindow(), shell::kMsgRecordsChanged, 0, 0);
+  // Posted, never sent: the host may be inside the plug-in (a due check, a
+  // snooze that sends to this very window), and the window must not wait on it.
+  PostWindowMessage(context_.shellWindow(), shell::kMsgRecordsChanged, 0, 0);
   if (ok) changed_ = false;
   return ok;
 }
@@ -105,10 +107,10 @@ void SettingsPage::play() {
   // The host plays the file the settings name: not written, it would play another.
   if (WriteIniString(context_.shellSettings, shell::kMediaFile.section, shell::kMediaFile.key,
                      ToCp1251(edit14_->text())))
-    SendWindowMessage(context_.shellWindow(), shell::kMsgPlaySound, 0, 0);
+    PostWindowMessage(context_.shellWindow(), shell::kMsgPlaySound, 0, 0);
 }
 
-void SettingsPage::stop() { SendWindowMessage(context_.shellWindow(), shell::kMsgStopSound, 0, 0); }
+void SettingsPage::stop() { PostWindowMessage(context_.shellWindow(), shell::kMsgStopSound, 0, 0); }
 
 void SettingsPage::browse() {
   const std::string current = shell::ResolveShellPath(context_.root, ToCp1251(edit14_->text()));

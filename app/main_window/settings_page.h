@@ -20,7 +20,7 @@ class SettingsPage : public QWidget {
   SettingsPage(const ProgramContext& context, QWidget* parent = nullptr);
 
   void load();
-  // Writes the settings and sends 3034 to the shell; clears the changed
+  // Writes the settings and posts 3034 to the shell; clears the changed
   // flag when the write succeeded.
   bool save();
   // The one-second tick: saves when something changed.
