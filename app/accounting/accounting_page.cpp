@@ -194,6 +194,7 @@ void AccountingPage::balancesDone(std::shared_ptr<Build> build) {
   build->report = accounting::ComposeAccountingReport(build->ledger, build->table, build->days.start,
                                                       build->days.end, questions);
   build->table = {};
+  // The views are built here while the worker writes the files.
   runOnWorker([this, build] {
     const bool chart = build->report.savings && build->report.savings->hasChart();
     if (chart) build->chart = PieChartImage(build->report.savings->slices);
@@ -204,6 +205,7 @@ void AccountingPage::balancesDone(std::shared_ptr<Build> build) {
     build->written = accounting::WriteAccountingReport(build->ledger.root, build->report, save);
     QMetaObject::invokeMethod(this, [this, build] { filesDone(build); }, Qt::QueuedConnection);
   });
+  report_->prepare(ReportForView(build->report), context_.root);
 }
 
 void AccountingPage::filesDone(std::shared_ptr<Build> build) {
@@ -212,13 +214,15 @@ void AccountingPage::filesDone(std::shared_ptr<Build> build) {
 
 void AccountingPage::finishBuild(bool showReport, const std::shared_ptr<Build>& build) {
   if (pending_) {  // a newer period waits: this one is not shown
+    report_->dropPrepared();
     startBuild();
     return;
   }
   if (showReport) {
-    report_->showReport(ReportForView(build->report), build->chart, context_.root);
+    report_->showPrepared(build->chart);
     stack_->setCurrentWidget(report_);
   } else {
+    report_->dropPrepared();
     error_->showFile(shell::ReportErrorPage(context_.root));
     stack_->setCurrentWidget(error_);
   }

@@ -92,7 +92,12 @@ ReportTable::ReportTable(ReportTableModel* model, QWidget* parent) : QTableView(
   setWordWrap(true);  // the headers over two rows wrap; the rest fit or end in "…"
   setTextElideMode(Qt::ElideRight);
   setFrameShape(QFrame::NoFrame);
-  setStyleSheet("QTableView { gridline-color: white; background: white; }");
+  // Colours through the palette: a style sheet per table would cost more
+  // than the table itself.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Base, Qt::white);
+  colours.setColor(QPalette::Midlight, Qt::white);  // the grid
+  setPalette(colours);
   setAccessibleName(FromCp1251(model->table().title));
   const auto& rows = model->table().rows;
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -102,19 +107,32 @@ ReportTable::ReportTable(ReportTableModel* model, QWidget* parent) : QTableView(
       if (cell.rowSpan > 1 || cell.columnSpan > 1) setSpan(r, c, cell.rowSpan, cell.columnSpan);
     }
   }
-  // What each column needs for its widest data text (dates, figures), once.
+  // What each column needs for its widest date or figure, once: the texts
+  // of the greatest length are measured, a few of them (digits are as wide
+  // as each other). The widest column takes the rest and needs nothing.
   const auto& widths = model->table().widths;
+  const std::size_t wide =
+      static_cast<std::size_t>(std::max_element(widths.begin(), widths.end()) - widths.begin());
   needs_.assign(widths.size(), 0);
   QFont bold = font();
   bold.setBold(true);
   const QFontMetrics plainMetrics(font()), boldMetrics(bold);
-  for (const ReportRowView& row : rows)
-    for (std::size_t c = 0; c < row.cells.size() && c < needs_.size(); ++c) {
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    if (c == wide) continue;
+    std::size_t longest = 0;
+    for (const ReportRowView& row : rows) {
       const ReportCellView& cell = row.cells[c];
-      if (cell.columnSpan > 1 || cell.rowSpan > 1 || cell.text.empty()) continue;
+      if (cell.columnSpan == 1 && cell.rowSpan == 1) longest = std::max(longest, cell.text.size());
+    }
+    int measured = 0;
+    for (const ReportRowView& row : rows) {
+      const ReportCellView& cell = row.cells[c];
+      if (cell.text.size() != longest || cell.columnSpan > 1 || cell.rowSpan > 1 || longest == 0) continue;
       const QFontMetrics& m = row.kind == ReportRowKind::Header ? boldMetrics : plainMetrics;
       needs_[c] = std::max(needs_[c], m.horizontalAdvance(FromCp1251(cell.text)) + 12);
+      if (++measured == 4) break;
     }
+  }
   ShowTipsForCutTexts(this);
 }
 
@@ -135,6 +153,7 @@ void ReportTable::resizeEvent(QResizeEvent* e) {
 void ReportTable::fitColumns() {
   const auto& widths = model_->table().widths;
   if (widths.empty()) return;
+
   int total = 0;
   for (int w : widths) total += w;
   const std::size_t wide = static_cast<std::size_t>(std::max_element(widths.begin(), widths.end()) - widths.begin());
@@ -158,12 +177,16 @@ ReportView::ReportView(QWidget* parent) : QScrollArea(parent) {
 }
 
 void ReportView::showReport(const ReportPageView& page, const QImage& chart, const std::string& root) {
-  page_ = page;
-  tables_.clear();
-  index_ = nullptr;
-  chart_ = nullptr;
-  // The old column goes with its tables; a new one is built whole before it is shown.
-  column_ = new QWidget;
+  prepare(page, root);
+  showPrepared(chart);
+}
+
+void ReportView::prepare(const ReportPageView& page, const std::string& root) {
+  next_ = std::make_unique<Built>();
+  next_->page = page;
+  // A new column is built whole before it is shown.
+  QWidget* column_ = new QWidget;
+  next_->column.reset(column_);
   column_->setAutoFillBackground(true);
   column_->setBackgroundRole(QPalette::Base);
   auto* layout = new QVBoxLayout(column_);
@@ -193,7 +216,7 @@ void ReportView::showReport(const ReportPageView& page, const QImage& chart, con
   for (const ReportIndexLink& link : page.index)
     links += QStringLiteral("<a href=\"#%1\">%2</a><br>")
                  .arg(QString::fromStdString(link.anchor), FromCp1251(link.text).toHtmlEscaped());
-  index_ = new QLabel(links, heading);
+  QLabel* index_ = next_->index = new QLabel(links, heading);
   index_->setObjectName("ReportIndex");
   index_->setAccessibleName(QString::fromUtf8("Содержание отчета"));
   index_->setTextFormat(Qt::RichText);
@@ -204,36 +227,61 @@ void ReportView::showReport(const ReportPageView& page, const QImage& chart, con
   headingRow->addLayout(texts, 1);
   layout->addWidget(heading);
 
+  QFont bold = font();
+  bold.setBold(true);
   const QImage up = Picture(root, "up.bmp"), down = Picture(root, "down.bmp");
   for (const ReportTableView& table : page.tables) {
     auto* strip = new QLabel(FromCp1251(table.title), column_);
     strip->setObjectName(QString::fromStdString("Title" + table.anchor));
-    strip->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; font-weight: bold; padding: 2px; }")
-                             .arg(kTitleBack.name()));
+    QPalette stripColours = strip->palette();
+    stripColours.setColor(QPalette::Window, kTitleBack);
+    stripColours.setColor(QPalette::WindowText, Qt::white);
+    strip->setPalette(stripColours);
+    strip->setBackgroundRole(QPalette::Window);  // not the column's white
+    strip->setAutoFillBackground(true);
+    strip->setFont(bold);
+    strip->setMargin(2);
     layout->addWidget(strip);
     const QImage& arrow = table.arrow == ReportArrow::Up ? up : down;
     auto* view = new ReportTable(new ReportTableModel(table, arrow, nullptr), column_);
     view->setObjectName(QString::fromStdString("Table" + table.anchor));
     view->installEventFilter(this);
     layout->addWidget(view);
-    tables_.emplace_back(table.anchor, view);
-    if (table.chart && !chart.isNull()) {
-      chart_ = new QLabel(column_);
+    next_->tables.emplace_back(table.anchor, view);
+    if (table.chart) {  // the picture comes with showPrepared
+      QLabel* chart_ = next_->chart = new QLabel(column_);
       chart_->setObjectName("ReportChart");
       chart_->setAccessibleName(QString::fromUtf8("Диаграмма сбережений"));
-      chart_->setPixmap(QPixmap::fromImage(chart));
+      chart_->setFixedHeight(accounting::kChartHeight);
       chart_->setAlignment(Qt::AlignRight);
-      chart_->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(kHeaderBack.name()));
+      QPalette chartColours = chart_->palette();
+      chartColours.setColor(QPalette::Window, kHeaderBack);
+      chart_->setPalette(chartColours);
+      chart_->setBackgroundRole(QPalette::Window);
+      chart_->setAutoFillBackground(true);
       layout->addWidget(chart_);
     }
     layout->addSpacing(12);
   }
   layout->addStretch(1);
-  setWidget(column_);  // deletes the old column
 }
 
+void ReportView::showPrepared(const QImage& chart) {
+  if (!next_) return;
+  if (next_->chart) {
+    if (chart.isNull()) next_->chart->hide();
+    else next_->chart->setPixmap(QPixmap::fromImage(chart));
+  }
+  shown_ = std::move(*next_);
+  next_.reset();
+  setWidget(shown_.column.release());  // deletes the old column with its tables
+  shown_.column.reset();
+}
+
+void ReportView::dropPrepared() { next_.reset(); }
+
 ReportTable* ReportView::table(const std::string& anchor) const {
-  for (const auto& [name, view] : tables_)
+  for (const auto& [name, view] : shown_.tables)
     if (name == anchor) return view;
   return nullptr;
 }
@@ -253,7 +301,7 @@ bool ReportView::eventFilter(QObject* watched, QEvent* event) {
     if (auto* t = qobject_cast<ReportTable*>(watched)) {
       const QModelIndex current = t->currentIndex();
       const QRect cell = current.isValid() ? t->visualRect(current) : QRect(0, 0, 1, 1);
-      const QPoint at = t->mapTo(column_, cell.center());
+      const QPoint at = t->mapTo(widget(), cell.center());
       if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() == Qt::OtherFocusReason)
         return false;  // goTo has placed it
       ensureVisible(at.x(), at.y(), 0, cell.height());

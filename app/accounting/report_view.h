@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QScrollArea>
 #include <QTableView>
+#include <memory>
 
 #include "app/logic/report_display.h"
 
@@ -54,11 +55,16 @@ class ReportView : public QScrollArea {
   explicit ReportView(QWidget* parent);
   // Replaces what is shown; the pictures are read from the root's Help folder.
   void showReport(const ReportPageView& page, const QImage& chart, const std::string& root);
-  const ReportPageView& page() const { return page_; }
+  // The same in two steps: the views are built while the report's files
+  // are still being written, and shown (with the chart) once they are.
+  void prepare(const ReportPageView& page, const std::string& root);
+  void showPrepared(const QImage& chart);
+  void dropPrepared();
+  const ReportPageView& page() const { return shown_.page; }
   // The table of an anchor of the index ("1", "S", "R"); null when the report has none.
   ReportTable* table(const std::string& anchor) const;
-  QLabel* indexLabel() const { return index_; }
-  QLabel* chartLabel() const { return chart_; }
+  QLabel* indexLabel() const { return shown_.index; }
+  QLabel* chartLabel() const { return shown_.chart; }
   // Brings a table into view and gives it the focus; false when there is none.
   bool goTo(const std::string& anchor);
 
@@ -66,11 +72,16 @@ class ReportView : public QScrollArea {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  ReportPageView page_;
-  QWidget* column_ = nullptr;
-  QLabel* index_ = nullptr;
-  QLabel* chart_ = nullptr;
-  std::vector<std::pair<std::string, ReportTable*>> tables_;
+  // A report's column of views; the shown one belongs to the scroll area.
+  struct Built {
+    ReportPageView page;
+    std::unique_ptr<QWidget> column;  // until shown
+    QLabel* index = nullptr;
+    QLabel* chart = nullptr;
+    std::vector<std::pair<std::string, ReportTable*>> tables;
+  };
+  Built shown_;
+  std::unique_ptr<Built> next_;
 };
 
 }  // namespace krav::app
