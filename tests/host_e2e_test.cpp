@@ -72,7 +72,9 @@ bool WaitUntil(const std::function<bool()>& done, int limitMs) {
 // Waits, if need be, for the next minute to begin, so that a run of up to
 // `seconds` ends in the minute it started in.
 void StartWithMinuteLeft(int seconds) {
-  const auto secondOfMinute = [] { return static_cast<int>(std::llround(Now() * 86400.0)) % 60; };
+  // Seconds since the day numbers' start pass the range of an int: the
+  // remainder is taken in 64 bits.
+  const auto secondOfMinute = [] { return static_cast<int>(std::llround(Now() * 86400.0) % 60); };
   if (60 - secondOfMinute() > seconds) return;
   ASSERT_TRUE(WaitUntil([&] { return secondOfMinute() < 2; }, 65 * 1000));
 }
