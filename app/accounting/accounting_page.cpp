@@ -1,7 +1,6 @@
 #include "app/accounting/accounting_page.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTimer>
@@ -199,8 +198,7 @@ void AccountingPage::balancesDone(std::shared_ptr<Build> build) {
     const bool chart = build->report.savings && build->report.savings->hasChart();
     if (chart) build->chart = PieChartImage(build->report.savings->slices);
     const auto save = [&build](const std::vector<accounting::PieSlice>&, const std::string& path) {
-      QSaveFile file(QString::fromStdString(FsPath(path)));
-      return file.open(QIODevice::WriteOnly) && build->chart.save(&file, "BMP") && file.commit();
+      return SaveChartImage(build->chart, path);
     };
     build->written = accounting::WriteAccountingReport(build->ledger.root, build->report, save);
     QMetaObject::invokeMethod(this, [this, build] { filesDone(build); }, Qt::QueuedConnection);

@@ -26,6 +26,16 @@ QImage Picture(const std::string& root, const char* file) {
   return QImage(QString::fromStdString(FsPath(shell::HelpPage(root, file))));
 }
 
+// A label in colours of its own over the column's white.
+void Fill(QWidget* w, const QColor& background, const QColor& text) {
+  QPalette colours = w->palette();
+  colours.setColor(QPalette::Window, background);
+  colours.setColor(QPalette::WindowText, text);
+  w->setPalette(colours);
+  w->setBackgroundRole(QPalette::Window);
+  w->setAutoFillBackground(true);
+}
+
 Qt::Alignment AlignmentOf(CellAlign a) {
   switch (a) {
     case CellAlign::Centre: return Qt::AlignCenter;
@@ -185,16 +195,16 @@ void ReportView::prepare(const ReportPageView& page, const std::string& root) {
   next_ = std::make_unique<Built>();
   next_->page = page;
   // A new column is built whole before it is shown.
-  QWidget* column_ = new QWidget;
-  next_->column.reset(column_);
-  column_->setAutoFillBackground(true);
-  column_->setBackgroundRole(QPalette::Base);
-  auto* layout = new QVBoxLayout(column_);
+  auto* column = new QWidget;
+  next_->column.reset(column);
+  column->setAutoFillBackground(true);
+  column->setBackgroundRole(QPalette::Base);
+  auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 5, 0, 5);
   layout->setSpacing(0);
 
   // The heading: the picture beside the period and the index of links.
-  auto* heading = new QWidget(column_);
+  auto* heading = new QWidget(column);
   auto* headingRow = new QHBoxLayout(heading);
   headingRow->setContentsMargins(4, 0, 4, 8);
   auto* picture = new QLabel(heading);
@@ -216,14 +226,14 @@ void ReportView::prepare(const ReportPageView& page, const std::string& root) {
   for (const ReportIndexLink& link : page.index)
     links += QStringLiteral("<a href=\"#%1\">%2</a><br>")
                  .arg(QString::fromStdString(link.anchor), FromCp1251(link.text).toHtmlEscaped());
-  QLabel* index_ = next_->index = new QLabel(links, heading);
-  index_->setObjectName("ReportIndex");
-  index_->setAccessibleName(QString::fromUtf8("Содержание отчета"));
-  index_->setTextFormat(Qt::RichText);
-  index_->setTextInteractionFlags(Qt::TextBrowserInteraction);
-  index_->setFocusPolicy(Qt::StrongFocus);
-  connect(index_, &QLabel::linkActivated, this, [this](const QString& href) { goTo(href.mid(1).toStdString()); });
-  texts->addWidget(index_);
+  QLabel* index = next_->index = new QLabel(links, heading);
+  index->setObjectName("ReportIndex");
+  index->setAccessibleName(QString::fromUtf8("Содержание отчета"));
+  index->setTextFormat(Qt::RichText);
+  index->setTextInteractionFlags(Qt::TextBrowserInteraction);
+  index->setFocusPolicy(Qt::StrongFocus);
+  connect(index, &QLabel::linkActivated, this, [this](const QString& href) { goTo(href.mid(1).toStdString()); });
+  texts->addWidget(index);
   headingRow->addLayout(texts, 1);
   layout->addWidget(heading);
 
@@ -231,35 +241,26 @@ void ReportView::prepare(const ReportPageView& page, const std::string& root) {
   bold.setBold(true);
   const QImage up = Picture(root, "up.bmp"), down = Picture(root, "down.bmp");
   for (const ReportTableView& table : page.tables) {
-    auto* strip = new QLabel(FromCp1251(table.title), column_);
+    auto* strip = new QLabel(FromCp1251(table.title), column);
     strip->setObjectName(QString::fromStdString("Title" + table.anchor));
-    QPalette stripColours = strip->palette();
-    stripColours.setColor(QPalette::Window, kTitleBack);
-    stripColours.setColor(QPalette::WindowText, Qt::white);
-    strip->setPalette(stripColours);
-    strip->setBackgroundRole(QPalette::Window);  // not the column's white
-    strip->setAutoFillBackground(true);
+    Fill(strip, kTitleBack, Qt::white);
     strip->setFont(bold);
     strip->setMargin(2);
     layout->addWidget(strip);
     const QImage& arrow = table.arrow == ReportArrow::Up ? up : down;
-    auto* view = new ReportTable(new ReportTableModel(table, arrow, nullptr), column_);
+    auto* view = new ReportTable(new ReportTableModel(table, arrow, nullptr), column);
     view->setObjectName(QString::fromStdString("Table" + table.anchor));
     view->installEventFilter(this);
     layout->addWidget(view);
     next_->tables.emplace_back(table.anchor, view);
     if (table.chart) {  // the picture comes with showPrepared
-      QLabel* chart_ = next_->chart = new QLabel(column_);
-      chart_->setObjectName("ReportChart");
-      chart_->setAccessibleName(QString::fromUtf8("Диаграмма сбережений"));
-      chart_->setFixedHeight(accounting::kChartHeight);
-      chart_->setAlignment(Qt::AlignRight);
-      QPalette chartColours = chart_->palette();
-      chartColours.setColor(QPalette::Window, kHeaderBack);
-      chart_->setPalette(chartColours);
-      chart_->setBackgroundRole(QPalette::Window);
-      chart_->setAutoFillBackground(true);
-      layout->addWidget(chart_);
+      QLabel* chart = next_->chart = new QLabel(column);
+      chart->setObjectName("ReportChart");
+      chart->setAccessibleName(QString::fromUtf8("Диаграмма сбережений"));
+      chart->setFixedHeight(accounting::kChartHeight);
+      chart->setAlignment(Qt::AlignRight);
+      Fill(chart, kHeaderBack, Qt::black);
+      layout->addWidget(chart);
     }
     layout->addSpacing(12);
   }
@@ -298,12 +299,13 @@ bool ReportView::goTo(const std::string& anchor) {
 // A table that takes the focus, or whose current row moves, keeps that row in view.
 bool ReportView::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::KeyRelease) {
-    if (auto* t = qobject_cast<ReportTable*>(watched)) {
+    const bool placed =
+        event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() == Qt::OtherFocusReason;
+    auto* t = qobject_cast<ReportTable*>(watched);
+    if (t && !placed) {  // goTo places the tables it focuses itself
       const QModelIndex current = t->currentIndex();
       const QRect cell = current.isValid() ? t->visualRect(current) : QRect(0, 0, 1, 1);
       const QPoint at = t->mapTo(widget(), cell.center());
-      if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() == Qt::OtherFocusReason)
-        return false;  // goTo has placed it
       ensureVisible(at.x(), at.y(), 0, cell.height());
     }
   }

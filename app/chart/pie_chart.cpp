@@ -113,7 +113,10 @@ QImage PieChartImage(const std::vector<accounting::PieSlice>& slices) {
 }
 
 bool SavePieChart(const std::vector<accounting::PieSlice>& slices, const std::string& bmpPath) {
-  const QImage image = PieChartImage(slices);
+  return SaveChartImage(PieChartImage(slices), bmpPath);
+}
+
+bool SaveChartImage(const QImage& image, const std::string& bmpPath) {
   QSaveFile file(QString::fromStdString(FsPath(bmpPath)));
   if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP")) return false;
   return file.commit();

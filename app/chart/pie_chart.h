@@ -16,5 +16,7 @@ QImage PieChartImage(const std::vector<accounting::PieSlice>& slices);
 // does). Saves a kChartWidth x kChartHeight BMP; false when it could not be
 // written.
 [[nodiscard]] bool SavePieChart(const std::vector<accounting::PieSlice>& slices, const std::string& bmpPath);
+// Saves a drawn chart the same way.
+[[nodiscard]] bool SaveChartImage(const QImage& image, const std::string& bmpPath);
 
 }  // namespace krav::app
