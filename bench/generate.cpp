@@ -73,6 +73,11 @@ std::string ScratchDir(const std::string& prefix) {
 
 std::string MakeRoot(int records, int journalLines) {
   const std::string root = ScratchDir("krav-bench");
+  WriteRoot(root, records, journalLines);
+  return root;
+}
+
+void WriteRoot(const std::string& root, int records, int journalLines) {
   const std::string dir = root + "Users/bench/";
   ForceDir(dir + "Plan");
   std::mt19937 rng(static_cast<unsigned>(records));
@@ -91,7 +96,6 @@ std::string MakeRoot(int records, int journalLines) {
             << (rng() % 100000) / 100.0 << "\r\n";
     }
   }
-  return root;
 }
 
 void RemoveRoot(const std::string& root) {

@@ -9,6 +9,8 @@ namespace krav::bench {
 // Makes root/Users/bench/ with "mess.dat" of `records` records and a
 // December 2026 journal of `journalLines` lines. Returns the root.
 std::string MakeRoot(int records, int journalLines);
+// The same into an existing root, for data kept beyond the process.
+void WriteRoot(const std::string& root, int records, int journalLines);
 void RemoveRoot(const std::string& root);
 
 // A new folder /tmp/<prefix>-XXXXXX/ (with the slash), removed with all it

@@ -10,6 +10,8 @@ constexpr int kLedgerYears = 10, kLedgerFirstYear = 2017, kLedgerPerMonth = 1000
 
 // Made once per process in a temporary root.
 const accounting::Ledger& TenYearLedger();
+// Writes that ledger's journals and settings into l's data directory.
+void WriteTenYearLedger(const accounting::Ledger& l);
 // Removes every month balance file and moves LastChanges to the first
 // month, so that the next computation starts cold.
 void MakeLedgerCold(const accounting::Ledger& ledger);

@@ -1,6 +1,8 @@
 #include "engine/collect.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -16,149 +18,45 @@ namespace krav {
 namespace {
 
 constexpr MinuteNumber kMinutesPerDay = 1440;
-
-struct Occurrence {
-  std::string_view kind;
-  std::string_view date;
-  std::string_view time;  // empty for a whole day: "date " with a trailing blank
-  std::string_view description;
-  const std::string* amount = nullptr;
-};
-
 constexpr DayNumber kMaxCachedDays = 400;
+// The most occurrences (or lines) whose room is kept between calls.
+constexpr std::size_t kKeptEntries = 1 << 20;
 
-// The date text of a day of the range.
-const std::string& DayText(Collection& c, DayNumber d) {
-  const DayNumber i = d - c.first;
-  if (i >= 0 && i < static_cast<DayNumber>(c.dayTexts.size())) return c.dayTexts[i];
-  static thread_local std::string other;
-  other = DateToText(static_cast<double>(d));
-  return other;
-}
-
-// The next line of the output, empty: an earlier line whose room serves
-// again, or a new one.
-std::string& NextLine(Collection& c) {
-  if (c.used == c.out->size()) c.out->emplace_back();
-  std::string& line = (*c.out)[c.used++];
-  line.clear();
-  return line;
-}
-
-// storeIndex is the record index when the record is a line of the store, else -1.
-// Inlined into its callers: as a call, reloading the caller's loop state
-// after it cost more than the line itself in the planner's rebuild.
-[[gnu::always_inline]] inline void Emit(Collection& c, const Occurrence& o, std::int64_t storeIndex,
-                                        std::string_view indexText, std::string_view sourcePath) {
-  const std::string_view amount = o.amount ? std::string_view(*o.amount) : std::string_view();
-  const std::size_t size = o.kind.size() + 1 + o.date.size() + 1 + o.time.size() + 1 + o.description.size() +
-                           (o.amount ? 1 + amount.size() : 0) + 1 + indexText.size() + 1 + sourcePath.size();
-  // Written in one pass into a line of its final size: this runs for every occurrence.
-  std::string& line = NextLine(c);
-  line.resize(size);
-  char* p = line.data();
-  auto put = [&p](std::string_view v) {
-    if (!v.empty()) std::memcpy(p, v.data(), v.size());
-    p += v.size();
-  };
-  put(o.kind);
-  *p++ = kSep3;
-  put(o.date);
-  *p++ = ' ';
-  put(o.time);
-  *p++ = kSep4;
-  put(o.description);
-  if (o.amount) {
-    *p++ = kSep1;
-    put(amount);
-  }
-  *p++ = kSep4;
-  put(indexText);
-  *p++ = kSep4;
-  put(sourcePath);
-  // Indices need following only when records may be removed.
-  if (storeIndex >= 0 && c.autoDelete) c.storeOccurrences.emplace_back(c.used - 1, storeIndex);
-}
-
-// An amount that is not one is shown as it stands rather than as a number
-// it does not say.
-std::string GroupedAmount(std::string_view amount) {
-  const Reading<Kopecks> k = ReadMoney(amount);
-  return k ? GroupedMoneyText(*k) : std::string(amount);
-}
-
-void EmitLine(Collection& c, std::string_view line, std::int64_t storeIndex, std::string_view indexText,
-              std::string_view sourcePath) {
-  Occurrence o{FieldView(line, kSep3, 1), FieldView(line, kSep3, 2), FieldView(line, kSep3, 3),
-               FieldView(line, kSep3, 4)};
-  std::string amount;
-  if (o.kind == "2") {
-    amount = GroupedAmount(FieldView(line, kSep3, 7));
-    o.amount = &amount;
-  }
-  Emit(c, o, storeIndex, indexText, sourcePath);
-}
-
-void MarkOutdated(Collection& c, std::int64_t storeIndex) {
-  // Only records of the store are removed; an index into a journal would
-  // name another line of the store.
-  if (c.autoDelete && storeIndex >= 0) c.outdated.push_back(storeIndex);
-}
-
-std::int64_t StoreIndex(const Collection& c, std::int64_t index, std::string_view sourcePath) {
-  return sourcePath == c.storePath ? index : -1;
-}
-
-void Expand(Collection& c, std::string_view record, std::int64_t storeIndex, std::string_view indexText,
-            std::string_view kindText, std::string_view sourcePath) {
-  const auto parsed = ParseSchedule(FieldView(record, kSep3, 2));
-  if (!parsed) return;
-  const Schedule& s = *parsed;
-  const std::string_view text = FieldView(record, kSep3, 3);
-
-  auto emitDay = [&](DayNumber d) {
-    Emit(c, {kindText, DayText(c, d), s.timeText, text}, storeIndex, indexText, sourcePath);
-  };
-
+// Calls emit(day, minute) for each occurrence of s on [first, last], minute
+// being an interval's minute of the day and -1 for the schedule's own time.
+// True when s has no occurrence from first on: the record is outdated.
+template <class Emit>
+[[gnu::always_inline]] inline bool ForEachOccurrence(const Schedule& s, DayNumber first, DayNumber last,
+                                                     Emit&& emit) {
   if (s.repetition == Repetition::Once) {
     const DayNumber d = s.onceDay;
-    if (d >= c.first && d <= c.last)
-      Emit(c, {kindText, DayText(c, d), s.timeText, text}, storeIndex, indexText, sourcePath);
-    else if (d < c.first) MarkOutdated(c, storeIndex);
-    return;
+    if (d >= first && d <= last) emit(d, -1);
+    return d < first;
   }
 
   if (s.repetition == Repetition::Interval) {
-    const MinuteNumber lo = std::max(c.first * kMinutesPerDay, s.startMinute);
-    MinuteNumber hi = (c.last + 1) * kMinutesPerDay - 1;
+    const MinuteNumber lo = std::max(first * kMinutesPerDay, s.startMinute);
+    MinuteNumber hi = (last + 1) * kMinutesPerDay - 1;
     if (s.limit == Limit::Count) hi = std::min(hi, LastOccurrence(s, hi));
     if (s.limit == Limit::EndDate) hi = std::min(hi, s.endDay * kMinutesPerDay);
     MinuteNumber m = s.startMinute;
     if (lo > m) m += (lo - m + s.step - 1) / s.step * s.step;
-    for (; m <= hi; m += s.step) {
-      const DayNumber d = m / kMinutesPerDay;
-      const int mins = static_cast<int>(m % kMinutesPerDay);
-      const std::string& date = DayText(c, d);
-      const char time[5] = {static_cast<char>('0' + mins / 600), static_cast<char>('0' + mins / 60 % 10), ':',
-                            static_cast<char>('0' + mins % 60 / 10), static_cast<char>('0' + mins % 10)};
-      Emit(c, {kindText, date, std::string_view(time, 5), text}, storeIndex, indexText, sourcePath);
-    }
-    if (hi < c.first * kMinutesPerDay) MarkOutdated(c, storeIndex);
-    return;
+    for (; m <= hi; m += s.step) emit(m / kMinutesPerDay, static_cast<std::int32_t>(m % kMinutesPerDay));
+    return hi < first * kMinutesPerDay;
   }
 
-  const DayNumber lo = std::max(c.first, s.start);
-  DayNumber hi = c.last;
+  const DayNumber lo = std::max(first, s.start);
+  DayNumber hi = last;
   if (s.limit == Limit::Count) hi = std::min(hi, LastOccurrence(s, hi));
   if (s.limit == Limit::EndDate) hi = std::min(hi, s.endDay);
 
   switch (s.repetition) {
     case Repetition::Daily:
-      for (DayNumber d = lo; d <= hi; ++d) emitDay(d);
+      for (DayNumber d = lo; d <= hi; ++d) emit(d, -1);
       break;
     case Repetition::Weekly:
       for (DayNumber d = lo + ((s.weekday - IsoWeekday(static_cast<double>(lo))) % 7 + 7) % 7; d <= hi; d += 7)
-        emitDay(d);
+        emit(d, -1);
       break;
     case Repetition::Monthly:
       if (lo <= hi) {
@@ -167,7 +65,7 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex, std
         for (int y = a.year, m = a.month; y < b.year || (y == b.year && m <= b.month);) {
           if (s.monthDay <= DaysInMonth(y, m)) {
             const DayNumber d = YmdToDay(y, m, s.monthDay);
-            if (d >= lo && d <= hi) emitDay(d);
+            if (d >= lo && d <= hi) emit(d, -1);
           }
           if (++m > 12) m = 1, ++y;
         }
@@ -178,49 +76,203 @@ void Expand(Collection& c, std::string_view record, std::int64_t storeIndex, std
         for (int y = DayToYmd(lo).year, end = DayToYmd(hi).year; y <= end; ++y) {
           if (s.yearDay > DaysInMonth(y, s.yearMonth)) continue;
           const DayNumber d = YmdToDay(y, s.yearMonth, s.yearDay);
-          if (d >= lo && d <= hi) emitDay(d);
+          if (d >= lo && d <= hi) emit(d, -1);
         }
       }
       break;
     default: break;
   }
-  if (hi < c.first) MarkOutdated(c, storeIndex);
+  return hi < first;
 }
 
-// Processes one line of the working list.
-void CollectLine(Collection& c, std::string_view line, std::int64_t index, std::string_view sourcePath) {
+// dd.mm.yyyy of each day of [first, last], up to kMaxCachedDays.
+std::vector<std::string> DayTexts(DayNumber first, DayNumber last) {
+  std::vector<std::string> texts;
+  for (DayNumber d = first; d <= last && d - first < kMaxCachedDays; ++d)
+    texts.push_back(DateToText(static_cast<double>(d)));
+  return texts;
+}
+
+// The date text of a day of the range.
+const std::string& DayText(const std::vector<std::string>& dayTexts, DayNumber first, DayNumber d) {
+  const DayNumber i = d - first;
+  if (i >= 0 && i < static_cast<DayNumber>(dayTexts.size())) return dayTexts[i];
+  static thread_local std::string other;
+  other = DateToText(static_cast<double>(d));
+  return other;
+}
+
+// The next line of the output, empty: an earlier line whose room serves
+// again, or a new one.
+std::string& NextLine(Collection& c) {
+  if (c.used == c.out->size()) c.out->emplace_back();
+  return (*c.out)[c.used++];
+}
+
+// An amount that is not one is shown as it stands rather than as a number
+// it does not say.
+std::string GroupedAmount(std::string_view amount) {
+  const Reading<Kopecks> k = ReadMoney(amount);
+  return k ? GroupedMoneyText(*k) : std::string(amount);
+}
+
+// A journal line's parts: kind, date, time, description.
+OccurrenceView JournalView(std::string_view line) {
+  OccurrenceView v;
+  v.kind = FieldView(line, kSep3, 1);
+  v.date = FieldView(line, kSep3, 2);
+  v.time = FieldView(line, kSep3, 3);
+  v.description = FieldView(line, kSep3, 4);
+  return v;
+}
+
+// Where a walk's occurrences go: kept compactly in a list.
+struct CompactSink {
+  Occurrences& list;
+
+  void journalLine(const OccurrenceView& v, std::string_view amountField, DayNumber day, std::int64_t index,
+                   std::uint32_t source) {
+    Occurrences::Record r{v.kind, v.date, v.time, v.description, index, 0, source};
+    if (v.kind == "2") {
+      list.amounts.push_back(GroupedAmount(amountField));
+      r.amount = static_cast<std::uint32_t>(list.amounts.size());
+    }
+    list.entries.push_back({static_cast<std::uint32_t>(list.records.size()), -1, day});
+    list.records.push_back(r);
+  }
+  // True when the record is outdated.
+  bool record(const Schedule& s, std::string_view kind, std::string_view description, std::int64_t index,
+              std::uint32_t source) {
+    const auto at = static_cast<std::uint32_t>(list.records.size());
+    const std::size_t before = list.entries.size();
+    const bool outdated = ForEachOccurrence(s, list.first, list.last, [&](DayNumber d, std::int32_t minute) {
+      list.entries.push_back({at, minute, d});
+    });
+    if (list.entries.size() > before)
+      list.records.push_back({kind, {}, s.timeText, description, index, 0, source});
+    return outdated;
+  }
+};
+
+// Where a walk's occurrences go: written as lines, each in its final form at
+// once (no list in between, which would cost the planner's rebuild its room
+// and time).
+struct LineSink {
+  Collection& c;
+  const std::vector<Occurrences::File>& files;
+  // Output positions of the occurrences of store records, with their index,
+  // so that the indices can follow a removal; kept only when one may happen.
+  std::vector<std::pair<std::size_t, std::int64_t>>* storeOccurrences = nullptr;
+
+  void follow(std::int64_t index, std::uint32_t source, std::size_t from) {
+    if (!storeOccurrences || source != 0) return;
+    for (std::size_t i = from; i < c.used; ++i) storeOccurrences->emplace_back(i, index);
+  }
+  void journalLine(OccurrenceView v, std::string_view amountField, DayNumber, std::int64_t index,
+                   std::uint32_t source) {
+    std::array<char, 20> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
+    v.index = std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data()));
+    v.source = files[source].path;
+    std::string amount;
+    if (v.kind == "2") {
+      amount = GroupedAmount(amountField);
+      v.amount = amount;
+    }
+    const std::size_t from = c.used;
+    PutOccurrenceLine(NextLine(c), v);
+    follow(index, source, from);
+  }
+  bool record(const Schedule& s, std::string_view kind, std::string_view description, std::int64_t index,
+              std::uint32_t source) {
+    std::array<char, 20> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
+    OccurrenceView v;
+    v.kind = kind;
+    v.time = s.timeText;
+    v.description = description;
+    v.index = std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data()));
+    v.source = files[source].path;
+    const std::size_t from = c.used;
+    const bool outdated = ForEachOccurrence(s, c.first, c.last, [&](DayNumber d, std::int32_t minute) {
+      v.date = DayText(c.dayTexts, c.first, d);
+      v.minute = minute;
+      PutOccurrenceLine(NextLine(c), v);
+    });
+    follow(index, source, from);
+    return outdated;
+  }
+};
+
+// Hands the occurrences of one line of the working list to the sink; source
+// is its file, the store being 0. Outdated store records go to outdated.
+template <class Sink>
+void CollectLine(Sink& sink, DayNumber first, DayNumber last, std::string_view line, std::int64_t index,
+                 std::uint32_t source, std::vector<std::int64_t>* outdated) {
   const std::string_view record = line.substr(0, std::min(line.find(kSep4), line.size()));
   const int kind = TextToInt(FieldView(record, kSep3, 1));
-  const std::int64_t storeIndex = StoreIndex(c, index, sourcePath);
   if (kind == 1 || kind == 2) {
     // A line whose date is no date belongs to no day.
-    const Reading<DayNumber> d = ReadDay(FieldView(record, kSep3, 2));
-    if (d && *d >= c.first && *d <= c.last) EmitLine(c, record, storeIndex, std::to_string(index), sourcePath);
+    const OccurrenceView v = JournalView(record);
+    const Reading<DayNumber> d = ReadDay(v.date);
+    if (d && *d >= first && *d <= last) sink.journalLine(v, FieldView(record, kSep3, 7), *d, index, source);
   } else if (kind == 3 || kind == 4) {
-    Expand(c, record, storeIndex, std::to_string(index), kind == 3 ? "3" : "4", sourcePath);
+    const auto parsed = ParseSchedule(FieldView(record, kSep3, 2));
+    if (!parsed) return;
+    const bool isOutdated =
+        sink.record(*parsed, kind == 3 ? "3" : "4", FieldView(record, kSep3, 3), index, source);
+    // Only records of the store are removed; an index into a journal would
+    // name another line of the store.
+    if (isOutdated && outdated && source == 0) outdated->push_back(index);
   }
 }
 
-struct LoadedFile {
-  std::string path;
-  std::string bytes;
-  std::vector<std::string_view> lines;
-};
+// Reads the store and, with includeJournal, the journal months of
+// [first, last] into files (the store first). False when one exists but
+// cannot be read; a missing file is empty.
+bool LoadFiles(std::vector<Occurrences::File>& files, const std::string& dir, DayNumber first, DayNumber last,
+               bool includeJournal) {
+  std::vector<std::string> paths{shell::StoreFile(dir)};
+  if (includeJournal && first <= last) {
+    const Ymd a = DayToYmd(first), b = DayToYmd(last);
+    for (int y = a.year, m = a.month; y < b.year || (y == b.year && m <= b.month);) {
+      const std::string monthStart = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
+      paths.push_back(dir + JournalFileName(monthStart));
+      if (++m > 12) m = 1, ++y;
+    }
+  }
+  files.resize(paths.size());
+  bool complete = true;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    files[i].path = std::move(paths[i]);
+    complete = LoadBytesForUpdate(files[i].path, files[i].bytes) && complete;
+  }
+  return complete;
+}
 
-// False when the file exists but cannot be read; a missing file is empty.
-bool LoadInto(LoadedFile& f) {
-  if (!LoadBytesForUpdate(f.path, f.bytes)) return false;
-  ForEachLine(f.bytes, [&](std::string_view l) { f.lines.push_back(l); });
-  return true;
+// The working list walked from its end: the last month's journal first,
+// each file from its last line.
+template <class Sink>
+void WalkFiles(Sink& sink, const std::vector<Occurrences::File>& files, DayNumber first, DayNumber last,
+               std::vector<std::int64_t>* outdated) {
+  std::vector<std::string_view> lines;
+  for (std::size_t fi = files.size(); fi-- > 0;) {
+    lines.clear();
+    ForEachLine(files[fi].bytes, [&](std::string_view l) { lines.push_back(l); });
+    for (std::size_t li = lines.size(); li-- > 0;)
+      CollectLine(sink, first, last, lines[li], static_cast<std::int64_t>(li), static_cast<std::uint32_t>(fi),
+                  outdated);
+  }
 }
 
 // Adds the address-book dates of the range: kind "5" lines.
-void CollectAddressBook(Collection& c, const std::string& indexPath) {
+template <class Add>
+void CollectAddressBook(DayNumber first, DayNumber last, const std::string& indexPath, Add&& add) {
   Lines cards;
-  if (!LoadLines(indexPath, cards) || c.last < c.first) return;
+  if (!LoadLines(indexPath, cards) || last < first) return;
   // "dd.mm" of each day of the range, in ascending order.
   std::map<std::string, std::vector<std::string>> days;
-  for (DayNumber d = c.first; d <= c.last; ++d) {
+  for (DayNumber d = first; d <= last; ++d) {
     std::string text = DateToText(static_cast<double>(d));
     days[text.substr(0, 5)].push_back(std::move(text));
   }
@@ -248,21 +300,15 @@ void CollectAddressBook(Collection& c, const std::string& indexPath) {
         line += kSep4;
         line += cardPath;
         line += kSep4;
-        NextLine(c) = line;
+        add(std::move(line));
       }
     }
   }
 }
 
-// Lowers every store index above a removed one.
-void ShiftIndices(Collection& c, std::vector<std::int64_t> removed) {
-  std::sort(removed.begin(), removed.end());
-  for (const auto& [pos, index] : c.storeOccurrences) {
-    const auto below = std::lower_bound(removed.begin(), removed.end(), index) - removed.begin();
-    if (below == 0) continue;
-    std::string& line = (*c.out)[pos];
-    line = SetField(line, kSep4, 3, std::to_string(index - below));
-  }
+// How many of the removed (sorted) indices lie below index.
+std::int64_t RemovedBelow(const std::vector<std::int64_t>& removed, std::int64_t index) {
+  return std::lower_bound(removed.begin(), removed.end(), index) - removed.begin();
 }
 
 }  // namespace
@@ -306,12 +352,66 @@ std::vector<std::string> SplitCommaText(std::string_view s) {
 
 void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText, std::string_view kindText,
                   std::string_view sourcePath) {
-  Expand(c, record, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, kindText, sourcePath);
+  const auto parsed = ParseSchedule(FieldView(record, kSep3, 2));
+  if (!parsed) return;
+  OccurrenceView v;
+  v.kind = kindText;
+  v.time = parsed->timeText;
+  v.description = FieldView(record, kSep3, 3);
+  v.index = indexText;
+  v.source = sourcePath;
+  ForEachOccurrence(*parsed, c.first, c.last, [&](DayNumber d, std::int32_t minute) {
+    v.date = DayText(c.dayTexts, c.first, d);
+    v.minute = minute;
+    PutOccurrenceLine(NextLine(c), v);
+  });
 }
 
 void EmitOccurrence(Collection& c, std::string_view line, std::string_view indexText,
                     std::string_view sourcePath) {
-  EmitLine(c, line, StoreIndex(c, TextToInt(indexText), sourcePath), indexText, sourcePath);
+  OccurrenceView v = JournalView(line);
+  std::string amount;
+  if (v.kind == "2") {
+    amount = GroupedAmount(FieldView(line, kSep3, 7));
+    v.amount = amount;
+  }
+  v.index = indexText;
+  v.source = sourcePath;
+  PutOccurrenceLine(NextLine(c), v);
+}
+
+bool CollectOccurrences(Occurrences& list, DateTime first, DateTime last, const std::string& root,
+                        const std::string& user, const CollectOptions& options) {
+  const std::string dir = shell::DataDir(root, user);
+  // Cleared rather than replaced: a list collected again reuses its room.
+  list.records.clear();
+  list.entries.clear();
+  list.amounts.clear();
+  list.addressLines.clear();
+  list.first = DayOf(first);
+  list.last = DayOf(last);
+  list.dayTexts = DayTexts(list.first, list.last);
+
+  // Held across reading and removal, so that the removal deletes exactly the
+  // lines that were read; nothing is removed without it, nor on the strength
+  // of a store that was not read whole.
+  std::optional<DataDirLock> lock;
+  if (options.autoDelete) lock.emplace(dir);
+  const bool complete = LoadFiles(list.files, dir, list.first, list.last, options.includeJournal);
+  const bool autoDelete = lock && lock->held() && complete;
+
+  std::vector<std::int64_t> outdated;
+  CompactSink sink{list};
+  WalkFiles(sink, list.files, list.first, list.last, autoDelete ? &outdated : nullptr);
+  if (!outdated.empty()) {
+    std::sort(outdated.begin(), outdated.end());
+    if (RemoveOutdated(root, user, outdated))
+      for (Occurrences::Record& r : list.records)
+        if (r.source == 0) r.index -= RemovedBelow(outdated, r.index);
+  }
+  CollectAddressBook(list.first, list.last, shell::AddressIndexFile(dir),
+                     [&](std::string line) { list.addressLines.push_back(std::move(line)); });
+  return complete;
 }
 
 bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,
@@ -320,45 +420,30 @@ bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& 
   Collection c;
   c.first = DayOf(first);
   c.last = DayOf(last);
-  c.autoDelete = options.autoDelete;
-  c.storePath = shell::StoreFile(dir);
   c.out = &out;
-  for (DayNumber d = c.first; d <= c.last && d - c.first < kMaxCachedDays; ++d)
-    c.dayTexts.push_back(DateToText(static_cast<double>(d)));
+  c.dayTexts = DayTexts(c.first, c.last);
 
-  // Held across reading and removal, so that the removal deletes exactly the
-  // lines that were read.
   std::optional<DataDirLock> lock;
   if (options.autoDelete) lock.emplace(dir);
-  if (lock && !lock->held()) c.autoDelete = false;  // nothing is removed without the lock
+  std::vector<Occurrences::File> files;
+  const bool complete = LoadFiles(files, dir, c.first, c.last, options.includeJournal);
+  const bool autoDelete = lock && lock->held() && complete;
 
-  std::vector<LoadedFile> files;
-  files.push_back({c.storePath, {}, {}});
-  if (options.includeJournal && c.first <= c.last) {
-    const Ymd a = DayToYmd(c.first), b = DayToYmd(c.last);
-    for (int y = a.year, m = a.month; y < b.year || (y == b.year && m <= b.month);) {
-      const std::string monthStart = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
-      files.push_back({dir + JournalFileName(monthStart), {}, {}});
-      if (++m > 12) m = 1, ++y;
+  std::vector<std::int64_t> outdated;
+  std::vector<std::pair<std::size_t, std::int64_t>> storeOccurrences;
+  LineSink sink{c, files, autoDelete ? &storeOccurrences : nullptr};
+  WalkFiles(sink, files, c.first, c.last, autoDelete ? &outdated : nullptr);
+  if (!outdated.empty()) {
+    std::sort(outdated.begin(), outdated.end());
+    if (RemoveOutdated(root, user, outdated)) {
+      for (const auto& [pos, index] : storeOccurrences) {
+        const std::int64_t below = RemovedBelow(outdated, index);
+        if (below) out[pos] = SetField(out[pos], kSep4, 3, std::to_string(index - below));
+      }
     }
   }
-  bool complete = true;
-  for (auto& f : files) complete = LoadInto(f) && complete;
-  // Nothing is removed on the strength of a store that was not read whole.
-  if (!complete) c.autoDelete = false;
-
-  // The working list walked from its end: the last month's journal first.
-  for (std::size_t fi = files.size(); fi-- > 0;) {
-    const LoadedFile& f = files[fi];
-    for (std::size_t li = f.lines.size(); li-- > 0;)
-      CollectLine(c, f.lines[li], static_cast<std::int64_t>(li), f.path);
-  }
-
-  if (!c.outdated.empty()) {
-    std::sort(c.outdated.begin(), c.outdated.end());
-    if (RemoveOutdated(root, user, c.outdated)) ShiftIndices(c, c.outdated);
-  }
-  CollectAddressBook(c, shell::AddressIndexFile(dir));
+  CollectAddressBook(c.first, c.last, shell::AddressIndexFile(dir),
+                     [&](std::string line) { NextLine(c) = std::move(line); });
   out.resize(c.used);
   return complete;
 }

@@ -1,5 +1,5 @@
 // The range collection: every dated occurrence of a user's records that
-// falls on a range of whole days, as occurrence lines
+// falls on a range of whole days, kept compactly or as occurrence lines
 //   kind #3 when #4 description #4 record index #4 source path
 // and the automatic removal of records whose last occurrence lies before it.
 #pragma once
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/dates.h"
+#include "engine/occurrences.h"
 #include "platform/files.h"
 
 namespace krav {
@@ -20,32 +21,31 @@ struct CollectOptions {
   bool autoDelete = false;  // move outdated records to the trash
 };
 
-// The state of one collection, shared by ExpandRecord and EmitOccurrence.
+// The state of a collection of single records into lines, shared by
+// ExpandRecord and EmitOccurrence.
 struct Collection {
   DayNumber first = 0;
   DayNumber last = 0;
-  bool autoDelete = false;
-  std::string storePath;  // the full path of "mess.dat"
   Lines* out = nullptr;
   // Lines of *out written so far; those after it are earlier lines whose
   // room is written over before anything new is allocated.
   std::size_t used = 0;
-  std::vector<std::int64_t> outdated;  // record indices in "mess.dat"
-  // Output positions of the occurrences of "mess.dat" records, with their
-  // record index, so that the indices can follow a removal.
-  std::vector<std::pair<std::size_t, std::int64_t>> storeOccurrences;
   // dd.mm.yyyy of each day of the range, written once.
   std::vector<std::string> dayTexts;
 };
 
-// Fills out with the occurrences of [first, last], in place of what it held:
-// its strings are written over, so a list collected again costs no new room.
+// Fills list with the occurrences of [first, last], in place of what it held.
 // root ends in "/"; files are found under root + "Users/" + user + "/". With
 // autoDelete the data directory's lock is held for the whole call, outdated
-// records are moved to the trash, and the returned indices refer to the store
-// after it.
+// records are moved to the trash, and the indices refer to the store after
+// it.
 // False when the store or a journal exists but could not be read: the list
-// then lacks its lines and nothing was removed.
+// then lacks its occurrences and nothing was removed.
+bool CollectOccurrences(Occurrences& list, DateTime first, DateTime last, const std::string& root,
+                        const std::string& user, const CollectOptions& options = {});
+
+// The same as lines (see Occurrences::putLine), in place of what out held:
+// its strings are written over, so a list collected again costs no new room.
 bool CollectRange(Lines& out, DateTime first, DateTime last, const std::string& root, const std::string& user,
                   const CollectOptions& options = {});
 
@@ -60,12 +60,11 @@ inline std::string_view WhenTime(std::string_view when) {
   return blank == std::string_view::npos ? std::string_view() : when.substr(blank + 1);
 }
 
-// Adds the occurrences of one planner record that fall in the range, and
-// marks it outdated when its last occurrence lies before the range.
+// Adds the lines of the occurrences of one planner record that fall in the range.
 void ExpandRecord(Collection& c, std::string_view record, std::string_view indexText, std::string_view kindText,
                   std::string_view sourcePath);
 
-// Builds one occurrence line from a line whose #3 fields are kind, date, time,
+// Adds the occurrence line of a line whose #3 fields are kind, date, time,
 // description (and, for kind "2", the amount in field 7).
 void EmitOccurrence(Collection& c, std::string_view line, std::string_view indexText, std::string_view sourcePath);
 

@@ -88,9 +88,33 @@ std::string Utf8ToCp1251(std::string_view s) {
 
 std::string Cp1251ToUtf8(std::string_view s) {
   std::string out;
-  out.reserve(s.size() * 2);
-  for (char c : s) AppendUtf8(out, ByteToCodePoint(static_cast<unsigned char>(c)));
+  AppendCp1251AsUtf8(out, s);
   return out;
+}
+
+void AppendCp1251AsUtf8(std::string& out, std::string_view s) {
+  // Each byte's UTF-8 form, worked out once: at most three bytes, the count in [3].
+  static const auto kForms = [] {
+    std::array<std::array<char, 4>, 256> forms{};
+    for (int b = 0; b < 256; ++b) {
+      std::string one;
+      AppendUtf8(one, ByteToCodePoint(static_cast<unsigned char>(b)));
+      for (std::size_t i = 0; i < one.size(); ++i) forms[b][i] = one[i];
+      forms[b][3] = static_cast<char>(one.size());
+    }
+    return forms;
+  }();
+  const std::size_t start = out.size();
+  out.resize(start + s.size() * 3);
+  char* p = out.data() + start;
+  for (const char c : s) {
+    const auto& form = kForms[static_cast<unsigned char>(c)];
+    p[0] = form[0];
+    p[1] = form[1];
+    p[2] = form[2];
+    p += form[3];
+  }
+  out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 char Cp1251Upper(char c) {

@@ -18,6 +18,8 @@ std::string FirstCharOutsideCp1251(std::string_view utf8);
 
 // cp1251 to UTF-8; every byte has a character.
 std::string Cp1251ToUtf8(std::string_view cp1251);
+// The same appended to out.
+void AppendCp1251AsUtf8(std::string& out, std::string_view cp1251);
 
 // A Russian literal of the UTF-8 source as a cp1251 text.
 inline std::string Ru(std::string_view utf8) { return Utf8ToCp1251(utf8); }

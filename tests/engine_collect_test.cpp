@@ -44,9 +44,9 @@ TEST_F(Collect, AmountsShowAsTheReportCountsThemAndADamagedDateIsOnNoDay) {
   auto op = [](const std::string& date, const std::string& amount) {
     return Join({"2", date, "10:00", "op", "def", "", amount}, kSep3);
   };
-  t.write(t.data("Plan/nb202612.dat"), {op("08.12.2026", "650,50"), op("08.12.2026", "0.125"),
-                                        op("08.12.2026", "1234567,5"), op("08.12.2026", "12abc"),
-                                        op("8.12.2026", "1"), Join({"1", "", "09:00", "note"}, kSep3)});
+  t.write(t.data("Plan/nb202612.dat"),
+          {op("08.12.2026", "650,50"), op("08.12.2026", "0.125"), op("08.12.2026", "1234567,5"),
+           op("08.12.2026", "12abc"), op("8.12.2026", "1"), Join({"1", "", "09:00", "note"}, kSep3)});
   const Lines out = collect(D(2026, 12, 8), D(2026, 12, 8), {true, false});
   std::vector<std::string> amounts;
   for (const auto& l : out) amounts.push_back(GetField(GetField(l, kSep4, 2), kSep1, 2));
@@ -175,8 +175,8 @@ TEST_F(Collect, IndicesFollowTheRemoval) {
 }
 
 TEST_F(Collect, AListCollectedAgainHoldsExactlyTheNewOccurrences) {
-  store({Record("3", "2", "11|01.12.2026|00:00", "22|09:00", "daily"), Record("3", "1|08.12.2026", "", "21", "once"),
-         Record("3", "1|01.12.2026", "", "21", "outdated"),
+  store({Record("3", "2", "11|01.12.2026|00:00", "22|09:00", "daily"),
+         Record("3", "1|08.12.2026", "", "21", "once"), Record("3", "1|01.12.2026", "", "21", "outdated"),
          Record("3", "2", "11|01.12.2026|00:00", "21", std::string(300, 'x'))});
   // The same list goes from a month to a day, to nothing and back, with its
   // long and short lines written over each other; an automatic removal in
@@ -257,6 +257,52 @@ TEST_F(Collect, JournalRecordsAreNeverRemovedFromTheStore) {
   t.write(t.data(JournalFileName("08.12.2026")), {Record("3", "1|01.12.2026", "", "21", "odd")});
   collect(D(2026, 12, 8), D(2026, 12, 8), {true, true});
   EXPECT_EQ(t.read(storePath()).size(), 1u);
+}
+
+// The compact list is what the lines are made from: each entry's view names
+// the parts of its line (an interval's minute, an operation's amount, the
+// index after a removal, an address-book date), and a list collected again
+// holds only the new range, whatever it held before.
+TEST_F(Collect, TheCompactListNamesThePartsOfEveryLine) {
+  store({Record("3", "6|0|12|0", "11|08.12.2026|23:00", "", "twice a day"),
+         Record("3", "1|01.12.2026", "", "21", "outdated"),
+         Record("4", "3|" + Ru("средам"), "11|01.12.2026|00:00", "22|07:15", "weekly action")});
+  ForceDir(t.data("Plan"));
+  t.write(t.data("Plan/nb202612.dat"), {Join({"2", "09.12.2026", "18:00", "buy", "op", "", "1234,5"}, kSep3)});
+  t.write(t.data("adrs.str"), {"/c/ivanov.adr" + std::string(1, kSep1) + "Ivan,09.12.1970,5"});
+
+  Occurrences list;
+  ASSERT_TRUE(CollectOccurrences(list, static_cast<double>(D(2026, 12, 8)), static_cast<double>(D(2026, 12, 9)),
+                                 t.root(), t.user(), {true, true}));
+  const Lines lines = collect(D(2026, 12, 8), D(2026, 12, 9));
+  ASSERT_EQ(list.size(), lines.size());
+  ASSERT_EQ(list.size(), 1u + 1u + 3u + 1u);  // operation, action, three intervals, address
+  std::string line;
+  Occurrences::Digits digits;
+  std::vector<std::string> parts;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    list.putLine(i, line);
+    EXPECT_EQ(line, lines[i]);
+    const OccurrenceView v = list.view(i, digits);
+    const std::string when = GetField(GetField(line, kSep4, 1), kSep3, 2);
+    EXPECT_EQ(v.kind, GetField(GetField(line, kSep4, 1), kSep3, 1));
+    EXPECT_EQ(v.date, WhenDate(when));
+    EXPECT_EQ(DateToText(static_cast<double>(v.day)), WhenDate(when));
+    EXPECT_EQ(v.index, GetField(line, kSep4, 3));
+    parts.push_back(std::string(v.kind) + " " + std::string(v.index) + " " + std::to_string(v.minute) + " " +
+                    std::string(v.amount));
+  }
+  // The outdated record 1 went to the trash: the action is record 1 now.
+  EXPECT_EQ(parts, (std::vector<std::string>{"2 0 -1 1 234.50", "4 1 -1 ", "3 0 1380 ", "3 0 660 ", "3 0 1380 ",
+                                             "5 /c/ivanov.adr -1 "}));
+  EXPECT_EQ(t.read(storePath()).size(), 2u);
+
+  Lines again;
+  ASSERT_TRUE(CollectOccurrences(list, static_cast<double>(D(2026, 12, 10)), static_cast<double>(D(2026, 12, 10)),
+                                 t.root(), t.user(), {false, false}));
+  list.putLines(again);
+  EXPECT_EQ(again, collect(D(2026, 12, 10), D(2026, 12, 10), {false, false}));
+  EXPECT_EQ(again.size(), 2u);
 }
 
 }  // namespace

@@ -81,6 +81,27 @@ TEST_F(MessctlTool, ReadableListingSortedInUtf8) {
             std::string::npos);
 }
 
+// Within a day the listing goes by time as the texts sort: an interval's
+// times fall among the stored ones, and a time written otherwise ("9:05")
+// goes where its text falls, after "20:00".
+TEST_F(MessctlTool, ListingOrdersIntervalsAndOddTimesAsTheirTexts) {
+  Lines store = t.read(t.data("mess.dat"));
+  store.push_back(test::Record("3", "6|0|12|0", "11|08.12.2026|08:00", "", Ru("Дважды")));
+  t.write(t.data("mess.dat"), store);
+  t.write(t.data("Plan/nb202612.dat"),
+          {test::Join({"1", "08.12.2026", "9:05", Ru("Заметка")}, kSep3),
+           test::Join({"2", "08.12.2026", "08:30", Ru("Хлеб"), "op", "", "1234.5"}, kSep3)});
+  const ToolRun r = Messctl("collect --root " + t.root() + " --from 08.12.2026");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "08.12.2026  При загрузке  напоминание: Весь день\n"
+            "08.12.2026  08:00  напоминание: Дважды\n"
+            "08.12.2026  08:30  операция: Хлеб  1 234.50\n"
+            "08.12.2026  09:00  напоминание: Зарядка\n"
+            "08.12.2026  20:00  напоминание: Дважды\n"
+            "08.12.2026  9:05  запись дневника: Заметка\n");
+}
+
 TEST_F(MessctlTool, AutodelOnlyWhenAsked) {
   Messctl("collect --root " + t.root() + " --from 08.12.2026");
   EXPECT_EQ(t.read(t.data("mess.dat")).size(), 3u);

@@ -1,5 +1,6 @@
 // messctl: the planner's range collection from the command line.
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -25,6 +26,7 @@
 #include "shell/paths.h"
 #include "shell/settings_keys.h"
 #include "tools/ics.h"
+#include "tools/listing.h"
 
 namespace {
 
@@ -74,48 +76,6 @@ constexpr const char* kUsage =
 int Fail(const std::string& message) {
   std::cerr << "messctl: " << message << "\n";
   return 2;
-}
-
-std::string KindName(std::string_view kind) {
-  if (kind == "1") return "запись дневника";
-  if (kind == "2") return "операция";
-  if (kind == "3") return "напоминание";
-  if (kind == "4") return "действие";
-  if (kind == "5") return "дата из адресной книги";
-  return std::string(kind);
-}
-
-// Sort key "yyyymmdd hh:mm" of a when text; a whole day sorts before its times.
-std::string SortKey(const std::string& when) {
-  const std::string date = StoredDate(WhenDate(when));
-  if (date.size() != 10) return when;
-  return date.substr(6, 4) + date.substr(3, 2) + date.substr(0, 2) + " " + std::string(WhenTime(when));
-}
-
-void PrintReadable(const Lines& lines) {
-  struct Row {
-    std::string key, date, time, kind, description, amount;
-  };
-  std::vector<Row> rows;
-  for (const auto& l : lines) {
-    const std::string head = GetField(l, kSep4, 1);
-    const std::string when = GetField(head, kSep3, 2);
-    const std::string description = GetField(l, kSep4, 2);
-    Row r;
-    r.key = SortKey(when);
-    r.date = WhenDate(when);
-    r.time = WhenTime(when).empty() ? "При загрузке" : std::string(WhenTime(when));
-    r.kind = KindName(GetField(head, kSep3, 1));
-    r.description = Cp1251ToUtf8(GetField(description, kSep1, 1));
-    r.amount = Cp1251ToUtf8(GetField(description, kSep1, 2));
-    rows.push_back(std::move(r));
-  }
-  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
-  for (const auto& r : rows) {
-    std::cout << r.date << "  " << r.time << "  " << r.kind << ": " << r.description;
-    if (!r.amount.empty()) std::cout << "  " << r.amount;
-    std::cout << "\n";
-  }
 }
 
 int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime last) {
@@ -362,20 +322,18 @@ int main(int argc, char** argv) {
   if (args[0] == "report") return WriteReport({cpRoot, cpUser}, first, last, rates);
 
   // A month at a time, so that the memory stays bounded however long the range.
-  Lines out;
+  Occurrences out;
   for (DayNumber from = DayOf(first), end = DayOf(last); from <= end;) {
     const DayNumber monthEnd = std::min<DayNumber>(end, DayOf(LastDayOfMonth(static_cast<double>(from))));
-    if (!CollectRange(out, static_cast<double>(from), static_cast<double>(monthEnd), cpRoot, cpUser, options)) {
+    if (!CollectOccurrences(out, static_cast<double>(from), static_cast<double>(monthEnd), cpRoot, cpUser,
+                            options)) {
       std::cerr << "messctl: файл записей в " << FsPath(shell::DataDir(cpRoot, cpUser)) << " не читается\n";
       return 1;
     }
     // Outdated means before the whole range: only the first month may remove.
     options.autoDelete = false;
     if (raw) {
-      for (const auto& l : out) {
-        std::fwrite(l.data(), 1, l.size(), stdout);
-        std::fputc('\n', stdout);
-      }
+      PrintLines(out);
     } else {
       PrintReadable(out);
     }
