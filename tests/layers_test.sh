@@ -9,7 +9,7 @@ declare -A layer=(
   [krav_shell]=1
   [krav_engine]=2
   [krav_accounting]=3 [krav_exchange]=3 [krav_dorvik_core]=3
-  [krav_app_logic]=4 [krav_qt_kit]=4 [krav_chart]=4 [dorvik]=4
+  [krav_app_logic]=4 [krav_qt_kit]=4 [krav_chart]=4 [dorvik]=4 [krav_sync]=4
   [krav_agent]=5 [krav_calendar]=5 [krav_page_frame]=5 [krav_host_core]=5 [messctl]=5
   [krav_dialogs]=6 [krav_host_desktop]=6
   [krav_accounting_ui]=7 [krav_editor]=7 [shellhost]=7

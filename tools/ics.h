@@ -29,6 +29,11 @@ struct Imported {
   std::vector<Action> actions;
 };
 
+// When an event's carried record (X-KRAV-RECORD) is taken instead of the
+// record its properties give: while its UID is still the record's own (an
+// export's event), never, or whenever it reads as a record.
+enum class Carried { IfUidMatches, Never, Any };
+
 // Reads a calendar (UTF-8). False, with `error`, when it is not one or
 // passes a limit of tools/ics_text.h. Every record is read and checked as a
 // store record and written by the store's writer; an event that gives no
@@ -36,7 +41,8 @@ struct Imported {
 // still is its record (X-KRAV-RECORD, matching its UID) comes back as that
 // record; an action record only with `withActions` (and then named in
 // `actions`), otherwise as a reminder with its caption.
-bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error);
+bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error,
+                    Carried carried = Carried::IfUidMatches);
 
 // "#1".."#4" for the separators and "##" for "#": how a record line travels
 // in the X-KRAV-RECORD property, and back.

@@ -73,13 +73,14 @@ bool IsUtf8(std::string_view s) {
 // The record our own export carried, when the event still is that record;
 // empty when there is none. A carried record that does not read as a record
 // is a reason to skip the event (`why`).
-std::string OwnRecord(icalcomponent* ev, const std::string& uid, std::string& why) {
+std::string OwnRecord(icalcomponent* ev, const std::string& uid, Carried carried, std::string& why) {
+  if (carried == Carried::Never) return {};
   for (icalproperty* x = icalcomponent_get_first_property(ev, ICAL_X_PROPERTY); x;
        x = icalcomponent_get_next_property(ev, ICAL_X_PROPERTY)) {
     const char* name = icalproperty_get_x_name(x);
     if (!name || std::string(name) != "X-KRAV-RECORD" || !icalproperty_get_x(x)) continue;
     const std::string record = DecodeAction(Utf8ToCp1251(icalproperty_get_x(x)));
-    if (RecordUid(record) != uid) continue;
+    if (carried == Carried::IfUidMatches && RecordUid(record) != uid) continue;
     const RecordReading reading = ReadRecord(record);
     if (!reading.record) {
       why = "его X-KRAV-RECORD — не правильная запись: " + Cp1251ToUtf8(reading.why);
@@ -152,7 +153,8 @@ std::string ActionSummary(const PlannerRecord& r) {
 
 }  // namespace
 
-bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error) {
+bool ImportCalendar(const std::string& text, bool withActions, Imported& out, std::string& error,
+                    Carried carried) {
   if (text.empty() || !IsUtf8(text)) {
     error = text.empty() ? "файл пуст" : "файл не в UTF-8, как положено iCalendar";
     return false;
@@ -202,7 +204,7 @@ bool ImportCalendar(const std::string& text, bool withActions, Imported& out, st
     }
     // Our own export: the record itself, unchanged since, read as a record.
     std::string ownProblem;
-    if (const std::string own = OwnRecord(ev, uid, ownProblem); !own.empty()) {
+    if (const std::string own = OwnRecord(ev, uid, carried, ownProblem); !own.empty()) {
       PlannerRecord r = *ReadRecord(own).record;
       r.text = CalendarText(r.text);
       if (r.text.empty()) {

@@ -27,6 +27,8 @@
 #include "shell/settings_keys.h"
 #include "tools/ics.h"
 #include "tools/listing.h"
+#include "sync/pass.h"
+#include "sync/settings.h"
 
 namespace {
 
@@ -41,6 +43,7 @@ constexpr const char* kUsage =
     "       messctl export-ledger [--root ПАПКА] [--user ИМЯ] [--from ДАТА] [--to ДАТА] [--output ФАЙЛ]\n"
     "       messctl export-ics [--root ПАПКА] [--user ИМЯ] [--output ФАЙЛ]\n"
     "       messctl import-ics [--root ПАПКА] [--user ИМЯ] ФАЙЛ [--dry-run] [--with-actions]\n"
+    "       messctl sync [--root ПАПКА] [--user ИМЯ] [--dry-run]\n"
     "\n"
     "collect перечисляет, как планировщик, записи пользователя на днях периода.\n"
     "balances печатает по строке на счёт, через табуляцию: название, валюту, тип,\n"
@@ -59,6 +62,11 @@ constexpr const char* kUsage =
     "export-ledger пишет операции журналом для ledger-cli и hledger (UTF-8): счета по\n"
     "типам, валюта счёта — его товар, сторона «[Нет]» — счёт «Вне учёта»; по умолчанию\n"
     "с даты [Buh] FirstDate по сегодня.\n"
+    "\n"
+    "sync проходит один раз в обе стороны между напоминаниями и календарём CalDAV из\n"
+    "[Sync] Url настроек пользователя (Login там же, пароль — в файле sync.pass папки\n"
+    "пользователя с правами 600) и печатает строку итога; с --dry-run только считает.\n"
+    "Для sync код 1 — сервер недоступен или отказал (здесь ничего не изменилось).\n"
     "\n"
     "Код выхода: 0 — сделано, 1 — файл не прочитан или не записан, 2 — неверный аргумент\n"
     "(в том числе нет корневой папки или пользователя), 3 — в отчёте не хватает курса валюты.\n"
@@ -210,6 +218,23 @@ int WriteReport(const accounting::Ledger& ledger, DateTime first, DateTime last,
   return 1;
 }
 
+int Synchronise(const std::string& root, const std::string& user, bool dryRun) {
+  const std::string dir = shell::DataDir(root, user);
+  sync::SyncSettings settings;
+  std::string error, password;
+  if (!sync::ReadSyncSettings(dir, settings, error)) return Fail(error);
+  if (settings.url.empty()) return Fail("не задан календарь: [Sync] Url в " + FsPath(shell::UserSettingsFile(dir)));
+  if (!sync::ReadSyncPassword(dir, password, error)) return Fail(error);
+  const sync::PassResult r = sync::RunPass(root, user, settings, password, dryRun);
+  for (const auto& note : r.notes) std::cerr << "messctl: " << note << "\n";
+  if (r.status != sync::PassResult::Done) {
+    std::cerr << "messctl: синхронизация не завершена: " << r.error << "\n";
+    return 1;
+  }
+  std::cout << (dryRun ? "было бы " : "") << sync::SummaryLine(r.counts) << "\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -221,7 +246,7 @@ int main(int argc, char** argv) {
   }
   if (args.empty()) return Fail("нужна команда; см. messctl --help");
   if (args[0] != "collect" && args[0] != "balances" && args[0] != "report" && args[0] != "export-ledger" &&
-      args[0] != "export-ics" && args[0] != "import-ics")
+      args[0] != "export-ics" && args[0] != "import-ics" && args[0] != "sync")
     return Fail("неизвестная команда «" + args[0] + "»; см. messctl --help");
 
   std::string root, user, from, to, output, input;
@@ -250,7 +275,7 @@ int main(int argc, char** argv) {
       if (!ReadRate(rate))
         return Fail("--rate " + r + ": курс валюты " + currency + " должен быть числом больше нуля");
       rates[Utf8ToCp1251(currency)] = rate;
-    } else if (a == "--dry-run" && args[0] == "import-ics") {
+    } else if (a == "--dry-run" && (args[0] == "import-ics" || args[0] == "sync")) {
       dryRun = true;
     } else if (a == "--with-actions" && args[0] == "import-ics") {
       withActions = true;
@@ -320,6 +345,7 @@ int main(int argc, char** argv) {
     return ExportLedger(ledger, first, last, output);
   }
   if (args[0] == "report") return WriteReport({cpRoot, cpUser}, first, last, rates);
+  if (args[0] == "sync") return Synchronise(cpRoot, cpUser, dryRun);
 
   // A month at a time, so that the memory stays bounded however long the range.
   Occurrences out;

@@ -1,0 +1,82 @@
+#include "sync/settings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include "engine/text.h"
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "shell/paths.h"
+
+namespace krav::sync {
+namespace {
+
+std::string Trim(const std::string& s) {
+  const std::size_t a = s.find_first_not_of(" \t");
+  if (a == std::string::npos) return {};
+  return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
+
+}  // namespace
+
+std::string PasswordFile(const std::string& dataDir) { return dataDir + "sync.pass"; }
+
+bool ReadSyncSettings(const std::string& dataDir, SyncSettings& s, std::string& error) {
+  const std::string ini = shell::UserSettingsFile(dataDir);
+  std::string interval, insecure;
+  if (!ReadIniStringChecked(ini, "Sync", "Url", "", s.url) ||
+      !ReadIniStringChecked(ini, "Sync", "Login", "", s.login) ||
+      !ReadIniStringChecked(ini, "Sync", "Interval", "15", interval) ||
+      !ReadIniStringChecked(ini, "Sync", "AllowInsecure", "0", insecure)) {
+    error = "файл настроек " + Cp1251ToUtf8(ini) + " не читается";
+    return false;
+  }
+  s.url = Trim(s.url);
+  if (!s.url.empty() && s.url.rfind("http://", 0) != 0 && s.url.rfind("https://", 0) != 0) {
+    error = "[Sync] Url должен начинаться с http:// или https://";
+    return false;
+  }
+  interval = Trim(interval);
+  const bool digits =
+      !interval.empty() && interval.size() <= 6 && interval.find_first_not_of("0123456789") == std::string::npos;
+  if (!digits) {
+    error = "[Sync] Interval должен быть целым числом минут (0 — только вручную)";
+    return false;
+  }
+  s.interval = std::stoi(interval);
+  s.allowInsecure = Trim(insecure) == "1";
+  return true;
+}
+
+bool ReadSyncPassword(const std::string& dataDir, std::string& password, std::string& error) {
+  password.clear();
+  const std::string path = FsPath(PasswordFile(dataDir));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return true;
+    error = "файл пароля " + path + " не открывается (он должен быть обычным файлом)";
+    return false;
+  }
+  struct stat st {};
+  const bool statOk = ::fstat(fd, &st) == 0;
+  if (!statOk || !S_ISREG(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0) {
+    ::close(fd);
+    error = "файл пароля " + path + " должен принадлежать вам и быть закрыт для остальных (chmod 600)";
+    return false;
+  }
+  char buf[4096];
+  const ssize_t n = ::read(fd, buf, sizeof buf);
+  ::close(fd);
+  if (n < 0) {
+    error = "файл пароля " + path + " не читается";
+    return false;
+  }
+  password.assign(buf, static_cast<std::size_t>(n));
+  while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) password.pop_back();
+  return true;
+}
+
+}  // namespace krav::sync
