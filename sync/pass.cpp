@@ -413,8 +413,6 @@ bool Pass::applyServer() {
     e.etag = etag;
     if (op.kind == ServerOp::Create) ++c.sentNew;
     else ++c.sentChanged;
-    // Kept as it goes: a pass cut short after this write still knows it.
-    if (!save()) return false;
   }
   if (!save()) return false;
   if (editsSettled && !edits_.empty()) (void)DropEdits(dir_, edits_.size());

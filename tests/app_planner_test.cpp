@@ -32,6 +32,7 @@
 #include "platform/ini.h"
 #include "qt_support.h"
 #include "support.h"
+#include "sync/state.h"
 
 namespace krav::app {
 namespace {
@@ -390,6 +391,26 @@ TEST_F(Planner, AnEditReplacesItsLineAndAnAddressCardGoesToTheShell) {
   const Lines after = t.read(t.data("mess.dat"));
   ASSERT_EQ(after.size(), before.size());
   EXPECT_EQ(after.back(), before[3]);  // moved to the end, unchanged
+  EXPECT_FALSE(FileExists(sync::EditsFile(t.dataDir()))) << "an unchanged record is no edit";
+
+  // Synchronised with a calendar: a changed text is noted as a replacement,
+  // so that the record's event is updated rather than deleted and sent anew.
+  t.write(sync::StateFile(t.dataDir()), {});
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* d = qobject_cast<TAddMessDlg*>(w)) {
+        d->next();
+        if (auto* text = d->findChild<QLineEdit*>("Edit2")) text->setText(U("Поздний обед"));
+        d->finish();
+      }
+  });
+  page.openRow(row);
+  std::vector<sync::Edit> edits;
+  ASSERT_TRUE(sync::LoadEdits(t.dataDir(), edits));
+  ASSERT_EQ(edits.size(), 1u);
+  EXPECT_EQ(edits[0].before, before[3]);
+  EXPECT_EQ(GetField(edits[0].after, kSep3, 3), Ru("Поздний обед"));
+  EXPECT_EQ(t.read(t.data("mess.dat")).back(), edits[0].after);
 }
 
 // "Быстрая запись": reachable from the keyboard, says what it understood

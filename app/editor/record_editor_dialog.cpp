@@ -469,6 +469,7 @@ void TAddMessDlg::finish() {
   }
   if (!r.message.empty()) report(r.title, r.message);  // saved, with a warning
   saveMark_ = kSaved;
+  savedLine_ = r.line;
   accept();
 }
 

@@ -36,6 +36,8 @@ class TAddMessDlg : public QDialog {
 
   // 200 once an entry was saved; read after the modal run.
   int saveMark() const { return saveMark_; }
+  // The line saved, once saveMark() says so.
+  const std::string& savedLine() const { return savedLine_; }
   // The state the controls hold now.
   EditorState state();
   int page() const;
@@ -72,6 +74,7 @@ class TAddMessDlg : public QDialog {
   std::vector<CommandItem> commands_;
   Lines operations_;
   int saveMark_ = 0;
+  std::string savedLine_;
 
   QStackedWidget* notebook_ = nullptr;
   std::array<QRadioButton*, 4> kinds_{};

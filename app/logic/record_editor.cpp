@@ -254,22 +254,24 @@ std::string TargetFile(const EditorState& s, const std::string& dataDir) {
 
 SaveResult SaveRecord(const EditorState& s, const Lines& operations, const std::vector<CommandItem>& commands,
                       const std::string& root, const std::string& user) {
-  if (s.mode == EditorMode::View || !s.doneEnabled) return {false, {}, {}};
+  if (s.mode == EditorMode::View || !s.doneEnabled) return {};
   if (const std::string message = CheckForSave(s, operations); !message.empty())
-    return {false, Ru("Добавление записи"), message};
+    return {false, Ru("Добавление записи"), message, {}};
   const std::string dataDir = shell::DataDir(root, user);
   const std::string target = TargetFile(s, dataDir);
   if (s.kind == 1 || s.kind == 2) ForceDir(target.substr(0, target.rfind('/')));
-  if (!AppendLines(dataDir, target, {BuildRecordLine(s, operations, commands)}))
+  const std::string line = BuildRecordLine(s, operations, commands);
+  if (!AppendLines(dataDir, target, {line}))
     return {false, Ru("Добавление записи"),
-            Ru("Запись не сохранена: файл ") + target + Ru(" не удалось прочитать или записать.")};
+            Ru("Запись не сохранена: файл ") + target + Ru(" не удалось прочитать или записать."), {}};
   // The record is saved; a mark that could not be written leaves the month
   // balances to be recomputed from an earlier date than needed, never later.
   if (s.kind == 2 && !accounting::MarkAccountingChange({root, user}, NormalDate(s.operationDate)))
     return {true, Ru("Добавление записи"),
             Ru("Запись сохранена, но отметка об изменении в файле ") + shell::UserSettingsFile(dataDir) +
-                Ru(" не записана: остатки в отчёте могут быть неверны.")};
-  return {true, {}, {}};
+                Ru(" не записана: остатки в отчёте могут быть неверны."),
+            line};
+  return {true, {}, {}, line};
 }
 
 }  // namespace krav::app

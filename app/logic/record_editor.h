@@ -89,6 +89,7 @@ CloseChoice CloseChoiceOf(int reply);
 struct SaveResult {
   bool saved = false;
   std::string title, message;  // why not, for the message dialog
+  std::string line;            // the line appended, once saved
 };
 // Checks, then appends the line to its file under the data directory's lock
 // (kind 2 marks the accounting change). A file that cannot be read or

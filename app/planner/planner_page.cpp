@@ -17,6 +17,8 @@
 #include "engine/text.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
+#include "shell/paths.h"
+#include "sync/state.h"
 #include "shell/messages.h"
 #include "shell/notification_settings.h"
 #include "shell/settings_keys.h"
@@ -198,6 +200,13 @@ void PlannerPage::openRow(int row) {
   editor.exec();
   if (editor.saveMark() != TAddMessDlg::kSaved) return;
   const ChangeResult result = RemoveReplacedLine(entry.path, entry.index, line, context_.root, context_.user);
+  // The calendar's event follows the record: the replacement is noted for
+  // the next synchronisation (nothing, when the data is not synchronised).
+  const std::string dataDir = shell::DataDir(context_.root, context_.user);
+  if (result.done && entry.path == shell::StoreFile(dataDir) &&
+      !sync::NoteReplacedRecord(dataDir, line, editor.savedLine()))
+    tell(Ru("Запись сохранена, но для синхронизации с календарём замена не записана: событие на сервере "
+            "может раздвоиться."));
   if (!result.error.empty()) tell(result.error);
   else if (result.missing) tell(Ru("Прежний вариант записи уже удалён другой программой; новый сохранён."));
   refill();
