@@ -205,6 +205,10 @@ Desktop::Desktop(ShellHost& host) : host_(host), window_(std::make_unique<Remind
     if (player_) player_->stop();
   });
   connect(&host, &ShellHost::failure, this, &Desktop::reportFailure);
+  connect(&host, &ShellHost::syncFailed, this, [this](const QString& message) {
+    std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+    notifyText(QStringLiteral("Синхронизация с календарём"), message, false);
+  });
   connect(&host, &ShellHost::missed, this, [this](const std::vector<Reminder>& list) {
     window_->addMissed(list);
     notifyText(QStringLiteral("Пропущенные напоминания"),

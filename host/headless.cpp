@@ -23,6 +23,7 @@ Headless::Headless(ShellHost& host, std::optional<PostponeRequest> autoPostpone)
   connect(&host, &ShellHost::stopSound, this, [] { Print("stop sound"); });
   connect(&host, &ShellHost::speak, this, [](const QString& t) { Print("speak " + t); });
   connect(&host, &ShellHost::failure, this, [](const QString& m) { Print("failure " + m); });
+  connect(&host, &ShellHost::syncFailed, this, [](const QString& m) { Print("sync failure " + m); });
   connect(&host, &ShellHost::indicatorChanged, this,
           [](bool on) { Print(on ? "indicator on" : "indicator off"); });
   connect(&host, &ShellHost::missed, this, [](const std::vector<Reminder>& list) {

@@ -144,6 +144,10 @@ bool ShellHost::start() {
   emit indicatorChanged(lastIndicator_);
   watchRecords();
   timer_.start(1000);
+  sync_ = std::make_unique<SyncRunner>(root_, [this] { return user(); });
+  connect(sync_.get(), &SyncRunner::logLine, this, &ShellHost::log);
+  connect(sync_.get(), &SyncRunner::failed, this, &ShellHost::syncFailed);
+  sync_->start();
   running_ = true;
   return true;
 }
@@ -163,6 +167,7 @@ void ShellHost::stop() {
   running_ = false;
   timer_.stop();
   reloadDebounce_.stop();
+  sync_.reset();  // a pass under way ends first
   watcher_.reset();
   if (plugin_.loaded()) {
     log(QStringLiteral("plugin FreeIf"));
@@ -286,6 +291,7 @@ void ShellHost::checkRecordsStamp() {
 }
 
 void ShellHost::reloadSoon() {
+  if (sync_) sync_->recordsChanged();
   // A reload waits for the writes to settle, but never longer than
   // kReloadLatestMs after the first change: a steady writer cannot hold it off.
   const std::int64_t now = TickCount();

@@ -16,6 +16,7 @@
 #include "engine/dates.h"
 #include "host/plugin_loader.h"
 #include "host/records_stamp.h"
+#include "host/sync_runner.h"
 #include "platform/instance.h"
 #include "platform/messages.h"
 
@@ -81,6 +82,8 @@ class ShellHost : public QObject {
   void activateRequested();
   // A postponement failed; the text says why, for the user.
   void failure(const QString& message);
+  // The calendar synchronisation failed (told once until it works again).
+  void syncFailed(const QString& message);
 
  private:
   void prepareRoot();
@@ -103,6 +106,7 @@ class ShellHost : public QObject {
   QTimer timer_;           // children: they move with the host to its thread
   QTimer reloadDebounce_;
   std::unique_ptr<QFileSystemWatcher> watcher_;
+  std::unique_ptr<SyncRunner> sync_;
   RecordsStamp stamp_;              // the record files when last watched or reloaded
   std::int64_t firstChangeMs_ = 0;  // the first change the pending reload waits on
   long long initAfterMinute_ = -1;  // InitIf waits until the clock passes this minute

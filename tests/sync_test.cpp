@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <memory>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include "calendar_server.h"
+#include "host/sync_runner.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -425,6 +429,49 @@ TEST_P(Sync, MessctlSyncSaysWhatItDidAndExitsByWhatFailed) {
   EXPECT_EQ(run(err).first, 1);
   EXPECT_EQ(a.store(), before);
   if (!server_->password().empty()) EXPECT_EQ(err.find(server_->password()), std::string::npos);
+}
+
+// The host's passes: on a worker, one at a time, and a failure told once
+// however often the pass is retried.
+TEST_P(Sync, TheHostPassesOffItsThreadAndTellsAFailureOnce) {
+  static int argc = 1;
+  static char name[] = "sync_test";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  SyncedRoot a(*server_, "a");
+  a.setStore({Daily("Зарядка")});
+  const std::string ini = shell::UserSettingsFile(a.dir());
+  ASSERT_TRUE(WriteIniString(ini, "Sync", "Url", server_->url()));
+  ASSERT_TRUE(WriteIniString(ini, "Sync", "Login", server_->login()));
+  a.t().write(a.t().data("sync.pass"), {server_->password()});
+  ASSERT_EQ(::chmod(a.t().data("sync.pass").c_str(), 0600), 0);
+
+  host::SyncRunner runner(a.t().root(), [] { return std::string("a"); });
+  std::vector<PassResult> done;
+  QStringList told;
+  QObject::connect(&runner, &host::SyncRunner::passDone, [&](const PassResult& r) { done.push_back(r); });
+  QObject::connect(&runner, &host::SyncRunner::failed, [&](const QString& m) { told << m; });
+  auto waitFor = [&](std::size_t n) {
+    QElapsedTimer t;
+    t.start();
+    while (done.size() < n && t.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done.size() >= n;
+  };
+  ASSERT_TRUE(runner.passNow());
+  EXPECT_FALSE(runner.passNow()) << "never two passes at once";
+  ASSERT_TRUE(waitFor(1));
+  EXPECT_EQ(done[0].status, PassResult::Done) << done[0].error;
+  EXPECT_EQ(done[0].counts.sentNew, 1);
+  EXPECT_EQ(items().size(), 1u);
+
+  server_->stop();
+  for (std::size_t n = 2; n <= 3; ++n) {
+    ASSERT_TRUE(runner.passNow());
+    ASSERT_TRUE(waitFor(n));
+    EXPECT_EQ(done.back().status, PassResult::ServerFailed);
+  }
+  EXPECT_EQ(told.size(), 1);
+  runner.stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Sync, ::testing::Values("radicale", "xandikos"),
