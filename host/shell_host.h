@@ -103,7 +103,7 @@ class ShellHost : public QObject {
   std::unique_ptr<MessageWindow> window_;
   std::unique_ptr<QSocketNotifier> notifier_;
   PluginLoader plugin_;
-  QTimer timer_;           // children: they move with the host to its thread
+  QTimer timer_;  // children: they move with the host to its thread
   QTimer reloadDebounce_;
   std::unique_ptr<QFileSystemWatcher> watcher_;
   std::unique_ptr<SyncRunner> sync_;

@@ -69,7 +69,8 @@ bool SyncRunner::passNow() {
   lastPassMs_ = QDateTime::currentMSecsSinceEpoch();
   worker_ = std::thread([this, root = root_, user, settings, password] {
     const sync::PassResult r = sync::RunPass(root, user, settings, password, false);
-    QMetaObject::invokeMethod(this, [this, r] { finished(r); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, r] { finished(r); }, Qt::QueuedConnection);
   });
   return true;
 }
@@ -79,7 +80,8 @@ void SyncRunner::finished(const sync::PassResult& r) {
   if (r.status == sync::PassResult::Busy) return;  // another program's pass: it does the work
   for (const auto& note : r.notes) emit logLine(QStringLiteral("sync: ") + QString::fromStdString(note));
   if (r.status != sync::PassResult::Done) {
-    const QString message = QStringLiteral("Синхронизация с календарём не удалась: ") + QString::fromStdString(r.error);
+    const QString message =
+        QStringLiteral("Синхронизация с календарём не удалась: ") + QString::fromStdString(r.error);
     emit logLine(message);
     if (!failureTold_) emit failed(message);
     failureTold_ = true;

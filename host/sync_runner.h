@@ -27,7 +27,7 @@ class SyncRunner : public QObject {
   ~SyncRunner() override;
 
   void start();
-  void stop();  // waits for a pass under way
+  void stop();            // waits for a pass under way
   void recordsChanged();  // a pass soon, when synchronisation is set up
   // Starts a pass now unless one runs; false when none was started.
   bool passNow();

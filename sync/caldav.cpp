@@ -102,7 +102,10 @@ bool CalendarCollection::list(std::vector<RemoteItem>& items, std::string& error
     return false;
   }
   if (r.status != 207) {
-    error = "сервер ответил " + std::to_string(r.status) + " на список событий календаря";
+    error = r.status == 401   ? "сервер не принял имя и пароль (401)"
+            : r.status == 403 ? "у этого имени нет доступа к календарю (403)"
+            : r.status == 404 ? "по этому адресу нет календаря (404)"
+                              : "сервер ответил " + std::to_string(r.status) + " на список событий календаря";
     return false;
   }
   std::vector<RemoteItem> all;

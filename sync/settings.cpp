@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "shell/paths.h"
+#include "sync/caldav.h"
 
 namespace krav::sync {
 namespace {
@@ -77,6 +78,53 @@ bool ReadSyncPassword(const std::string& dataDir, std::string& password, std::st
   password.assign(buf, static_cast<std::size_t>(n));
   while (!password.empty() && (password.back() == '\n' || password.back() == '\r')) password.pop_back();
   return true;
+}
+
+bool SaveSyncSettings(const std::string& dataDir, const SyncSettings& s, const std::string* password,
+                      std::string& error) {
+  const std::string ini = shell::UserSettingsFile(dataDir);
+  if (!WriteIniString(ini, "Sync", "Url", s.url) || !WriteIniString(ini, "Sync", "Login", s.login) ||
+      !WriteIniString(ini, "Sync", "Interval", std::to_string(s.interval))) {
+    error = "файл настроек " + Cp1251ToUtf8(ini) + " не записан";
+    return false;
+  }
+  if (!password) return true;
+  const std::string path = FsPath(PasswordFile(dataDir));
+  if (password->empty()) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+      error = "файл пароля " + path + " не удалён";
+      return false;
+    }
+    return true;
+  }
+  // Written whole into a new file that only the user can read, then moved
+  // into place: the password is never readable by others, not for a moment.
+  const std::string tmp = path + ".new";
+  ::unlink(tmp.c_str());
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  bool ok = fd >= 0;
+  if (ok) {
+    const std::string text = *password + "\n";
+    ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+  }
+  if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    error = "файл пароля " + path + " не записан";
+    return false;
+  }
+  return true;
+}
+
+CheckResult CheckCalendar(const SyncSettings& settings, const std::string& password) {
+  if (settings.url.empty()) return {false, "Адрес календаря не задан."};
+  HttpClient http(settings.login, password, settings.allowInsecure);
+  CalendarCollection calendar(http, settings.url);
+  std::vector<RemoteItem> items;
+  std::string error;
+  if (!calendar.list(items, error)) return {false, "Календарь не отвечает: " + error + "."};
+  return {true, "Календарь отвечает: событий в нём " + std::to_string(items.size()) + "."};
 }
 
 }  // namespace krav::sync

@@ -24,4 +24,18 @@ std::string PasswordFile(const std::string& dataDir);  // "sync.pass"
 // message naming the file. Empty without error when there is no file.
 bool ReadSyncPassword(const std::string& dataDir, std::string& password, std::string& error);
 
+// Writes [Sync] Url, Login and Interval, and, when password is not null, the
+// password into "sync.pass" (mode 0600; an empty one removes the file).
+// False, with error, when a file could not be written.
+bool SaveSyncSettings(const std::string& dataDir, const SyncSettings& settings, const std::string* password,
+                      std::string& error);
+
+// Tries the calendar with these settings: a listing of its events. The
+// answer says what happened, for the person (UTF-8); ok when it answered.
+struct CheckResult {
+  bool ok = false;
+  std::string message;
+};
+CheckResult CheckCalendar(const SyncSettings& settings, const std::string& password);
+
 }  // namespace krav::sync

@@ -12,9 +12,9 @@
 #include <QElapsedTimer>
 
 #include "calendar_server.h"
-#include "host/sync_runner.h"
 #include "engine/store.h"
 #include "engine/text.h"
+#include "host/sync_runner.h"
 #include "platform/encoding.h"
 #include "platform/ini.h"
 #include "shell/paths.h"

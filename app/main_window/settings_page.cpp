@@ -12,6 +12,7 @@
 #include "app/frame/page_frame.h"
 #include "app/kit/qt_text.h"
 #include "app/logic/asking.h"
+#include "app/main_window/sync_settings_box.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -69,6 +70,9 @@ SettingsPage::SettingsPage(const ProgramContext& context, QWidget* parent) : QWi
   checkBox1_ =
       box("CheckBox1", "Автоматически удалять устаревшие напоминания", &shell::NotificationSettings::autoDelete);
   checkBox3_ = box("CheckBox3", "Зачитывать сообщение", &shell::NotificationSettings::speak);
+  body->addSpacing(8);
+  sync_ = new SyncSettingsBox(context_.dataDir, this);
+  body->addWidget(sync_);
   body->addStretch(1);
   auto* label35 = new QLabel(
       QString::fromUtf8("Ниже укажите действия, как Кравитор 2000  должен Вас оповещать о сообщении (если "
@@ -87,6 +91,7 @@ void SettingsPage::load() {
   checkBox1_->setChecked(settings_.autoDelete);
   checkBox3_->setChecked(settings_.speak);
   changed_ = false;
+  sync_->load();
 }
 
 bool SettingsPage::save() {
@@ -96,11 +101,13 @@ bool SettingsPage::save() {
   // snooze that sends to this very window), and the window must not wait on it.
   PostWindowMessage(context_.shellWindow(), shell::kMsgRecordsChanged, 0, 0);
   if (ok) changed_ = false;
-  return ok;
+  const bool syncOk = !sync_->changed() || sync_->save();
+  return ok && syncOk;
 }
 
 void SettingsPage::tick() {
   if (changed_) save();
+  else if (sync_->changed()) sync_->save();
 }
 
 void SettingsPage::play() {

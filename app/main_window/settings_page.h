@@ -1,5 +1,5 @@
 // The notification settings page: the sound file with play, stop and
-// browse, and the three switches. Changes are saved on the next tick of the
+// browse, the three switches, and the calendar synchronisation. Changes are saved on the next tick of the
 // main window's one-second timer, once per change, and at close.
 #pragma once
 
@@ -13,6 +13,8 @@ class QLineEdit;
 class QToolButton;
 
 namespace krav::app {
+
+class SyncSettingsBox;
 
 class SettingsPage : public QWidget {
   Q_OBJECT
@@ -35,6 +37,7 @@ class SettingsPage : public QWidget {
   QCheckBox* showDialogBox() const { return checkBox2_; }
   QCheckBox* autoDeleteBox() const { return checkBox1_; }
   QCheckBox* speakBox() const { return checkBox3_; }
+  SyncSettingsBox* syncBox() const { return sync_; }
 
  protected:
   bool eventFilter(QObject*, QEvent*) override;
@@ -47,6 +50,7 @@ class SettingsPage : public QWidget {
   QCheckBox* checkBox2_;
   QCheckBox* checkBox1_;
   QCheckBox* checkBox3_;
+  SyncSettingsBox* sync_;
 };
 
 }  // namespace krav::app
