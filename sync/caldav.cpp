@@ -49,32 +49,51 @@ std::string PathOf(const std::string& href) {
   return path == std::string::npos ? "/" : href.substr(path);
 }
 
-bool ParseMultistatus(const std::string& xml, std::vector<RemoteItem>& items) {
-  items.clear();
+bool ParseMultistatus(const std::string& xml, Multistatus& out) {
+  out = Multistatus();
   xmlDoc* doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "multistatus.xml", nullptr,
                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (!doc) return false;
   const xmlNode* root = xmlDocGetRootElement(doc);
   const bool ok = Is(root, "multistatus");
+  if (ok) out.syncToken = Text(Child(root, "sync-token"));
   for (const xmlNode* r = ok ? root->children : nullptr; r; r = r->next) {
     if (!Is(r, "response")) continue;
     RemoteItem item;
-    item.href = Text(Child(r, "href"));
+    item.href = PathOf(Text(Child(r, "href")));
+    if (item.href.empty()) continue;
+    // A response's own status, not a property's: the item is gone.
+    if (Text(Child(r, "status")).find(" 404") != std::string::npos) {
+      out.removed.push_back(item.href);
+      continue;
+    }
     bool collection = false, found = false;
+    std::string token;
     for (const xmlNode* ps = r->children; ps; ps = ps->next) {
       if (!Is(ps, "propstat")) continue;
-      const std::string status = Text(Child(ps, "status"));
-      if (status.find(" 200") == std::string::npos) continue;
+      if (Text(Child(ps, "status")).find(" 200") == std::string::npos) continue;
       const xmlNode* prop = Child(ps, "prop");
       if (const xmlNode* etag = Child(prop, "getetag")) {
         item.etag = Text(etag);
         found = true;
       }
       if (const xmlNode* type = Child(prop, "resourcetype"); type && Child(type, "collection")) collection = true;
+      if (const xmlNode* t = Child(prop, "sync-token")) token = Text(t);
     }
-    if (!collection && found && !item.href.empty()) items.push_back(std::move(item));
+    if (collection) {
+      if (out.syncToken.empty()) out.syncToken = token;
+    } else if (found) {
+      out.items.push_back(std::move(item));
+    }
   }
   xmlFreeDoc(doc);
+  return ok;
+}
+
+bool ParseMultistatus(const std::string& xml, std::vector<RemoteItem>& items) {
+  Multistatus m;
+  const bool ok = ParseMultistatus(xml, m);
+  items = std::move(m.items);
   return ok;
 }
 
@@ -91,10 +110,10 @@ std::string CalendarCollection::hrefFor(const std::string& uid) const {
   return PathOf(url_) + name + ".ics";
 }
 
-bool CalendarCollection::list(std::vector<RemoteItem>& items, std::string& error) {
+bool CalendarCollection::list(std::vector<RemoteItem>& items, std::string& error, std::string* syncToken) {
   static const std::string kBody =
       "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/></d:prop></d:propfind>";
+      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/><d:sync-token/></d:prop></d:propfind>";
   const HttpResponse r =
       http_.request("PROPFIND", url_, {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, kBody);
   if (r.status == 0) {
@@ -108,17 +127,47 @@ bool CalendarCollection::list(std::vector<RemoteItem>& items, std::string& error
                               : "сервер ответил " + std::to_string(r.status) + " на список событий календаря";
     return false;
   }
-  std::vector<RemoteItem> all;
-  if (!ParseMultistatus(r.body, all)) {
+  Multistatus m;
+  if (!ParseMultistatus(r.body, m)) {
     error = "ответ сервера на список событий — не WebDAV multistatus";
     return false;
   }
   items.clear();
-  for (auto& i : all) {
-    i.href = PathOf(i.href);
+  for (auto& i : m.items)
     if (Trimmed(i.href) != path_) items.push_back(std::move(i));
-  }
+  if (syncToken) *syncToken = m.syncToken;
   return true;
+}
+
+CalendarCollection::Since CalendarCollection::changes(const std::string& token, std::vector<RemoteItem>& written,
+                                                      std::vector<std::string>& removed, std::string& newToken,
+                                                      std::string& error) {
+  std::string escaped;
+  for (const char c : token) {
+    if (c == '&') escaped += "&amp;";
+    else if (c == '<') escaped += "&lt;";
+    else if (c == '>') escaped += "&gt;";
+    else escaped += c;
+  }
+  const std::string body =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?><d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" + escaped +
+      "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>";
+  const HttpResponse r =
+      http_.request("REPORT", url_, {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}}, body);
+  if (r.status == 0) {
+    error = "сервер недоступен: " + r.error;
+    return Since::Failed;
+  }
+  Multistatus m;
+  if (r.status != 207 || !ParseMultistatus(r.body, m) || m.syncToken.empty()) return Since::Unsupported;
+  written.clear();
+  removed.clear();
+  for (auto& i : m.items)
+    if (Trimmed(i.href) != path_) written.push_back(std::move(i));
+  for (auto& h : m.removed)
+    if (Trimmed(h) != path_) removed.push_back(std::move(h));
+  newToken = m.syncToken;
+  return Since::Done;
 }
 
 Outcome CalendarCollection::get(const std::string& href, std::string& body, std::string& etag,

@@ -22,10 +22,18 @@ class CalendarCollection {
  public:
   CalendarCollection(HttpClient& http, std::string url);
 
-  // The calendar's event resources with their ETags (PROPFIND, depth 1).
-  // False, with error, when the server could not be reached or did not
-  // answer with a listing.
-  bool list(std::vector<RemoteItem>& items, std::string& error);
+  // The calendar's event resources with their ETags (PROPFIND, depth 1), and
+  // the collection's sync token when it has one. False, with error, when the
+  // server could not be reached or did not answer with a listing.
+  bool list(std::vector<RemoteItem>& items, std::string& error, std::string* syncToken = nullptr);
+
+  // What changed since a sync token (the sync-collection report, RFC 6578):
+  // items written, items removed, and the token to ask with next time.
+  // Unsupported when the server has no such report or no longer knows the
+  // token: the whole listing is then asked for.
+  enum class Since { Done, Unsupported, Failed };
+  Since changes(const std::string& token, std::vector<RemoteItem>& written, std::vector<std::string>& removed,
+                std::string& newToken, std::string& error);
   // The event's iCalendar text and ETag: Gone on 404 or 410.
   Outcome get(const std::string& href, std::string& body, std::string& etag, std::string& error);
   // Writes an event: with ifMatch empty only when none is there
@@ -49,8 +57,16 @@ class CalendarCollection {
 // The path of an href or URL, the form in which hrefs are kept.
 std::string PathOf(const std::string& href);
 
-// The responses of a WebDAV multistatus: href with its ETag; collections
-// (the calendar itself) are left out. False when the text is no multistatus.
+// A WebDAV multistatus: the items found with their ETags (collections, the
+// calendar itself, are left out), the hrefs reported gone (404), and the sync
+// token, the report's own or the collection's property.
+struct Multistatus {
+  std::vector<RemoteItem> items;
+  std::vector<std::string> removed;
+  std::string syncToken;
+};
+// False when the text is no multistatus.
+bool ParseMultistatus(const std::string& xml, Multistatus& out);
 bool ParseMultistatus(const std::string& xml, std::vector<RemoteItem>& items);
 
 }  // namespace krav::sync

@@ -77,6 +77,7 @@ class Pass {
   void decide();
   bool applyLocal();
   bool applyServer();
+  void catchUpToken(const std::vector<bool>& dropped);
   std::string freshUid(const std::string& line);
   bool fail(PassResult::Status status, const std::string& error) {
     result_.status = status;
@@ -99,6 +100,7 @@ class Pass {
   std::vector<std::string> remoteEtag_;
   std::vector<EventRecord> fetched_;
   std::set<std::string> listedHrefs_;
+  std::string token_;  // the calendar's sync token after this pass's reading
   struct NewRemote {
     std::string href, etag;
     EventRecord event;
@@ -113,7 +115,7 @@ class Pass {
 };
 
 std::string Serialized(const SyncState& s) {
-  std::string out = s.url + "\n";
+  std::string out = s.url + "\t" + s.token + "\n";
   for (const auto& e : s.entries)
     out += e.uid + "\t" + e.href + "\t" + e.etag + "\t" + (e.foreign ? "F" : "") + (e.outdated ? "O" : "") + "\t" +
            EncodeLine(e.record) + "\n";
@@ -126,7 +128,7 @@ bool Pass::read() {
   savedState_ = Serialized(state_);
   // Another calendar: what was known of the old one says nothing of it, and
   // the first pass merges by equality.
-  if (state_.url != settings_.url) state_ = SyncState{settings_.url, {}};
+  if (state_.url != settings_.url) state_ = SyncState{settings_.url, {}, {}};
   Lines store;
   if (!LoadLinesForUpdate(shell::StoreFile(dir_), store))
     return fail(PassResult::LocalFailed, "файл записей " + Cp1251ToUtf8(shell::StoreFile(dir_)) + " не читается");
@@ -164,11 +166,32 @@ bool Pass::read() {
 }
 
 bool Pass::fetchRemote() {
-  std::vector<RemoteItem> listing;
   std::string error;
-  if (!calendar_.list(listing, error)) return fail(PassResult::ServerFailed, error);
+  // What the calendar holds now, by href: from the changes since the last
+  // pass where the server keeps them, else from its whole listing.
   std::map<std::string, std::string> etags;
-  for (const auto& item : listing) etags[item.href] = item.etag;
+  bool incremental = false;
+  std::vector<RemoteItem> written;
+  if (!state_.token.empty()) {
+    std::vector<std::string> removed;
+    switch (calendar_.changes(state_.token, written, removed, token_, error)) {
+      case CalendarCollection::Since::Failed: return fail(PassResult::ServerFailed, error);
+      case CalendarCollection::Since::Unsupported: break;
+      case CalendarCollection::Since::Done:
+        incremental = result_.incremental = true;
+        for (const auto& e : state_.entries) etags[e.href] = e.etag;
+        for (const auto& href : removed) etags.erase(href);
+        for (const auto& item : written) etags[item.href] = item.etag;
+        break;
+    }
+  }
+  std::vector<RemoteItem> listing;
+  if (!incremental) {
+    if (!calendar_.list(listing, error, &token_)) return fail(PassResult::ServerFailed, error);
+    for (const auto& item : listing) etags[item.href] = item.etag;
+  } else {
+    for (const auto& [href, etag] : etags) listing.push_back({href, etag});
+  }
   const std::size_t n = state_.entries.size();
   remote_.assign(n, Side::Same);
   remoteEtag_.assign(n, {});
@@ -357,11 +380,35 @@ bool Pass::applyLocal() {
   return true;
 }
 
+void Pass::catchUpToken(const std::vector<bool>& dropped) {
+  // The token read before this pass's own writes would show them as news to
+  // the next pass. The calendar's changes since are asked for: when they are
+  // exactly this pass's writes, the newer token is kept; anything else (a
+  // change from elsewhere meanwhile) keeps the older one, so the next pass
+  // sees it.
+  if (token_.empty() || result_.counts.puts + result_.counts.deletes == 0) return;
+  std::vector<RemoteItem> written;
+  std::vector<std::string> removed;
+  std::string newToken, error;
+  if (calendar_.changes(token_, written, removed, newToken, error) != CalendarCollection::Since::Done) return;
+  std::map<std::string, std::string> ours;  // href to ETag, as this pass left them
+  std::set<std::string> gone;
+  for (std::size_t i = 0; i < next_.size(); ++i) {
+    if (dropped[i]) gone.insert(next_[i].href);
+    else ours[next_[i].href] = next_[i].etag;
+  }
+  for (const auto& item : written)
+    if (!ours.count(item.href) || ours[item.href] != item.etag) return;
+  for (const auto& href : removed)
+    if (!gone.count(href)) return;
+  token_ = newToken;
+}
+
 bool Pass::applyServer() {
   PassCounts& c = result_.counts;
   std::vector<bool> dropped(next_.size(), false);
   auto save = [&] {
-    SyncState s{settings_.url, {}};
+    SyncState s{settings_.url, token_, {}};
     for (std::size_t i = 0; i < next_.size(); ++i)
       if (!dropped[i]) s.entries.push_back(next_[i]);
     if (Serialized(s) == savedState_) return true;
@@ -414,6 +461,7 @@ bool Pass::applyServer() {
     if (op.kind == ServerOp::Create) ++c.sentNew;
     else ++c.sentChanged;
   }
+  catchUpToken(dropped);
   if (!save()) return false;
   if (editsSettled && !edits_.empty()) (void)DropEdits(dir_, edits_.size());
   return true;

@@ -30,6 +30,7 @@ struct PassResult {
   std::string error;               // UTF-8, never holding the password
   std::vector<std::string> notes;  // UTF-8: conflicts, events left alone
   bool storeWritten = false, stateWritten = false;
+  bool incremental = false;  // the calendar gave its changes since the last pass
 };
 
 // dataDir ends in "/". today is the day from which a record that left the

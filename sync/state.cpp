@@ -64,11 +64,12 @@ bool LoadState(const std::string& dataDir, SyncState& state, std::string& error)
   }
   if (lines.empty()) return true;
   const std::vector<std::string> head = Tabs(lines[0]);
-  if (head.size() != 2 || head[0] != kHeader) {
+  if (head.size() < 2 || head.size() > 3 || head[0] != kHeader) {
     error = "файл " + StateFile(dataDir) + " — не файл состояния синхронизации";
     return false;
   }
   state.url = head[1];
+  if (head.size() == 3) state.token = head[2];
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::vector<std::string> f = Tabs(lines[i]);
     if (f.size() != 5) {
@@ -84,7 +85,7 @@ bool LoadState(const std::string& dataDir, SyncState& state, std::string& error)
 }
 
 bool SaveState(const std::string& dataDir, const SyncState& state) {
-  std::string bytes = std::string(kHeader) + "\t" + state.url + "\r\n";
+  std::string bytes = std::string(kHeader) + "\t" + state.url + "\t" + state.token + "\r\n";
   for (const auto& e : state.entries) {
     std::string flags = "-";
     if (e.foreign) flags += "F";

@@ -24,7 +24,8 @@ struct SyncEntry {
 };
 
 struct SyncState {
-  std::string url;  // the calendar the entries belong to
+  std::string url;    // the calendar the entries belong to
+  std::string token;  // the calendar's sync token as of the entries, when it gives one
   std::vector<SyncEntry> entries;
 };
 

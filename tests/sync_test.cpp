@@ -168,6 +168,7 @@ TEST_P(Sync, TheFirstPassSendsRemindersMergesEqualOnesAndTheNextChangesNothing) 
   const PassResult second = a.pass();
   EXPECT_EQ(second.status, PassResult::Done);
   EXPECT_EQ(second.counts.puts + second.counts.deletes, 0);
+  EXPECT_TRUE(second.incremental) << "the changes since the last pass, not the whole listing";
   EXPECT_FALSE(second.storeWritten);
   EXPECT_FALSE(second.stateWritten);
   EXPECT_EQ(a.store(), storeBefore);
@@ -509,7 +510,7 @@ TEST(SyncState, RecordLinesSurviveTheStateFileAndDamageIsRefused) {
   EXPECT_EQ(sync::DecodeLine(sync::EncodeLine(odd)), odd);
   EXPECT_EQ(sync::EncodeLine(odd).find_first_of("\t\r\n"), std::string::npos);
   test::TempRoot t;
-  sync::SyncState s{"http://127.0.0.1/c/", {{"u1", "/c/u1.ics", "\"e1\"", odd, true, false}}};
+  sync::SyncState s{"http://127.0.0.1/c/", "token:1", {{"u1", "/c/u1.ics", "\"e1\"", odd, true, false}}};
   ASSERT_TRUE(sync::SaveState(t.dataDir(), s));
   sync::SyncState back;
   std::string error;
@@ -518,6 +519,7 @@ TEST(SyncState, RecordLinesSurviveTheStateFileAndDamageIsRefused) {
   EXPECT_EQ(back.entries[0].record, odd);
   EXPECT_TRUE(back.entries[0].foreign);
   EXPECT_EQ(back.url, s.url);
+  EXPECT_EQ(back.token, s.token);
   t.write(sync::StateFile(t.dataDir()), {"something else"});
   EXPECT_FALSE(sync::LoadState(t.dataDir(), back, error));
   EXPECT_NE(error.find("sync.state"), std::string::npos);
