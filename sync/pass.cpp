@@ -117,8 +117,8 @@ class Pass {
 std::string Serialized(const SyncState& s) {
   std::string out = s.url + "\t" + s.token + "\n";
   for (const auto& e : s.entries)
-    out += e.uid + "\t" + e.href + "\t" + e.etag + "\t" + (e.foreign ? "F" : "") + (e.outdated ? "O" : "") + "\t" +
-           EncodeLine(e.record) + "\n";
+    out += e.uid + "\t" + e.href + "\t" + e.etag + "\t" + (e.foreign ? "F" : "") + (e.outdated ? "O" : "") +
+           (e.unsendable ? "U" : "") + "\t" + EncodeLine(e.record) + "\n";
   return out;
 }
 
@@ -179,7 +179,8 @@ bool Pass::fetchRemote() {
       case CalendarCollection::Since::Unsupported: break;
       case CalendarCollection::Since::Done:
         incremental = result_.incremental = true;
-        for (const auto& e : state_.entries) etags[e.href] = e.etag;
+        for (const auto& e : state_.entries)
+          if (!e.unsendable) etags[e.href] = e.etag;
         for (const auto& href : removed) etags.erase(href);
         for (const auto& item : written) etags[item.href] = item.etag;
         break;
@@ -199,6 +200,7 @@ bool Pass::fetchRemote() {
   std::set<std::string> known;
   for (std::size_t i = 0; i < n; ++i) {
     const SyncEntry& e = state_.entries[i];
+    if (e.unsendable) continue;  // nothing of it is on the server
     known.insert(e.href);
     const auto it = etags.find(e.href);
     remoteEtag_[i] = it == etags.end() ? std::string() : it->second;
@@ -250,6 +252,16 @@ void Pass::decide() {
     return next_.size() - 1;
   };
   auto create = [&](const std::string& line) {
+    std::string why;
+    if (EventText(line, "x", why).empty()) {
+      // No event form: kept here and told once.
+      note("запись «" + Cp1251ToUtf8(FieldView(line, kSep3, 3)) + "» не отправляется: " + why);
+      SyncEntry e;
+      e.record = line;
+      e.unsendable = true;
+      keep(e);
+      return;
+    }
     SyncEntry e;
     e.uid = freshUid(line);
     e.href = calendar_.hrefFor(e.uid);
@@ -271,6 +283,12 @@ void Pass::decide() {
     const std::string& cur = current_[i];
     const Side local = local_[i], remote = remote_[i];
     const EventRecord& event = fetched_[i];
+    if (e.unsendable) {
+      // Kept while its record is here; an edit makes it a record to send.
+      if (local == Side::Same) keep(e);
+      else if (local == Side::Changed) create(cur);
+      continue;
+    }
     if (remote == Side::Gone) {
       if (local == Side::Same && !e.outdated) {
         removals_.push_back(cur);

@@ -79,6 +79,7 @@ bool LoadState(const std::string& dataDir, SyncState& state, std::string& error)
     SyncEntry e{f[0], f[1], f[2], DecodeLine(f[4])};
     e.foreign = f[3].find('F') != std::string::npos;
     e.outdated = f[3].find('O') != std::string::npos;
+    e.unsendable = f[3].find('U') != std::string::npos;
     state.entries.push_back(std::move(e));
   }
   return true;
@@ -90,6 +91,7 @@ bool SaveState(const std::string& dataDir, const SyncState& state) {
     std::string flags = "-";
     if (e.foreign) flags += "F";
     if (e.outdated) flags += "O";
+    if (e.unsendable) flags += "U";
     bytes += e.uid + "\t" + e.href + "\t" + e.etag + "\t" + flags + "\t" + EncodeLine(e.record) + "\r\n";
   }
   return SaveBytes(StateFile(dataDir), bytes, Flush::Now);

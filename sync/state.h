@@ -21,6 +21,9 @@ struct SyncEntry {
   // The record left the store after its last occurrence: the event stays on
   // the server and is not brought back.
   bool outdated = false;
+  // The record has no event form (no text, no occurrence): kept here, told
+  // once, never sent. Such an entry has no UID, href or ETag.
+  bool unsendable = false;
 };
 
 struct SyncState {

@@ -368,14 +368,20 @@ TEST_P(Sync, ForeignEventsAreLeftAloneAndActionsNeverComeDown) {
   ASSERT_FALSE(carried.empty()) << why;
   ASSERT_EQ(calendar_->put(calendar_->hrefFor("other-2"), carried, "", etag, error), sync::Outcome::Done) << error;
 
+  // And here a record with no event form: its range ends before its first Monday.
   SyncedRoot a(*server_, "a");
+  const std::string noEvent =
+      test::Record("3", "3|" + Ru("понедельникам"), "13|01.12.2026|00:00|02.12.2026", "22|09:00", "x");
+  a.setStore({noEvent});
   PassResult r = a.pass();
   ASSERT_EQ(r.status, PassResult::Done) << r.error;
-  EXPECT_EQ(r.notes.size(), 1u);
-  ASSERT_EQ(a.store().size(), 1u);
-  EXPECT_EQ(GetField(a.store()[0], kSep3, 1), "3");
+  EXPECT_EQ(r.notes.size(), 2u);
+  EXPECT_EQ(r.counts.puts, 0);
+  ASSERT_EQ(a.store().size(), 2u);
+  EXPECT_EQ(a.store()[0], noEvent);
+  EXPECT_EQ(GetField(a.store()[1], kSep3, 1), "3");
   r = a.pass();
-  EXPECT_TRUE(r.notes.empty());
+  EXPECT_TRUE(r.notes.empty()) << r.notes.front();
   EXPECT_EQ(r.counts.puts + r.counts.deletes, 0);
   std::string body;
   ASSERT_EQ(calendar_->get(calendar_->hrefFor("other-1"), body, etag, error), sync::Outcome::Done);
