@@ -15,6 +15,54 @@
 namespace krav::accounting {
 namespace {
 
+// Sorts by the date, then by the time compared as text: the day and the
+// first five bytes of the time make one number; longer times fall back to
+// comparing the texts.
+struct SortKey {
+  std::uint64_t key;
+  std::uint32_t index;
+};
+std::uint64_t KeyOf(DayNumber day, std::string_view time) {
+  // Day numbers of real dates are far below 2^24.
+  std::uint64_t key = (static_cast<std::uint64_t>(day) & 0xFFFFFF) << 40;
+  for (std::size_t i = 0; i < 5; ++i)
+    key |= static_cast<std::uint64_t>(i < time.size() ? static_cast<unsigned char>(time[i]) : 0) << (8 * (4 - i));
+  return key;
+}
+
+// A time written "hh:mm" with digits, and its place in the day's order.
+bool IsClock(std::string_view t) {
+  auto digit = [&](std::size_t i) { return t[i] >= '0' && t[i] <= '9'; };
+  return t.size() == 5 && t[2] == ':' && digit(0) && digit(1) && digit(3) && digit(4);
+}
+std::uint64_t ClockMinute(std::string_view t) {
+  return static_cast<std::uint64_t>(((t[0] - '0') * 10 + (t[1] - '0')) * 100 + (t[3] - '0') * 10 + (t[4] - '0'));
+}
+
+// One journal operation as read, pointing into the month's file text.
+struct Operation {
+  std::string_view date, time, description, amount;
+  DayNumber day = 0;
+  Kopecks value = 0;
+  int incomeColumn = -1, expenseColumn = -1;
+
+  Kopecks entry(int column) const { return column == expenseColumn ? -value : column == incomeColumn ? value : 0; }
+  BalanceTable::Row row(const std::vector<Kopecks>& balances) const {
+    BalanceTable::Row r;
+    r.when.reserve(date.size() + 1 + time.size());
+    r.when.append(date).append(" ").append(time);
+    r.description = description;
+    r.amount = amount;
+    r.day = day;
+    r.incomeColumn = incomeColumn;
+    r.expenseColumn = expenseColumn;
+    r.value = value;
+    if (incomeColumn >= 0) r.incomeBalance = balances[incomeColumn];
+    if (expenseColumn >= 0) r.expenseBalance = balances[expenseColumn];
+    return r;
+  }
+};
+
 // The state of one computation: the table being filled, the columns of the
 // account references already seen, the account file and the cache mark.
 struct Walk {
@@ -39,6 +87,11 @@ struct Walk {
   std::vector<Kopecks> latest;  // the balances after the latest operation walked
   bool openingTaken = false;    // t.openings holds the balances at the period's start
   std::optional<BalanceTable::Row> before;
+  // One month's reading, kept from month to month for its room.
+  std::string bytes;
+  std::vector<Operation> ops;
+  std::vector<SortKey> order;
+  std::vector<std::uint64_t> packed;
 
   int column(std::string_view reference) {
     if (auto it = columnOf.find(reference); it != columnOf.end()) return it->second;
@@ -67,57 +120,19 @@ std::array<std::string_view, N> Fields(std::string_view line, char sep) {
   return out;
 }
 
-// Sorts by the date, then by the time compared as text: the day and the
-// first five bytes of the time make one number; longer times fall back to
-// comparing the texts.
-struct SortKey {
-  std::uint64_t key;
-  std::uint32_t index;
-};
-std::uint64_t KeyOf(DayNumber day, std::string_view time) {
-  // Day numbers of real dates are far below 2^24.
-  std::uint64_t key = (static_cast<std::uint64_t>(day) & 0xFFFFFF) << 40;
-  for (std::size_t i = 0; i < 5; ++i)
-    key |= static_cast<std::uint64_t>(i < time.size() ? static_cast<unsigned char>(time[i]) : 0) << (8 * (4 - i));
-  return key;
-}
-
-// One journal operation as read, pointing into the month's file text.
-struct Operation {
-  std::string_view date, time, description, amount;
-  DayNumber day = 0;
-  Kopecks value = 0;
-  int incomeColumn = -1, expenseColumn = -1;
-
-  Kopecks entry(int column) const { return column == expenseColumn ? -value : column == incomeColumn ? value : 0; }
-  BalanceTable::Row row(const std::vector<Kopecks>& balances) const {
-    BalanceTable::Row r;
-    r.when.reserve(date.size() + 1 + time.size());
-    r.when.append(date).append(" ").append(time);
-    r.description = description;
-    r.amount = amount;
-    r.day = day;
-    r.incomeColumn = incomeColumn;
-    r.expenseColumn = expenseColumn;
-    r.value = value;
-    if (incomeColumn >= 0) r.incomeBalance = balances[incomeColumn];
-    if (expenseColumn >= 0) r.expenseBalance = balances[expenseColumn];
-    return r;
-  }
-};
-
 // Adds the operations of one month's journal, sorted, with running balances.
 // False when the journal exists but cannot be read.
 bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
-  std::string bytes;
+  std::string& bytes = w.bytes;
   if (!LoadBytesForUpdate(w.ledger.journalFile(monthDate), bytes)) return false;
   BalanceTable& t = w.t;
-  std::vector<Operation> ops;
-  std::vector<SortKey> order;
-  const std::size_t lineCount = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-  ops.reserve(lineCount);
-  order.reserve(lineCount);
+  std::vector<Operation>& ops = w.ops;
+  std::vector<SortKey>& order = w.order;
+  ops.clear();
+  order.clear();
   bool longTimes = false;
+  // "hh:mm" times of one month's days pack with their index into one number.
+  bool packable = true;
   std::size_t inPeriod = 0;
   ForEachLine(bytes, [&](std::string_view line) {
     const auto f = Fields<7>(line, kSep3);
@@ -134,20 +149,37 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     if (!IsNoAccount(parts[1])) op.incomeColumn = w.column(parts[1]);
     if (!IsNoAccount(parts[2])) op.expenseColumn = w.column(parts[2]);
     longTimes = longTimes || op.time.size() > 5;
+    packable = packable && IsClock(op.time);
     inPeriod += op.day >= w.periodStart;
     order.push_back({KeyOf(op.day, op.time), static_cast<std::uint32_t>(ops.size())});
     ops.push_back(op);
   });
   if (ops.empty()) return true;
 
-  std::sort(order.begin(), order.end(), [&](const SortKey& a, const SortKey& b) {
-    if (a.key != b.key) return a.key < b.key;
-    if (longTimes) {
-      const int byText = ops[a.index].time.compare(ops[b.index].time);
-      if (byText != 0) return byText < 0;
+  const DayNumber firstDay = order.empty() ? 0 : ops[order.front().index].day;
+  for (const Operation& op : ops) packable = packable && op.day >= firstDay - 31 && op.day < firstDay + 31;
+  if (packable) {
+    // Days of one month and "hh:mm" times: byte order of the times is their
+    // number order, so a plain sort of numbers gives the same order.
+    std::vector<std::uint64_t>& packed = w.packed;
+    packed.clear();
+    for (std::uint32_t i = 0; i < ops.size(); ++i) {
+      const Operation& op = ops[i];
+      const std::uint64_t minute = ClockMinute(op.time);
+      packed.push_back((static_cast<std::uint64_t>(op.day - firstDay + 31) << 46) | (minute << 32) | i);
     }
-    return a.index < b.index;
-  });
+    std::sort(packed.begin(), packed.end());
+    for (std::size_t k = 0; k < packed.size(); ++k) order[k].index = static_cast<std::uint32_t>(packed[k]);
+  } else {
+    std::sort(order.begin(), order.end(), [&](const SortKey& a, const SortKey& b) {
+      if (a.key != b.key) return a.key < b.key;
+      if (longTimes) {
+        const int byText = ops[a.index].time.compare(ops[b.index].time);
+        if (byText != 0) return byText < 0;
+      }
+      return a.index < b.index;
+    });
+  }
 
   // Room for the months still to come, guessed from this one.
   if (t.rows.capacity() < t.rows.size() + inPeriod)

@@ -45,6 +45,8 @@ Account ParseAccountReference(std::string_view text) {
 std::string NoAccountReference() { return AccountReference({Ru("[Нет]"), "", Ru("Нет")}); }
 
 bool IsNoAccount(std::string_view reference) {
+  // Asked twice for every operation read: most references end here.
+  if (reference.empty() || reference.front() != '[') return false;
   static const std::string kNone = Ru("[Нет]");
   return FieldView(reference, kSep2, 1) == kNone;
 }

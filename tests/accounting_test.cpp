@@ -197,6 +197,30 @@ TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
   EXPECT_TRUE(none.rows.empty());
 }
 
+// A month's operations go by day, then by time as the texts sort, then as
+// written: "hh:mm" times by number, and a time written otherwise ("9:05",
+// "10:00:30") by its text among them.
+TEST_F(Accounting, OperationsGoByDayTimeTextAndTheOrderWritten) {
+  ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.2026"));
+  const Lines plain = {Op("12.03.2026", "18:00", "e", &cash, nullptr, "1"),
+                       Op("03.03.2026", "23:59", "b", &cash, nullptr, "1"),
+                       Op("12.03.2026", "08:00", "c", &cash, nullptr, "1"),
+                       Op("12.03.2026", "08:00", "d", &cash, nullptr, "1"),
+                       Op("01.03.2026", "00:00", "a", &cash, nullptr, "1")};
+  journal("01.03.2026", plain);
+  auto order = [&] {
+    std::string names;
+    for (const auto& r : compute(1, 3, 31, 3).rows) names += r.description.substr(0, 1);
+    return names;
+  };
+  EXPECT_EQ(order(), "abcde");
+  Lines odd = plain;
+  odd.push_back(Op("12.03.2026", "9:05", "g", &cash, nullptr, "1"));
+  odd.push_back(Op("12.03.2026", "10:00:30", "f", &cash, nullptr, "1"));
+  journal("01.03.2026", odd);
+  EXPECT_EQ(order(), "abcdfeg");
+}
+
 TEST_F(Accounting, DeletedAccountKeepsItsJournalReference) {
   ASSERT_TRUE(MarkAccountingChange(ledger, "01.03.2026"));
   const Account gone{Ru("Старый счет"), Ru("Доллары США"), SavingsType()};
