@@ -89,7 +89,8 @@ class Occurrences {
     std::int32_t minute = -1;  // an interval's minute of the day; -1: the record's time
     DayNumber day = 0;
   };
-  // The date text of an entry's day.
+  // The date text of an entry's day. A day beyond the range's first 400 is
+  // written into a buffer of the thread's, which the next such call reuses.
   std::string_view dateOf(const Entry& e, const Record& r) const;
 
   struct File {
