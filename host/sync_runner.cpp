@@ -54,10 +54,10 @@ bool SyncRunner::passNow() {
   if (worker_.joinable()) worker_.join();
   const std::string user = user_(), dir = shell::DataDir(root_, user);
   sync::SyncSettings settings;
-  std::string error, password;
+  std::string error;
   sync::PassResult refused;
   refused.status = sync::PassResult::LocalFailed;
-  if (!sync::ReadSyncSettings(dir, settings, error) || !sync::ReadSyncPassword(dir, password, error)) {
+  if (!sync::ReadSyncSettings(dir, settings, error)) {
     refused.error = error;
     finished(refused);
     return false;
@@ -67,8 +67,16 @@ bool SyncRunner::passNow() {
     return false;
   }
   lastPassMs_ = QDateTime::currentMSecsSinceEpoch();
-  worker_ = std::thread([this, root = root_, user, settings, password] {
-    const sync::PassResult r = sync::RunPass(root, user, settings, password, false);
+  // The password too is read on the worker: the keyring may ask to be unlocked.
+  worker_ = std::thread([this, root = root_, user, settings, dir] {
+    std::string password, error;
+    sync::PassResult r;
+    if (!sync::ReadSyncPassword(dir, settings, password, error)) {
+      r.status = sync::PassResult::LocalFailed;
+      r.error = error;
+    } else {
+      r = sync::RunPass(root, user, settings, password, false);
+    }
     QMetaObject::invokeMethod(
         this, [this, r] { finished(r); }, Qt::QueuedConnection);
   });

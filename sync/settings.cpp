@@ -11,6 +11,7 @@
 #include "platform/ini.h"
 #include "shell/paths.h"
 #include "sync/caldav.h"
+#include "sync/secret.h"
 
 namespace krav::sync {
 namespace {
@@ -52,7 +53,13 @@ bool ReadSyncSettings(const std::string& dataDir, SyncSettings& s, std::string& 
   return true;
 }
 
-bool ReadSyncPassword(const std::string& dataDir, std::string& password, std::string& error) {
+bool ReadSyncPassword(const std::string& dataDir, const SyncSettings& settings, std::string& password,
+                      std::string& error) {
+  if (LookupSecret(settings.url, settings.login, password) == SecretStatus::Found) return true;
+  return ReadPasswordFile(dataDir, password, error);
+}
+
+bool ReadPasswordFile(const std::string& dataDir, std::string& password, std::string& error) {
   password.clear();
   const std::string path = FsPath(PasswordFile(dataDir));
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -80,23 +87,48 @@ bool ReadSyncPassword(const std::string& dataDir, std::string& password, std::st
   return true;
 }
 
-bool SaveSyncSettings(const std::string& dataDir, const SyncSettings& s, const std::string* password,
-                      std::string& error) {
+bool SaveSyncSettings(const std::string& dataDir, const SyncSettings& s, std::string& error) {
   const std::string ini = shell::UserSettingsFile(dataDir);
   if (!WriteIniString(ini, "Sync", "Url", s.url) || !WriteIniString(ini, "Sync", "Login", s.login) ||
       !WriteIniString(ini, "Sync", "Interval", std::to_string(s.interval))) {
     error = "файл настроек " + Cp1251ToUtf8(ini) + " не записан";
     return false;
   }
-  if (!password) return true;
+  return true;
+}
+
+bool PasswordKept(const std::string& dataDir) {
+  return FileExists(PasswordFile(dataDir)) ||
+         ReadIniString(shell::UserSettingsFile(dataDir), "Sync", "Keyring", "0") == "1";
+}
+
+bool SaveSyncPassword(const std::string& dataDir, const SyncSettings& s, const std::string& password,
+                      std::string& error) {
+  const std::string ini = shell::UserSettingsFile(dataDir);
   const std::string path = FsPath(PasswordFile(dataDir));
-  if (password->empty()) {
+  auto removeFile = [&] {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
       error = "файл пароля " + path + " не удалён";
       return false;
     }
     return true;
+  };
+  if (password.empty()) {
+    ClearSecret(s.url, s.login);
+    return removeFile() && WriteIniString(ini, "Sync", "Keyring", "0");
   }
+  if (StoreSecret(s.url, s.login, password) == SecretStatus::Found) {
+    if (!WriteIniString(ini, "Sync", "Keyring", "1")) {
+      error = "файл настроек " + Cp1251ToUtf8(ini) + " не записан";
+      return false;
+    }
+    return removeFile();
+  }
+  if (!WriteIniString(ini, "Sync", "Keyring", "0")) {
+    error = "файл настроек " + Cp1251ToUtf8(ini) + " не записан";
+    return false;
+  }
+  const std::string* given = &password;
   // Written whole into a new file that only the user can read, then moved
   // into place: the password is never readable by others, not for a moment.
   const std::string tmp = path + ".new";
@@ -104,7 +136,7 @@ bool SaveSyncSettings(const std::string& dataDir, const SyncSettings& s, const s
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
   bool ok = fd >= 0;
   if (ok) {
-    const std::string text = *password + "\n";
+    const std::string text = *given + "\n";
     ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;

@@ -25,10 +25,10 @@
 #include "platform/ini.h"
 #include "shell/paths.h"
 #include "shell/settings_keys.h"
-#include "tools/ics.h"
-#include "tools/listing.h"
 #include "sync/pass.h"
 #include "sync/settings.h"
+#include "tools/ics.h"
+#include "tools/listing.h"
 
 namespace {
 
@@ -223,8 +223,9 @@ int Synchronise(const std::string& root, const std::string& user, bool dryRun) {
   sync::SyncSettings settings;
   std::string error, password;
   if (!sync::ReadSyncSettings(dir, settings, error)) return Fail(error);
-  if (settings.url.empty()) return Fail("не задан календарь: [Sync] Url в " + FsPath(shell::UserSettingsFile(dir)));
-  if (!sync::ReadSyncPassword(dir, password, error)) return Fail(error);
+  if (settings.url.empty())
+    return Fail("не задан календарь: [Sync] Url в " + FsPath(shell::UserSettingsFile(dir)));
+  if (!sync::ReadSyncPassword(dir, settings, password, error)) return Fail(error);
   const sync::PassResult r = sync::RunPass(root, user, settings, password, dryRun);
   for (const auto& note : r.notes) std::cerr << "messctl: " << note << "\n";
   if (r.status != sync::PassResult::Done) {

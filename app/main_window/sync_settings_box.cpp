@@ -77,15 +77,15 @@ SyncSettingsBox::~SyncSettingsBox() = default;
 
 void SyncSettingsBox::load() {
   sync::SyncSettings s;
-  std::string error, password;
+  std::string error;
   if (!sync::ReadSyncSettings(dataDir_, s, error)) answerLabel_->setText(U(error));
   urlEdit_->setText(U(s.url));
   loginEdit_->setText(U(s.login));
   intervalSpin_->setValue(s.interval);
-  // The password is not shown; the field says whether one is kept.
+  // The password is not shown, nor asked of the keyring here: the field says
+  // whether one is kept.
   passwordEdit_->clear();
-  const bool kept = sync::ReadSyncPassword(dataDir_, password, error) && !password.empty();
-  passwordEdit_->setPlaceholderText(kept ? QStringLiteral("сохранён") : QString());
+  passwordEdit_->setPlaceholderText(sync::PasswordKept(dataDir_) ? QStringLiteral("сохранён") : QString());
   changed_ = passwordTyped_ = false;
 }
 
@@ -94,11 +94,28 @@ bool SyncSettingsBox::save() {
   s.url = urlEdit_->text().trimmed().toStdString();
   s.login = loginEdit_->text().trimmed().toStdString();
   s.interval = intervalSpin_->value();
-  const std::string password = passwordEdit_->text().toStdString();
   std::string error;
-  if (!sync::SaveSyncSettings(dataDir_, s, passwordTyped_ ? &password : nullptr, error)) {
+  if (!sync::SaveSyncSettings(dataDir_, s, error)) {
     answerLabel_->setText(U(error));
     return false;
+  }
+  if (passwordTyped_) {
+    // The keyring may ask the person to unlock it: kept off the window's thread.
+    ++passwordSaves_;
+    QPointer<SyncSettingsBox> self(this);
+    std::thread([self, dir = dataDir_, s, password = passwordEdit_->text().toStdString()] {
+      std::string why;
+      const bool ok = sync::SaveSyncPassword(dir, s, password, why);
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(),
+          [self, ok, why] {
+            if (!self) return;
+            --self->passwordSaves_;
+            if (!ok) self->answerLabel_->setText(U(why));
+            emit self->passwordSaved(ok);
+          },
+          Qt::QueuedConnection);
+    }).detach();
   }
   changed_ = passwordTyped_ = false;
   return true;
@@ -110,14 +127,17 @@ void SyncSettingsBox::check() {
   (void)sync::ReadSyncSettings(dataDir_, s, error);  // AllowInsecure as set in the file
   s.url = urlEdit_->text().trimmed().toStdString();
   s.login = loginEdit_->text().trimmed().toStdString();
-  if (passwordTyped_) password = passwordEdit_->text().toStdString();
-  else (void)sync::ReadSyncPassword(dataDir_, password, error);
+  const bool typed = passwordTyped_;
+  if (typed) password = passwordEdit_->text().toStdString();
   checkButton_->setEnabled(false);
   answerLabel_->setText(QStringLiteral("Проверяю…"));
-  // The network may keep it waiting: the window does not.
+  // The network and the keyring may keep it waiting: the window does not.
   QPointer<SyncSettingsBox> self(this);
-  std::thread([self, s, password] {
-    const sync::CheckResult r = sync::CheckCalendar(s, password);
+  std::thread([self, s, password, typed, dir = dataDir_] {
+    std::string kept = password, why;
+    sync::CheckResult r;
+    if (!typed && !sync::ReadSyncPassword(dir, s, kept, why)) r.message = why;
+    else r = sync::CheckCalendar(s, kept);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [self, r] {

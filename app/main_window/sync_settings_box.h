@@ -21,8 +21,10 @@ class SyncSettingsBox : public QGroupBox {
   ~SyncSettingsBox() override;
 
   void load();
-  // Writes what changed; the password only when one was typed.
+  // Writes what changed; the password only when one was typed, on a worker
+  // (passwordSaved tells when it is kept).
   bool save();
+  bool savingPassword() const { return passwordSaves_ > 0; }
   bool changed() const { return changed_; }
   // Tries the calendar on a worker; the answer shows when it comes.
   void check();
@@ -36,11 +38,13 @@ class SyncSettingsBox : public QGroupBox {
 
  signals:
   void checked(bool ok, const QString& message);
+  void passwordSaved(bool ok);
 
  private:
   std::string dataDir_;
   bool changed_ = false;
   bool passwordTyped_ = false;
+  int passwordSaves_ = 0;
   QLineEdit* urlEdit_;
   QLineEdit* loginEdit_;
   QLineEdit* passwordEdit_;
