@@ -16,6 +16,8 @@
 #include "engine/text.h"
 #include "host/sync_runner.h"
 #include "platform/encoding.h"
+#include "platform/file_lock.h"
+#include "platform/files.h"
 #include "platform/ini.h"
 #include "shell/paths.h"
 #include "support.h"
@@ -187,6 +189,29 @@ TEST_P(Sync, TheFirstPassSendsRemindersMergesEqualOnesAndTheNextChangesNothing) 
   EXPECT_EQ(items().size(), 3u);
   EXPECT_EQ(a.ok().gotNew, 1);
   EXPECT_EQ(a.sortedStore().size(), 4u);  // the action stays, only here
+}
+
+// --dry-run counts what a pass would do and changes nothing on either side;
+// a pass of the same folder already under way (whoever runs it) keeps this one
+// out, with nothing changed.
+TEST_P(Sync, ADryRunAndABusyFolderChangeNothing) {
+  SyncedRoot a(*server_, "a");
+  a.setStore({Daily("Зарядка"), Once("24.12.2026", "Ёлка")});
+  PassResult r = a.pass(true);
+  ASSERT_EQ(r.status, PassResult::Done) << r.error;
+  EXPECT_EQ(r.counts.sentNew, 2);
+  EXPECT_EQ(r.counts.puts, 0);
+  EXPECT_TRUE(items().empty());
+  EXPECT_FALSE(FileExists(sync::StateFile(a.dir())));
+
+  {
+    const TryFileLock other(sync::PassLockFile(a.dir()));
+    ASSERT_TRUE(other.held());
+    r = a.pass();
+    EXPECT_EQ(r.status, PassResult::Busy);
+    EXPECT_TRUE(items().empty());
+  }
+  EXPECT_EQ(a.ok().sentNew, 2);
 }
 
 // Rule 4: an edit through the editor updates the same event, and an event
