@@ -29,7 +29,9 @@ void SyncRunner::start() {
 void SyncRunner::stop() {
   minuteTimer_.stop();
   changeTimer_.stop();
+  cancel_ = true;
   if (worker_.joinable()) worker_.join();
+  cancel_ = false;
 }
 
 void SyncRunner::recordsChanged() {
@@ -75,7 +77,7 @@ bool SyncRunner::passNow() {
       r.status = sync::PassResult::LocalFailed;
       r.error = error;
     } else {
-      r = sync::RunPass(root, user, settings, password, false);
+      r = sync::RunPass(root, user, settings, password, false, &cancel_);
     }
     QMetaObject::invokeMethod(
         this, [this, r] { finished(r); }, Qt::QueuedConnection);

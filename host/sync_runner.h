@@ -27,7 +27,7 @@ class SyncRunner : public QObject {
   ~SyncRunner() override;
 
   void start();
-  void stop();            // waits for a pass under way
+  void stop();            // cuts a pass under way short and waits for it
   void recordsChanged();  // a pass soon, when synchronisation is set up
   // Starts a pass now unless one runs; false when none was started.
   bool passNow();
@@ -47,6 +47,7 @@ class SyncRunner : public QObject {
   QTimer minuteTimer_, changeTimer_;
   std::thread worker_;
   std::atomic<bool> running_{false};
+  std::atomic<bool> cancel_{false};  // set by stop: the pass under way ends within a moment
   qint64 lastPassMs_ = 0;
   bool failureTold_ = false;
 };

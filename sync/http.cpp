@@ -59,6 +59,10 @@ UrlParts Split(const std::string& url) {
   return p;
 }
 
+int Progress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return cancel && static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
+}
+
 }  // namespace
 
 bool TransportIsSafe(const std::string& url) {
@@ -116,7 +120,14 @@ HttpResponse HttpClient::request(const std::string& method, const std::string& u
         "(или [Sync] AllowInsecure=1)";
     return r;
   }
+  if (cancel_ && cancel_->load()) {
+    r.error = "прервано";
+    return r;
+  }
   curl_easy_reset(c);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel_));
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, method.c_str());
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);

@@ -3,6 +3,7 @@
 // http only to a loopback address unless insecure transport is allowed.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,12 +28,16 @@ class HttpClient {
   // plain http to another host) answers status 0 with the reason.
   HttpResponse request(const std::string& method, const std::string& url,
                        const std::map<std::string, std::string>& headers, const std::string& body = {});
+  // A flag that, once set, ends the request under way within a moment and
+  // refuses the next ones (status 0).
+  void setCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
 
  private:
   struct Handle;
   std::unique_ptr<Handle> handle_;
   std::string login_, password_;
   bool allowInsecure_;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // Whether a URL may carry the password: https, or http to a loopback address.

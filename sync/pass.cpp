@@ -70,6 +70,7 @@ class Pass {
         calendar_(http_, settings.url) {}
 
   PassResult run(bool dryRun);
+  void setCancel(const std::atomic<bool>* cancel) { http_.setCancel(cancel); }
 
  private:
   bool read();
@@ -508,8 +509,9 @@ PassResult Pass::run(bool dryRun) {
 }  // namespace
 
 PassResult RunPass(const std::string& root, const std::string& user, const SyncSettings& settings,
-                   const std::string& password, bool dryRun) {
+                   const std::string& password, bool dryRun, const std::atomic<bool>* cancel) {
   Pass pass(root, user, settings, password);
+  pass.setCancel(cancel);
   return pass.run(dryRun);
 }
 

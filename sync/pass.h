@@ -10,6 +10,7 @@
 // equality, never sent or brought down twice.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,10 @@ struct PassResult {
 
 // dataDir ends in "/". today is the day from which a record that left the
 // store still had occurrences, if it was deleted by a person.
+// cancel, when given and set, cuts the pass short within a moment (a pass cut
+// short leaves a state the next one converges from).
 PassResult RunPass(const std::string& root, const std::string& user, const SyncSettings& settings,
-                   const std::string& password, bool dryRun);
+                   const std::string& password, bool dryRun, const std::atomic<bool>* cancel = nullptr);
 
 // The summary line of a pass (UTF-8).
 std::string SummaryLine(const PassCounts& c);

@@ -1,7 +1,10 @@
 // The two-way synchronisation against real CalDAV servers (Radicale and
 // Xandikos, started by the tests on 127.0.0.1): every rule of a pass runs
 // against both.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include "calendar_server.h"
 #include "engine/store.h"
@@ -576,6 +580,39 @@ TEST(SyncListing, AMultistatusGivesItsItems) {
   EXPECT_EQ(items[0].etag, "\"1\"");
   EXPECT_FALSE(sync::ParseMultistatus("<html>not found</html>", items));
   EXPECT_FALSE(sync::ParseMultistatus("<<<", items));
+}
+
+// A host that stops while its pass waits on a server that never answers
+// ends at once, not after the transfer's time-out; the pass cut short leaves
+// the store as it was.
+TEST(SyncHost, StoppingCutsShortAPassThatWaitsOnASilentServer) {
+  static int argc = 1;
+  static char name[] = "sync_test";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/krav-no-bus", 1);
+  // Takes connections into its backlog and never reads them.
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(::listen(listener, 8), 0);
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+  test::TempRoot t("a");
+  t.write(t.data("mess.dat"), {test::Record("3", "2", "11|01.12.2026|00:00", "22|09:00", "x")});
+  ASSERT_TRUE(WriteIniString(shell::UserSettingsFile(t.dataDir()), "Sync", "Url",
+                             "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/cal/"));
+  host::SyncRunner runner(t.root(), [] { return std::string("a"); });
+  ASSERT_TRUE(runner.passNow());
+  QThread::msleep(500);
+  QElapsedTimer stopping;
+  stopping.start();
+  runner.stop();
+  EXPECT_LT(stopping.elapsed(), 5000);
+  EXPECT_EQ(t.read(t.data("mess.dat")).size(), 1u);
+  ::close(listener);
 }
 
 }  // namespace
