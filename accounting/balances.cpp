@@ -30,15 +30,6 @@ std::uint64_t KeyOf(DayNumber day, std::string_view time) {
   return key;
 }
 
-// A time written "hh:mm" with digits, and its place in the day's order.
-bool IsClock(std::string_view t) {
-  auto digit = [&](std::size_t i) { return t[i] >= '0' && t[i] <= '9'; };
-  return t.size() == 5 && t[2] == ':' && digit(0) && digit(1) && digit(3) && digit(4);
-}
-std::uint64_t ClockMinute(std::string_view t) {
-  return static_cast<std::uint64_t>(((t[0] - '0') * 10 + (t[1] - '0')) * 100 + (t[3] - '0') * 10 + (t[4] - '0'));
-}
-
 // One journal operation as read, pointing into the month's file text.
 struct Operation {
   std::string_view date, time, description, amount;
@@ -149,7 +140,7 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     if (!IsNoAccount(parts[1])) op.incomeColumn = w.column(parts[1]);
     if (!IsNoAccount(parts[2])) op.expenseColumn = w.column(parts[2]);
     longTimes = longTimes || op.time.size() > 5;
-    packable = packable && IsClock(op.time);
+    packable = packable && ClockDigits(op.time) >= 0;
     inPeriod += op.day >= w.periodStart;
     order.push_back({KeyOf(op.day, op.time), static_cast<std::uint32_t>(ops.size())});
     ops.push_back(op);
@@ -165,7 +156,7 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     packed.clear();
     for (std::uint32_t i = 0; i < ops.size(); ++i) {
       const Operation& op = ops[i];
-      const std::uint64_t minute = ClockMinute(op.time);
+      const auto minute = static_cast<std::uint64_t>(ClockDigits(op.time));
       packed.push_back((static_cast<std::uint64_t>(op.day - firstDay + 31) << 46) | (minute << 32) | i);
     }
     std::sort(packed.begin(), packed.end());

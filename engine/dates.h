@@ -54,6 +54,21 @@ Reading<int> ReadTimeOfDay(std::string_view text);
 bool IsValidTimeText(std::string_view text);
 // "hh:mm" of a minute of the day.
 std::string MinuteText(int minuteOfDay);
+// The same into five chars, for the hot paths that build lines.
+inline void PutClock(char* out, int minuteOfDay) {
+  out[0] = static_cast<char>('0' + minuteOfDay / 600);
+  out[1] = static_cast<char>('0' + minuteOfDay / 60 % 10);
+  out[2] = ':';
+  out[3] = static_cast<char>('0' + minuteOfDay % 60 / 10);
+  out[4] = static_cast<char>('0' + minuteOfDay % 10);
+}
+// hh * 100 + mm of a time written exactly "hh:mm" with digits, whose text
+// order is then its number order; -1 for any other text.
+inline int ClockDigits(std::string_view t) {
+  auto digit = [&](std::size_t i) { return t[i] >= '0' && t[i] <= '9'; };
+  if (t.size() != 5 || t[2] != ':' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) return -1;
+  return ((t[0] - '0') * 10 + (t[1] - '0')) * 100 + (t[3] - '0') * 10 + (t[4] - '0');
+}
 // The stored forms of a checked typed date or time: "dd.mm.yyyy" with the
 // four-digit year, "hh:mm". A text that is none is given back unchanged.
 std::string StoredDate(std::string_view typed);

@@ -51,12 +51,8 @@ struct OccurrenceView {
   put(v.date);
   *p++ = ' ';
   if (v.minute >= 0) {
-    const int m = v.minute;
-    *p++ = static_cast<char>('0' + m / 600);
-    *p++ = static_cast<char>('0' + m / 60 % 10);
-    *p++ = ':';
-    *p++ = static_cast<char>('0' + m % 60 / 10);
-    *p++ = static_cast<char>('0' + m % 10);
+    PutClock(p, v.minute);
+    p += 5;
   } else {
     put(v.time);
   }

@@ -115,18 +115,10 @@ class Pass {
   std::vector<std::pair<std::string, std::string>> replacements_;
 };
 
-std::string Serialized(const SyncState& s) {
-  std::string out = s.url + "\t" + s.token + "\n";
-  for (const auto& e : s.entries)
-    out += e.uid + "\t" + e.href + "\t" + e.etag + "\t" + (e.foreign ? "F" : "") + (e.outdated ? "O" : "") +
-           (e.unsendable ? "U" : "") + "\t" + EncodeLine(e.record) + "\n";
-  return out;
-}
-
 bool Pass::read() {
   std::string error;
   if (!LoadState(dir_, state_, error)) return fail(PassResult::LocalFailed, Cp1251ToUtf8(error));
-  savedState_ = Serialized(state_);
+  savedState_ = StateText(state_);
   // Another calendar: what was known of the old one says nothing of it, and
   // the first pass merges by equality.
   if (state_.url != settings_.url) state_ = SyncState{settings_.url, {}, {}};
@@ -430,10 +422,10 @@ bool Pass::applyServer() {
     SyncState s{settings_.url, token_, {}};
     for (std::size_t i = 0; i < next_.size(); ++i)
       if (!dropped[i]) s.entries.push_back(next_[i]);
-    if (Serialized(s) == savedState_) return true;
+    if (StateText(s) == savedState_) return true;
     if (!SaveState(dir_, s))
       return fail(PassResult::LocalFailed, "файл " + Cp1251ToUtf8(StateFile(dir_)) + " не записан");
-    savedState_ = Serialized(s);
+    savedState_ = StateText(s);
     result_.stateWritten = true;
     return true;
   };

@@ -86,6 +86,10 @@ bool LoadState(const std::string& dataDir, SyncState& state, std::string& error)
 }
 
 bool SaveState(const std::string& dataDir, const SyncState& state) {
+  return SaveBytes(StateFile(dataDir), StateText(state), Flush::Now);
+}
+
+std::string StateText(const SyncState& state) {
   std::string bytes = std::string(kHeader) + "\t" + state.url + "\t" + state.token + "\r\n";
   for (const auto& e : state.entries) {
     std::string flags = "-";
@@ -94,7 +98,7 @@ bool SaveState(const std::string& dataDir, const SyncState& state) {
     if (e.unsendable) flags += "U";
     bytes += e.uid + "\t" + e.href + "\t" + e.etag + "\t" + flags + "\t" + EncodeLine(e.record) + "\r\n";
   }
-  return SaveBytes(StateFile(dataDir), bytes, Flush::Now);
+  return bytes;
 }
 
 bool NoteReplacedRecord(const std::string& dataDir, const std::string& before, const std::string& after) {

@@ -39,6 +39,9 @@ std::string PassLockFile(const std::string& dataDir);  // "sync.lock"
 // False when the file exists but is not a state file (a missing one is empty).
 bool LoadState(const std::string& dataDir, SyncState& state, std::string& error);
 bool SaveState(const std::string& dataDir, const SyncState& state);
+// The state file's text: what SaveState writes, and what a pass compares to
+// write only a changed state.
+std::string StateText(const SyncState& state);
 
 // A replacement by the record editor: oldLine became newLine.
 struct Edit {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/dates.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
 
@@ -29,16 +30,14 @@ constexpr int kTimesPerDay = 10001;
 int TimeKey(std::int32_t minute, std::string_view t) {
   if (minute >= 0) return minute / 60 * 100 + minute % 60 + 1;
   if (t.empty()) return 0;
-  auto digit = [&](std::size_t i) { return t[i] >= '0' && t[i] <= '9'; };
-  if (t.size() != 5 || t[2] != ':' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) return kOddTime;
-  return (t[0] - '0') * 1000 + (t[1] - '0') * 100 + (t[3] - '0') * 10 + (t[4] - '0') + 1;
+  const int digits = ClockDigits(t);
+  return digits < 0 ? kOddTime : digits + 1;
 }
 
 // The time as shown: "hh:mm" of an interval's minute, or the stored text.
 std::string_view TimeText(std::int32_t minute, std::string_view stored, std::array<char, 5>& clock) {
   if (minute < 0) return stored;
-  clock = {static_cast<char>('0' + minute / 600), static_cast<char>('0' + minute / 60 % 10), ':',
-           static_cast<char>('0' + minute % 60 / 10), static_cast<char>('0' + minute % 10)};
+  PutClock(clock.data(), minute);
   return {clock.data(), clock.size()};
 }
 
