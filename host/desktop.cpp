@@ -5,8 +5,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QTimer>
-#include <utility>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -23,9 +21,11 @@
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTextToSpeech>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "app/kit/colours.h"
 #include "host/host_thread.h"
@@ -181,7 +181,8 @@ void RemindersWindow::postponeSelected() {
   const std::size_t i = static_cast<std::size_t>(row);
   OnHostThread(host_, [this, i, h = hours->value(), m = minutes->value()] {
     if (!host_.postpone(i, h, m)) return;
-    QMetaObject::invokeMethod(this, [this] { showLeft(); }, Qt::AutoConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { showLeft(); }, Qt::AutoConnection);
   });
 }
 
@@ -272,9 +273,8 @@ void Desktop::probeSound() {
   probe_->setStandardErrorFile(QProcess::nullDevice());
   auto* limit = new QTimer(probe_);
   limit->setSingleShot(true);
-  connect(limit, &QTimer::timeout, probe_, [this] {
-    probeDone(QStringLiteral("the media backend did not answer"));
-  });
+  connect(limit, &QTimer::timeout, probe_,
+          [this] { probeDone(QStringLiteral("the media backend did not answer")); });
   connect(probe_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
     probeDone(status == QProcess::NormalExit && code == 0
                   ? QString()
@@ -343,7 +343,8 @@ void Desktop::notificationAction(uint id, const QString& action) {
     OnHostThread(host_, [this] {
       for (std::size_t left = host_.reminders().size(); left > 0; --left)
         if (!host_.postpone(0, 0, 5)) break;
-      QMetaObject::invokeMethod(window_.get(), [this] { window_->showLeft(); }, Qt::AutoConnection);
+      QMetaObject::invokeMethod(
+          window_.get(), [this] { window_->showLeft(); }, Qt::AutoConnection);
     });
   }
 }
@@ -361,12 +362,16 @@ void Desktop::notifyText(const QString& summary, const QString& body, bool withA
   call << QStringLiteral("Кравитор") << 0u << QStringLiteral("appointment-soon") << summary << body << actions
        << QVariantMap() << 10000;
   // Asked without waiting: a notification service that does not answer
-  // holds nothing up. The id of a reminders' notification comes with the answer.
+  // holds nothing up. The id of a reminders' notification comes with the
+  // answer; from the asking on, the older one's buttons do nothing, and only
+  // the answer to the latest asking names the current one.
+  const quint64 asked = withActions ? ++notificationsAsked_ : 0;
+  if (withActions) lastNotification_ = 0;
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 2000), this);
-  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, withActions] {
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, asked] {
     watcher->deleteLater();
     const QDBusMessage reply = watcher->reply();
-    if (!withActions) return;
+    if (asked == 0 || asked != notificationsAsked_) return;
     lastNotification_ = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                             ? reply.arguments().first().toUInt()
                             : 0;

@@ -78,6 +78,7 @@ class Desktop : public QObject {
   QProcess* probe_ = nullptr;
   QString pendingSound_;  // played when the probe has answered
   uint lastNotification_ = 0;
+  quint64 notificationsAsked_ = 0;  // notifications with actions asked for so far
 };
 
 // Run as "shellhost --probe-sound": builds a media player and ends with 0
