@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
@@ -38,12 +39,16 @@ struct Operation {
   int incomeColumn = -1, expenseColumn = -1;
 
   Kopecks entry(int column) const { return column == expenseColumn ? -value : column == incomeColumn ? value : 0; }
+  // A row of the table over the same text: the date, time and description
+  // are fields of one line, back to back, and the amount follows them.
   BalanceTable::Row row(const std::vector<Kopecks>& balances) const {
     BalanceTable::Row r;
-    r.when.reserve(date.size() + 1 + time.size());
-    r.when.append(date).append(" ").append(time);
-    r.description = description;
-    r.amount = amount;
+    r.text = date.data();
+    r.dateSize = static_cast<std::uint32_t>(date.size());
+    r.timeSize = static_cast<std::uint32_t>(time.size());
+    r.descriptionSize = static_cast<std::uint32_t>(description.size());
+    r.amountAt = static_cast<std::uint32_t>(amount.data() - date.data());
+    r.amountSize = static_cast<std::uint32_t>(amount.size());
     r.day = day;
     r.incomeColumn = incomeColumn;
     r.expenseColumn = expenseColumn;
@@ -51,6 +56,18 @@ struct Operation {
     if (incomeColumn >= 0) r.incomeBalance = balances[incomeColumn];
     if (expenseColumn >= 0) r.expenseBalance = balances[expenseColumn];
     return r;
+  }
+  // The same row over a copy of its own text, kept with `kept`.
+  BalanceTable::Row rowOwning(const std::vector<Kopecks>& balances, std::shared_ptr<const std::string>& kept) const {
+    auto text = std::make_shared<const std::string>(date.data(), amount.data() + amount.size());
+    Operation copy = *this;
+    const auto at = [&](std::string_view field) { return text->data() + (field.data() - date.data()); };
+    copy.date = {at(date), date.size()};
+    copy.time = {at(time), time.size()};
+    copy.description = {at(description), description.size()};
+    copy.amount = {at(amount), amount.size()};
+    kept = std::move(text);
+    return copy.row(balances);
   }
 };
 
@@ -78,8 +95,10 @@ struct Walk {
   std::vector<Kopecks> latest;  // the balances after the latest operation walked
   bool openingTaken = false;    // t.openings holds the balances at the period's start
   std::optional<BalanceTable::Row> before;
-  // One month's reading, kept from month to month for its room.
-  std::string bytes;
+  std::shared_ptr<const std::string> beforeText;  // what `before` points into
+  // One month's reading: kept with the table when the month has rows of the
+  // period, otherwise reused for the next month.
+  std::shared_ptr<std::string> bytes = std::make_shared<std::string>();
   std::vector<Operation> ops;
   std::vector<SortKey> order;
   std::vector<std::uint64_t> packed;
@@ -114,7 +133,7 @@ std::array<std::string_view, N> Fields(std::string_view line, char sep) {
 // Adds the operations of one month's journal, sorted, with running balances.
 // False when the journal exists but cannot be read.
 bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
-  std::string& bytes = w.bytes;
+  std::string& bytes = *w.bytes;
   if (!LoadBytesForUpdate(w.ledger.journalFile(monthDate), bytes)) return false;
   BalanceTable& t = w.t;
   std::vector<Operation>& ops = w.ops;
@@ -126,6 +145,8 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
   bool packable = true;
   std::size_t inPeriod = 0;
   ForEachLine(bytes, [&](std::string_view line) {
+    // A row keeps 32-bit offsets into its line.
+    if (line.size() > UINT32_MAX) return;
     const auto f = Fields<7>(line, kSep3);
     if (f[0] != "2") return;
     Operation op{f[1], f[2], f[3], f[6]};
@@ -177,6 +198,7 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     t.rows.reserve(std::max(2 * t.rows.capacity(), t.rows.size() + inPeriod * (1 + monthsLeft)));
   w.latest.resize(t.columns.size(), 0);
   const Operation* before = nullptr;
+  bool keep = false;
   for (const SortKey& k : order) {
     const Operation& op = ops[k.index];
     const bool inPeriod = op.day >= w.periodStart;
@@ -188,10 +210,18 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
       w.latest[op.incomeColumn] = AddMoney(w.latest[op.incomeColumn], op.entry(op.incomeColumn));
     if (op.expenseColumn >= 0 && op.expenseColumn != op.incomeColumn)
       w.latest[op.expenseColumn] = AddMoney(w.latest[op.expenseColumn], op.entry(op.expenseColumn));
-    if (inPeriod) t.rows.push_back(op.row(w.latest));
-    else before = &op;
+    if (inPeriod) {
+      t.rows.push_back(op.row(w.latest));
+      keep = true;
+    } else {
+      before = &op;
+    }
   }
-  if (before) w.before = before->row(w.latest);
+  if (before) w.before = before->rowOwning(w.latest, w.beforeText);
+  if (keep) {
+    t.texts.push_back(std::move(w.bytes));
+    w.bytes = std::make_shared<std::string>();
+  }
   return true;
 }
 
@@ -254,6 +284,13 @@ bool SaveLastChanges(Walk& w) {
 
 }  // namespace
 
+std::string BalanceTable::Row::when() const {
+  std::string out;
+  if (!text) return out;
+  out.reserve(dateSize + 1 + timeSize);
+  return out.append(date()).append(" ").append(time());
+}
+
 Kopecks BalanceTable::balance(std::size_t row, std::size_t column) const {
   if (column >= rowsOf.size()) return openingBalance(column);
   const auto& list = rowsOf[column];
@@ -296,7 +333,7 @@ std::string BalanceTable::cell(std::size_t row, std::size_t column) const {
   if (column < 3) {
     if (row < 4) return {};
     const Row& r = row == 4 ? opening : rows.at(row - 5);
-    return column == 0 ? r.when : column == 1 ? r.description : r.amount;
+    return column == 0 ? r.when() : std::string(column == 1 ? r.description() : r.amount());
   }
   const Column& c = columns.at(column - 3);
   switch (row) {
@@ -376,7 +413,10 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
 
   // Trim to the period; the last operation before it gives the opening.
   const DayNumber last = DayOf(end);
-  if (w.before) t.opening = std::move(*w.before);
+  if (w.before) {
+    t.opening = *w.before;
+    t.texts.push_back(std::move(w.beforeText));
+  }
   if (!w.openingTaken) t.openings = w.latest;
   std::erase_if(t.rows, [&](const BalanceTable::Row& row) { return row.day < periodFirst || row.day > last; });
 

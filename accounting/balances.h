@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "accounting/ledger_files.h"
@@ -22,17 +24,26 @@ struct BalanceTable {
     bool moved = false;  // the "*" of row 3: the balance changed within the period
     std::string key;     // the name in lower case, for finding it
   };
+  // One operation. Its texts are views into a journal text the table keeps
+  // (`texts`): the date, time and description are journal fields 2 to 4,
+  // back to back; the amount lies further on in the same line.
   struct Row {
-    std::string when;         // "dd.mm.yyyy hh:mm"
-    std::string description;  // journal field 4
-    std::string amount;       // journal field 7, as typed
-    DayNumber day = 0;        // the date of `when`
+    const char* text = nullptr;  // the first byte of the date
+    std::uint32_t dateSize = 0, timeSize = 0, descriptionSize = 0;
+    std::uint32_t amountAt = 0, amountSize = 0;  // from `text`
+    DayNumber day = 0;                           // the date of `when`
     // The columns this row puts its amount on: + for the income account,
     // - for the expense account (which wins when both are the same).
     int incomeColumn = -1, expenseColumn = -1;
     Kopecks value = 0;
     // The balances of those two columns after this row.
     Kopecks incomeBalance = 0, expenseBalance = 0;
+
+    std::string_view date() const { return {text, dateSize}; }
+    std::string_view time() const { return {text + dateSize + 1, timeSize}; }
+    std::string_view description() const { return {text + dateSize + 1 + timeSize + 1, descriptionSize}; }
+    std::string_view amount() const { return {text + amountAt, amountSize}; }  // journal field 7, as typed
+    std::string when() const;                                                   // "dd.mm.yyyy hh:mm"
     Kopecks entry(std::size_t column) const {
       const int c = static_cast<int>(column);
       return c == expenseColumn ? -value : c == incomeColumn ? value : 0;
@@ -53,6 +64,9 @@ struct BalanceTable {
   std::vector<Kopecks> openings;                   // the balances at the start of the period, per column
   std::vector<Row> rows;                           // rows 5 and later, in chronological order
   std::vector<std::vector<std::uint32_t>> rowsOf;  // per column: the rows that move it
+  // The journal texts the rows point into; never changed once read, so
+  // copies of the table share them.
+  std::vector<std::shared_ptr<const std::string>> texts;
 
   Kopecks openingBalance(std::size_t column) const { return column < openings.size() ? openings[column] : 0; }
   // The balance of a column after rows[row].

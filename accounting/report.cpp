@@ -41,7 +41,7 @@ ReportAccount AccountOf(const BalanceTable& t, Entry& e) {
     const Kopecks after = t.balance(i, e.column);
     if (before == after) continue;
     const bool rose = after > before;
-    a.operations.push_back({r.when, r.description, rose ? AddMoney(after, -before) : AddMoney(before, -after), rose,
+    a.operations.push_back({r.when(), std::string(r.description()), rose ? AddMoney(after, -before) : AddMoney(before, -after), rose,
                             after});
     before = after;
   }

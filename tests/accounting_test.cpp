@@ -130,7 +130,7 @@ TEST_F(Accounting, PeriodStartsAfterAnOperation) {
                          Op("05.03.2026", "09:00", "salary", &cash, nullptr, "1000")});
   const BalanceTable tb = compute(10, 3, 15, 3);
   ASSERT_EQ(tb.rows.size(), 1u);
-  EXPECT_EQ(tb.rows[0].when, "12.03.2026 10:00");
+  EXPECT_EQ(tb.rows[0].when(), "12.03.2026 10:00");
   EXPECT_EQ(tb.cell(4, 0), "05.03.2026 09:00");  // the opening row is the operation before
   const int c = tb.find(cash.name), f = tb.find(food.name);
   ASSERT_GE(c, 0);
@@ -210,7 +210,7 @@ TEST_F(Accounting, OperationsGoByDayTimeTextAndTheOrderWritten) {
   journal("01.03.2026", plain);
   auto order = [&] {
     std::string names;
-    for (const auto& r : compute(1, 3, 31, 3).rows) names += r.description.substr(0, 1);
+    for (const auto& r : compute(1, 3, 31, 3).rows) names += r.description().substr(0, 1);
     return names;
   };
   EXPECT_EQ(order(), "abcde");
