@@ -71,6 +71,56 @@ struct Operation {
   }
 };
 
+// Takes one change of an account's balance into its totals: a rise is
+// income, a fall expense; a step beyond the ledger's range counts as its end.
+void AddStep(BalanceTable::Totals& t, Kopecks after) {
+  const __int128 change = static_cast<__int128>(after) - t.closing;
+  const Kopecks step = change > kMoneyBound * 100    ? kMoneyBound * 100
+                       : change < -kMoneyBound * 100 ? -kMoneyBound * 100
+                                                     : static_cast<Kopecks>(change);
+  if (step > 0) t.income = AddMoney(t.income, step);
+  else t.expense = AddMoney(t.expense, -step);
+  t.closing = after;
+}
+
+// The figures of every account over the period, taken row by row in
+// order: whether its balance changed, whether it was ever other than 0, and
+// its totals.
+struct Fold {
+  std::vector<Kopecks> current;  // the balance after the rows taken so far
+  std::vector<char> moved, busy;
+  std::vector<BalanceTable::Totals> totals;
+
+  void begin(const std::vector<Kopecks>& openings) {
+    current = openings;
+    busy.assign(openings.size(), 0);
+    moved.assign(openings.size(), 0);
+    totals.assign(openings.size(), {});
+    for (std::size_t c = 0; c < openings.size(); ++c) {
+      busy[c] = openings[c] != 0;
+      totals[c].opening = totals[c].closing = openings[c];
+    }
+  }
+  void visit(int column, Kopecks after) {
+    const auto c = static_cast<std::size_t>(column);
+    if (c >= current.size()) {  // an account first met within the period opens at 0
+      current.resize(c + 1, 0);
+      busy.resize(c + 1, 0);
+      moved.resize(c + 1, 0);
+      totals.resize(c + 1);
+    }
+    if (after != current[c]) moved[c] = 1;
+    if (after != 0) busy[c] = 1;
+    AddStep(totals[c], after);
+    current[c] = after;
+  }
+  // A row moving `income` up and `expense` down, with their balances after it.
+  void add(int income, Kopecks incomeAfter, int expense, Kopecks expenseAfter) {
+    if (income >= 0 && income != expense) visit(income, incomeAfter);
+    if (expense >= 0) visit(expense, expenseAfter);
+  }
+};
+
 // The state of one computation: the table being filled, the columns of the
 // account references already seen, the account file and the cache mark.
 struct Walk {
@@ -91,7 +141,10 @@ struct Walk {
   // Operations before the period are only needed for their balances: the
   // walk keeps the balances after the latest operation and the last such
   // operation itself, which becomes the opening row of the period.
-  DayNumber periodStart = 0;
+  DayNumber periodStart = 0, periodEnd = 0;
+  // Rows go to the table, or only into `fold` when just the totals are wanted.
+  bool keepRows = true;
+  Fold fold;
   std::vector<Kopecks> latest;  // the balances after the latest operation walked
   bool openingTaken = false;    // t.openings holds the balances at the period's start
   std::optional<BalanceTable::Row> before;
@@ -194,7 +247,7 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
   }
 
   // Room for the months still to come, guessed from this one.
-  if (t.rows.capacity() < t.rows.size() + inPeriod)
+  if (w.keepRows && t.rows.capacity() < t.rows.size() + inPeriod)
     t.rows.reserve(std::max(2 * t.rows.capacity(), t.rows.size() + inPeriod * (1 + monthsLeft)));
   w.latest.resize(t.columns.size(), 0);
   const Operation* before = nullptr;
@@ -204,15 +257,20 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
     const bool inPeriod = op.day >= w.periodStart;
     if (inPeriod && !w.openingTaken) {
       t.openings = w.latest;
+      w.fold.begin(t.openings);
       w.openingTaken = true;
     }
     if (op.incomeColumn >= 0)
       w.latest[op.incomeColumn] = AddMoney(w.latest[op.incomeColumn], op.entry(op.incomeColumn));
     if (op.expenseColumn >= 0 && op.expenseColumn != op.incomeColumn)
       w.latest[op.expenseColumn] = AddMoney(w.latest[op.expenseColumn], op.entry(op.expenseColumn));
-    if (inPeriod) {
+    if (inPeriod && w.keepRows) {
       t.rows.push_back(op.row(w.latest));
       keep = true;
+    } else if (inPeriod) {
+      const auto after = [&](int column) { return column < 0 ? 0 : w.latest[column]; };
+      if (op.day <= w.periodEnd)
+        w.fold.add(op.incomeColumn, after(op.incomeColumn), op.expenseColumn, after(op.expenseColumn));
     } else {
       before = &op;
     }
@@ -310,14 +368,7 @@ BalanceTable::Totals BalanceTable::totals(std::size_t column) const {
   if (column >= rowsOf.size()) return t;
   for (const std::uint32_t i : rowsOf[column]) {
     const Row& r = rows[i];
-    const Kopecks after = static_cast<int>(column) == r.expenseColumn ? r.expenseBalance : r.incomeBalance;
-    const __int128 change = static_cast<__int128>(after) - t.closing;
-    const Kopecks step = change > kMoneyBound * 100    ? kMoneyBound * 100
-                         : change < -kMoneyBound * 100 ? -kMoneyBound * 100
-                                                       : static_cast<Kopecks>(change);
-    if (step > 0) t.income = AddMoney(t.income, step);
-    else t.expense = AddMoney(t.expense, -step);
-    t.closing = after;
+    AddStep(t, static_cast<int>(column) == r.expenseColumn ? r.expenseBalance : r.incomeBalance);
   }
   return t;
 }
@@ -345,8 +396,13 @@ std::string BalanceTable::cell(std::size_t row, std::size_t column) const {
   }
 }
 
-bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& t, std::string* error) {
-  t = BalanceTable{};
+namespace {
+
+// The computation both results share: the walk over the months, the month
+// files and LastChanges, the trim to the period, the movement marks and the
+// removal of the accounts that are 0 throughout (from `w.fold` too).
+bool Compute(const Ledger& ledger, DateTime end, DateTime start, Walk& w, std::string* error) {
+  BalanceTable& t = w.t;
   auto fail = [&](const std::string& what, const std::string& path) {
     if (error) *error = Ru("Файл ") + path + " " + what;
     return false;
@@ -361,7 +417,6 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   if (!ReadIniStringChecked(ini, kBuhSection, kFirstDateKey, DateToText(Now()), firstDate) ||
       !ReadIniStringChecked(ini, kBuhSection, kLastChangesKey, firstDate, lastChanges))
     return fail(Ru("не читается"), ini);
-  Walk w{ledger, t};
   // A LastChanges that is no date vouches for no month file: the walk starts
   // at FirstDate (or the period) instead.
   const Reading<DayNumber> marked = ReadDay(lastChanges), first = ReadDay(firstDate);
@@ -386,6 +441,7 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   }
   w.latest = t.openings;
   w.periodStart = periodFirst;
+  w.periodEnd = DayOf(end);
 
   Lines accounts;
   if (!LoadLinesForUpdate(ledger.accountsFile(), accounts)) return fail(Ru("не читается"), ledger.accountsFile());
@@ -420,21 +476,18 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
   if (!w.openingTaken) t.openings = w.latest;
   std::erase_if(t.rows, [&](const BalanceTable::Row& row) { return row.day < periodFirst || row.day > last; });
 
-  // Movement marks and idle accounts, in one pass over the rows.
+  // Movement marks and idle accounts, in one pass over the rows (taken
+  // during the walk when no rows are kept).
   const std::size_t columns = t.columns.size();
   t.openings.resize(columns, 0);
-  std::vector<Kopecks> current = t.openings;
-  std::vector<char> busy(columns, 0);
-  for (std::size_t c = 0; c < columns; ++c) busy[c] = t.openings[c] != 0;
-  auto visit = [&](int column, Kopecks after) {
-    if (after != current[column]) t.columns[column].moved = true;
-    if (after != 0) busy[column] = 1;
-    current[column] = after;
-  };
-  for (const auto& row : t.rows) {
-    if (row.incomeColumn >= 0 && row.incomeColumn != row.expenseColumn) visit(row.incomeColumn, row.incomeBalance);
-    if (row.expenseColumn >= 0) visit(row.expenseColumn, row.expenseBalance);
-  }
+  if (!w.openingTaken) w.fold.begin(t.openings);
+  for (const auto& row : t.rows) w.fold.add(row.incomeColumn, row.incomeBalance, row.expenseColumn, row.expenseBalance);
+  Fold& fold = w.fold;
+  fold.busy.resize(columns, 0);
+  fold.moved.resize(columns, 0);
+  fold.totals.resize(columns);
+  for (std::size_t c = 0; c < columns; ++c) t.columns[c].moved = fold.moved[c];
+  const std::vector<char>& busy = fold.busy;
 
   // Drop the accounts that are 0 throughout.
   std::vector<int> newIndex(columns, -1);
@@ -454,12 +507,24 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
       if (to != c) {
         t.columns[to] = std::move(t.columns[c]);
         t.openings[to] = t.openings[c];
+        fold.totals[to] = fold.totals[c];
       }
       ++to;
     }
     t.columns.resize(kept);
     t.openings.resize(kept);
   }
+  fold.totals.resize(kept);
+  return true;
+}
+
+}  // namespace
+
+bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& t, std::string* error) {
+  t = BalanceTable{};
+  Walk w{ledger, t};
+  if (!Compute(ledger, end, start, w, error)) return false;
+  const std::size_t kept = t.columns.size();
 
   // The rows that move each account, for finding a balance at any row.
   t.rowsOf.assign(kept, {});
@@ -469,6 +534,18 @@ bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, Balance
     if (row.expenseColumn >= 0 && row.expenseColumn != row.incomeColumn)
       t.rowsOf[row.expenseColumn].push_back(static_cast<std::uint32_t>(i));
   }
+  return true;
+}
+
+bool ComputeBalanceTotals(const Ledger& ledger, DateTime end, DateTime start, std::vector<AccountBalance>& accounts,
+                          std::string* error) {
+  accounts.clear();
+  BalanceTable t;
+  Walk w{ledger, t};
+  w.keepRows = false;
+  if (!Compute(ledger, end, start, w, error)) return false;
+  accounts.reserve(t.columns.size());
+  for (std::size_t c = 0; c < t.columns.size(); ++c) accounts.push_back({std::move(t.columns[c]), w.fold.totals[c]});
   return true;
 }
 

@@ -94,4 +94,17 @@ struct BalanceTable {
 [[nodiscard]] bool ComputeBalances(const Ledger& ledger, DateTime end, DateTime start, BalanceTable& table,
                                    std::string* error = nullptr);
 
+// One account's figures over a period.
+struct AccountBalance {
+  BalanceTable::Column column;
+  BalanceTable::Totals totals;
+};
+
+// The same computation as ComputeBalances, with the same month files,
+// LastChanges and failures, giving only the accounts of its table (in its
+// order) with their totals: its memory grows with the accounts and one
+// month's journal, not with the operations of the period.
+[[nodiscard]] bool ComputeBalanceTotals(const Ledger& ledger, DateTime end, DateTime start,
+                                        std::vector<AccountBalance>& accounts, std::string* error = nullptr);
+
 }  // namespace krav::accounting

@@ -5,6 +5,7 @@
 #include <deque>
 #include <limits>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "accounting/balances.h"
@@ -469,6 +470,78 @@ TEST_F(Journals, EveryBalanceIsTheRunningSumOfItsOperations) {
     EXPECT_GE(totals.income, 0);
     EXPECT_GE(totals.expense, 0);
   }
+}
+
+// The totals alone (what messctl balances prints) are the table's totals,
+// over the same accounts in the same order, with the same month files: for
+// periods starting and ending within months, and for accounts that are 0
+// throughout or first met within the period.
+TEST_F(Journals, TheTotalsAloneAreTheTablesTotals) {
+  std::srand(11);
+  for (int month = 1; month <= 4; ++month) {
+    Lines lines;
+    for (int i = 0; i < 90; ++i) {
+      // Account 10 appears only from March on; account 9 only in January, netted to 0.
+      const auto pick = [&] {
+        const int a = std::rand() % (month >= 3 ? 11 : 10) - 1;
+        return a == 9 ? 10 : a;
+      };
+      const int income = pick(), expense = pick();
+      lines.push_back(op(1 + (i * 11) % 28, month, (i * 53) % 1440, income, expense,
+                         MoneyText((std::rand() % 90000) - 9000)));
+    }
+    if (month == 1) {
+      lines.push_back(op(3, 1, 61, 9, -1, "500"));
+      lines.push_back(op(4, 1, 61, -1, 9, "500"));
+    }
+    t.write(ledger.journalFile("01.0" + std::to_string(month) + ".2026"), lines);
+  }
+  struct Period {
+    int d1, m1, d2, m2;
+  };
+  for (const Period p : {Period{1, 2, 28, 2}, Period{10, 2, 17, 3}, Period{15, 1, 14, 4}, Period{20, 4, 25, 4}}) {
+    SCOPED_TRACE(std::to_string(p.d1) + "." + std::to_string(p.m1) + "-" + std::to_string(p.d2) + "." +
+                 std::to_string(p.m2));
+    const DateTime start = MakeDateTime(2026, p.m1, p.d1), end = MakeDateTime(2026, p.m2, p.d2);
+    auto cold = [&] {
+      for (int m = 1; m <= 4; ++m) RemoveFile(ledger.balanceFile("01.0" + std::to_string(m) + ".2026"));
+      ASSERT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2026"));
+    };
+    auto monthFiles = [&] {
+      std::string all;
+      for (int m = 1; m <= 4; ++m)
+        for (const auto& line : t.read(ledger.balanceFile("01.0" + std::to_string(m) + ".2026"))) all += line + "|";
+      return all;
+    };
+    cold();
+    BalanceTable tb;
+    ASSERT_TRUE(ComputeBalances(ledger, end, start, tb));
+    const std::string tableFiles = monthFiles();
+    const std::string tableMark = ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "");
+    cold();
+    std::vector<AccountBalance> alone;
+    ASSERT_TRUE(ComputeBalanceTotals(ledger, end, start, alone));
+    EXPECT_EQ(monthFiles(), tableFiles);
+    EXPECT_EQ(ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, ""), tableMark);
+    ASSERT_EQ(alone.size(), tb.columns.size());
+    for (std::size_t c = 0; c < alone.size(); ++c) {
+      SCOPED_TRACE(tb.columns[c].name);
+      EXPECT_EQ(alone[c].column.name, tb.columns[c].name);
+      EXPECT_EQ(alone[c].column.moved, tb.columns[c].moved);
+      const auto want = tb.totals(c);
+      EXPECT_EQ(alone[c].totals.opening, want.opening);
+      EXPECT_EQ(alone[c].totals.income, want.income);
+      EXPECT_EQ(alone[c].totals.expense, want.expense);
+      EXPECT_EQ(alone[c].totals.closing, want.closing);
+    }
+  }
+  // The account netted to 0 before the periods is not among them; the late ones are, where they moved.
+  std::vector<AccountBalance> alone;
+  ASSERT_TRUE(ComputeBalanceTotals(ledger, MakeDateTime(2026, 4, 30), MakeDateTime(2026, 2, 1), alone));
+  std::set<std::string> names;
+  for (const auto& a : alone) names.insert(a.column.name);
+  EXPECT_EQ(names.count("acc9"), 0u);
+  EXPECT_EQ(names.count("acc10"), 1u);
 }
 
 }  // namespace

@@ -88,15 +88,13 @@ int Fail(const std::string& message) {
 
 int PrintBalances(const accounting::Ledger& ledger, DateTime first, DateTime last) {
   using namespace accounting;
-  BalanceTable table;
+  std::vector<AccountBalance> accounts;
   std::string error;
-  if (!ComputeBalances(ledger, last, first, table, &error)) {
+  if (!ComputeBalanceTotals(ledger, last, first, accounts, &error)) {
     std::cerr << "messctl: остатки не посчитаны. " << Cp1251ToUtf8(error) << "\n";
     return 1;
   }
-  for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    const auto& col = table.columns[c];
-    const BalanceTable::Totals totals = table.totals(c);
+  for (const auto& [col, totals] : accounts) {
     std::cout << Cp1251ToUtf8(col.name) << "\t" << Cp1251ToUtf8(col.currency) << "\t" << Cp1251ToUtf8(col.type)
               << "\t" << MoneyText(totals.opening) << "\t" << MoneyText(totals.income) << "\t"
               << MoneyText(totals.expense) << "\t" << MoneyText(totals.closing) << "\n";

@@ -47,6 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t r = 0; r < table.rowCount(); ++r)
     for (std::size_t c = 0; c < table.columnCount(); ++c) (void)table.cell(r, c);
 
+  // The totals alone, from cold again, are the table's.
+  RemoveFile(ledger.balanceFile("01.12.2026"));
+  WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.12.2026");
+  std::vector<AccountBalance> alone;
+  KRAV_FUZZ_CHECK(ComputeBalanceTotals(ledger, MakeDateTime(2026, 12, 31), MakeDateTime(2026, 12, 1), alone));
+  KRAV_FUZZ_CHECK(alone.size() == table.columns.size());
+  for (std::size_t c = 0; c < alone.size(); ++c) {
+    const auto t = table.totals(c);
+    KRAV_FUZZ_CHECK(alone[c].column.name == table.columns[c].name && alone[c].column.moved == table.columns[c].moved);
+    KRAV_FUZZ_CHECK(alone[c].totals.opening == t.opening && alone[c].totals.income == t.income &&
+                    alone[c].totals.expense == t.expense && alone[c].totals.closing == t.closing);
+  }
+
   FixedRate rates;
   const auto noChart = [](const std::vector<PieSlice>&, const std::string&) { return true; };
   (void)BuildAccountingReport(ledger, MakeDateTime(2026, 12, 1), MakeDateTime(2026, 12, 31), rates, noChart);
