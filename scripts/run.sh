@@ -13,7 +13,8 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKRAV_TESTS=OFF >/dev/
 cmake --build "$build" -j"$(nproc)"
 root="${KRAV_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/krav}"
 scripts/make-root.sh "$root"
-install -m 0755 "$build/plugin/libdorvik.so" "$build/host/shellhost" "$build/tools/messctl" "$build/app/mess" "$root/"
+install -m 0755 "$build/plugin/libdorvik.so" "$build/host/shellhost" "$build/tools/messctl" \
+  "$build/tools/messctl-full" "$build/app/mess" "$root/"
 echo "Root directory: $root"
 # The planner in the desktop's menu, and the shell at every log-in.
 scripts/install-desktop.sh "$root"

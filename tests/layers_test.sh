@@ -9,8 +9,8 @@ declare -A layer=(
   [krav_shell]=1
   [krav_engine]=2
   [krav_accounting]=3 [krav_exchange]=3 [krav_dorvik_core]=3
-  [krav_app_logic]=4 [krav_qt_kit]=4 [krav_chart]=4 [dorvik]=4 [krav_sync]=4
-  [krav_agent]=5 [krav_calendar]=5 [krav_page_frame]=5 [krav_host_core]=5 [messctl]=5
+  [krav_app_logic]=4 [krav_qt_kit]=4 [krav_chart]=4 [dorvik]=4 [krav_sync]=4 [krav_messctl_core]=4
+  [krav_agent]=5 [krav_calendar]=5 [krav_page_frame]=5 [krav_host_core]=5 [messctl]=5 [messctl-full]=5
   [krav_dialogs]=6 [krav_host_desktop]=6
   [krav_accounting_ui]=7 [krav_editor]=7 [shellhost]=7
   [krav_planner_ui]=8
@@ -27,7 +27,7 @@ while read -r file target linked; do
     continue
   fi
   for l in $linked; do
-    case "$l" in krav_*|dorvik|messctl|shellhost|mess) ;; *) continue ;; esac
+    case "$l" in krav_*|dorvik|messctl|messctl-full|shellhost|mess) ;; *) continue ;; esac
     if [ -z "${layer[$l]+x}" ]; then
       echo "$file: $l is in no layer"
       status=1

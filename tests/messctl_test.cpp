@@ -153,6 +153,33 @@ TEST_F(MessctlTool, TheRootIsTheProgramsFolderByDefault) {
   EXPECT_NE(out.find("Весь день"), std::string::npos) << out;
 }
 
+// messctl hands the report, the iCalendar exchange and the synchronisation
+// to messctl-full beside it, with the same arguments and folder.
+TEST_F(MessctlTool, TheCommandsOfMessctlFullRunThroughItsSibling) {
+  const std::string copy = t.root() + "messctl";
+  std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/tools/messctl", copy);
+  auto run = [&](int& status) {
+    FILE* p = ::popen((copy + " export-ics --user Иван 2>&1").c_str(), "r");
+    std::string out;
+    if (!p) return out;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    const int st = ::pclose(p);
+    status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return out;
+  };
+  int status = -1;
+  std::string out = run(status);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find(t.root() + "messctl-full"), std::string::npos) << out;
+
+  std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/tools/messctl-full", t.root() + "messctl-full");
+  out = run(status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out.rfind("BEGIN:VCALENDAR", 0), 0u) << out;
+  EXPECT_NE(out.find("Зарядка"), std::string::npos) << out;
+}
+
 TEST_F(MessctlTool, AnUnreadableStoreIsAFailure) {
   RemoveFile(t.data("mess.dat"));
   ForceDir(t.data("mess.dat"));
