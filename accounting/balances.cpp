@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "engine/store.h"
 #include "engine/text.h"
@@ -29,6 +30,23 @@ std::uint64_t KeyOf(DayNumber day, std::string_view time) {
   for (std::size_t i = 0; i < 5; ++i)
     key |= static_cast<std::uint64_t>(i < time.size() ? static_cast<unsigned char>(time[i]) : 0) << (8 * (4 - i));
   return key;
+}
+
+// Sorts numbers packed as (day within the month's range, "hh:mm" as four
+// digits, index): two counting passes over the 20 bits above the index.
+// Both passes keep order, and the input is in index order, so equal moments
+// stay in the order of their lines.
+void SortPacked(std::vector<std::uint64_t>& keys, std::vector<std::uint64_t>& spare) {
+  if (std::is_sorted(keys.begin(), keys.end())) return;
+  spare.resize(keys.size());
+  for (const int shift : {32, 42}) {
+    std::array<std::uint32_t, 1024> start{};
+    for (const std::uint64_t k : keys) ++start[(k >> shift) & 1023];
+    std::uint32_t sum = 0;
+    for (std::uint32_t& s : start) sum += std::exchange(s, sum);
+    for (const std::uint64_t k : keys) spare[start[(k >> shift) & 1023]++] = k;
+    keys.swap(spare);
+  }
 }
 
 // One journal operation as read, pointing into the month's file text.
@@ -154,7 +172,7 @@ struct Walk {
   std::shared_ptr<std::string> bytes = std::make_shared<std::string>();
   std::vector<Operation> ops;
   std::vector<SortKey> order;
-  std::vector<std::uint64_t> packed;
+  std::vector<std::uint64_t> packed, spare;
 
   int column(std::string_view reference) {
     if (auto it = columnOf.find(reference); it != columnOf.end()) return it->second;
@@ -233,7 +251,7 @@ bool JournalMonth(Walk& w, const std::string& monthDate, int monthsLeft) {
       const auto minute = static_cast<std::uint64_t>(ClockDigits(op.time));
       packed.push_back((static_cast<std::uint64_t>(op.day - firstDay + 31) << 46) | (minute << 32) | i);
     }
-    std::sort(packed.begin(), packed.end());
+    SortPacked(packed, w.spare);
     for (std::size_t k = 0; k < packed.size(); ++k) order[k].index = static_cast<std::uint32_t>(packed[k]);
   } else {
     std::sort(order.begin(), order.end(), [&](const SortKey& a, const SortKey& b) {
