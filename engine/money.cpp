@@ -13,25 +13,28 @@ namespace {
 // point or comma with decimals; `scale` decimals are kept, the next rounds
 // half away from zero. False for anything else or a value past `bound`.
 bool ReadDecimal(std::string_view raw, int scale, std::int64_t bound, std::int64_t& out) {
-  std::string s;
-  s.reserve(raw.size());
-  for (char c : raw)
-    if (c != ' ') s += c;
+  // The text read with its blanks passed over wherever they stand.
   std::size_t i = 0;
+  auto at = [&]() -> char {
+    while (i < raw.size() && raw[i] == ' ') ++i;
+    return i < raw.size() ? raw[i] : '\0';
+  };
+  auto digit = [](char c) { return c >= '0' && c <= '9'; };
   bool negative = false;
-  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  if (const char c = at(); c == '-' || c == '+') negative = c == '-', ++i;
   std::int64_t whole = 0;
   std::size_t digits = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits)
-    if (__builtin_mul_overflow(whole, 10, &whole) || __builtin_add_overflow(whole, s[i] - '0', &whole))
-      return false;
+  for (char c; digit(c = at()); ++i, ++digits)
+    if (__builtin_mul_overflow(whole, 10, &whole) || __builtin_add_overflow(whole, c - '0', &whole)) return false;
   std::int64_t fraction = 0;  // scale + 1 decimals, the last for rounding
   int decimals = 0;
-  if (i < s.size() && (s[i] == '.' || s[i] == ',')) {
-    for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits)
-      if (decimals <= scale) fraction = fraction * 10 + (s[i] - '0'), ++decimals;
+  if (const char c = at(); c == '.' || c == ',') {
+    ++i;
+    for (char d; digit(d = at()); ++i, ++digits)
+      if (decimals <= scale) fraction = fraction * 10 + (d - '0'), ++decimals;
   }
-  if (i != s.size() || digits == 0) return false;
+  at();
+  if (i != raw.size() || digits == 0) return false;
   for (; decimals <= scale; ++decimals) fraction *= 10;
   std::int64_t unit = 1;
   for (int k = 0; k < scale; ++k) unit *= 10;

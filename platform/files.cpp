@@ -177,7 +177,8 @@ bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
   const std::string folder = FolderOf(target);
   // Keep the permissions of the file being replaced, or the usual 0644.
   struct stat st {};
-  const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
 
   // The data goes to an unnamed file of the folder where the file system
   // allows it, so that a writer killed midway leaves nothing behind; it gets
@@ -192,6 +193,17 @@ bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
   ::fchmod(fd, mode);
   bool ok = WriteAll(fd, bytes) && (flush == Flush::Later || ::fsync(fd) == 0);
   bool named = !unnamed;
+  // A complete unnamed file for a name that is free is linked in under
+  // that name at once; a name taken meanwhile is replaced as usual.
+  if (ok && unnamed && !exists) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      const bool closed = ::close(fd) == 0;
+      if (closed && flush == Flush::Now) RemoveLeftovers(folder, target.substr(target.rfind('/') + 1));
+      return closed;
+    }
+    ok = errno == EEXIST;
+  }
   if (ok && unnamed) ok = named = LinkUnnamed(fd, temp);
   // Renamed while still open, so that the lock covers it until it is in place.
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;

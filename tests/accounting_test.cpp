@@ -39,6 +39,12 @@ TEST(Money, ExactDecimalSums) {
     EXPECT_FALSE(ReadMoney(bad)) << bad;
   EXPECT_EQ(*ReadMoney("0.125"), 13);
   EXPECT_EQ(*ReadMoney("-0.125"), -13);
+  // Blanks count for nothing wherever they stand; a NUL is no blank.
+  EXPECT_EQ(*ReadMoney(" - 1 2 , 5 0 "), -1250);
+  EXPECT_EQ(*ReadMoney("5."), 500);
+  EXPECT_EQ(*ReadMoney(" .5"), 50);
+  EXPECT_FALSE(ReadMoney(std::string_view("12\0", 3)));
+  EXPECT_FALSE(ReadMoney("+ "));
   EXPECT_EQ(StoredAmount("0,125"), "0.13");
   EXPECT_EQ(StoredAmount("1234,5"), "1 234.50");
   EXPECT_EQ(MoneyText(-2000), "-20.00");
