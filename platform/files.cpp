@@ -63,10 +63,15 @@ std::string FolderOf(const std::string& fsPath) {
 
 // The file a path finally names once symbolic links are followed (a link to
 // a missing file names that file); the path itself when it is no link.
-std::string FollowLinks(std::string fsPath) {
+// `found` tells whether that file exists, `st` then holding its status.
+std::string FollowLinks(std::string fsPath, bool& found, struct stat& st) {
+  found = false;
   for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    if (::lstat(fsPath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return fsPath;
+    if (::lstat(fsPath.c_str(), &st) != 0) return fsPath;
+    if (!S_ISLNK(st.st_mode)) {
+      found = true;
+      return fsPath;
+    }
     std::string target(PATH_MAX, '\0');
     const ssize_t n = ::readlink(fsPath.c_str(), target.data(), target.size());
     if (n <= 0) return fsPath;
@@ -173,23 +178,23 @@ bool LoadLinesForUpdate(const std::string& path, Lines& lines) {
 }
 
 bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
-  const std::string target = FollowLinks(FsPath(path));
+  struct stat st {};
+  bool exists = false;
+  const std::string target = FollowLinks(FsPath(path), exists, st);
   const std::string folder = FolderOf(target);
   // Keep the permissions of the file being replaced, or the usual 0644.
-  struct stat st {};
-  const bool exists = ::stat(target.c_str(), &st) == 0;
   const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
 
   // The data goes to an unnamed file of the folder where the file system
   // allows it, so that a writer killed midway leaves nothing behind; it gets
   // the temporary name only once it is complete. Either way the temporary
-  // file is locked while it lives, which tells leftovers from live saves.
+  // file is locked while it has a name, which tells leftovers from live saves.
   std::string temp = target + kTempInfix + "XXXXXX";
   int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
   const bool unnamed = fd >= 0;
   if (!unnamed) fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  ::flock(fd, LOCK_EX | LOCK_NB);
+  if (!unnamed) ::flock(fd, LOCK_EX | LOCK_NB);
   ::fchmod(fd, mode);
   bool ok = WriteAll(fd, bytes) && (flush == Flush::Later || ::fsync(fd) == 0);
   bool named = !unnamed;
@@ -204,7 +209,10 @@ bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
     }
     ok = errno == EEXIST;
   }
-  if (ok && unnamed) ok = named = LinkUnnamed(fd, temp);
+  if (ok && unnamed) {
+    ::flock(fd, LOCK_EX | LOCK_NB);
+    ok = named = LinkUnnamed(fd, temp);
+  }
   // Renamed while still open, so that the lock covers it until it is in place.
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
   if (ok) named = false;
