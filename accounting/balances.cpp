@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "accounting/month_files.h"
 #include "engine/store.h"
 #include "engine/text.h"
 #include "platform/encoding.h"
@@ -153,9 +154,9 @@ struct Walk {
   std::vector<Account> accounts;                                             // the account file, read once
   DayNumber lastChangesDay = 0;  // [Buh] LastChanges: the months up to it have sound month files
   bool lastChangesMoved = false;
-  // The month files of the months walked, written only once every month
-  // needed could be read.
-  std::vector<std::pair<std::string, std::string>> closed;  // month date, file bytes
+  // The month files of the months walked, put in place only once every
+  // month needed could be read.
+  std::optional<MonthFiles> files;
   // Operations before the period are only needed for their balances: the
   // walk keeps the balances after the latest operation and the last such
   // operation itself, which becomes the opening row of the period.
@@ -311,9 +312,9 @@ void RefreshAccounts(Walk& w) {
   }
 }
 
-// Keeps the month balance file of a month walked; WriteMonths writes them,
-// and the disk is flushed once for all before LastChanges is moved on
-// (SaveLastChanges).
+// Hands the month balance file of a month walked to the writer; WriteMonths
+// puts them in place, and the disk is flushed once for all before
+// LastChanges is moved on (SaveLastChanges).
 void CloseMonth(Walk& w, const std::string& monthDate) {
   const BalanceTable& t = w.t;
   std::string bytes;
@@ -323,30 +324,22 @@ void CloseMonth(Walk& w, const std::string& monthDate) {
     bytes.append(col.name).append(1, kSep1).append(col.currency).append(1, kSep1).append(col.type);
     bytes.append(1, kSep1).append(MoneyText(w.latest[c])).append("\r\n");
   }
-  w.closed.push_back({monthDate, std::move(bytes)});
+  w.files->add(monthDate, w.ledger.balanceFile(monthDate), std::move(bytes));
 }
 
 // Writes the month files of the months closed, oldest first, moving the
 // LastChanges of the walk over each one written. False at the first that
 // could not be written (its path in `failed`).
 bool WriteMonths(Walk& w, std::string& failed) {
-  ForceDir(shell::JournalDir(w.ledger.dataDir()));
-  for (const auto& [monthDate, bytes] : w.closed) {
-    // A month file that already holds these balances is left as it is.
-    const std::string path = w.ledger.balanceFile(monthDate);
-    std::string stored;
-    const bool same = LoadBytes(path, stored) && stored == bytes;
-    if (!same && !SaveBytes(path, bytes, Flush::Later)) {
-      failed = path;
-      return false;
-    }
-    const DayNumber lastDay = DayOf(LastDayOfMonth(static_cast<double>(*ReadDay(monthDate))));
-    if (lastDay > w.lastChangesDay) {
-      w.lastChangesDay = lastDay;
-      w.lastChangesMoved = true;
-    }
-  }
-  return true;
+  return w.files->finish(
+      [&](const std::string& monthDate) {
+        const DayNumber lastDay = DayOf(LastDayOfMonth(static_cast<double>(*ReadDay(monthDate))));
+        if (lastDay > w.lastChangesDay) {
+          w.lastChangesDay = lastDay;
+          w.lastChangesMoved = true;
+        }
+      },
+      failed);
 }
 
 // Moves LastChanges on to the last month closed, once the month files are
@@ -465,6 +458,8 @@ bool Compute(const Ledger& ledger, DateTime end, DateTime start, Walk& w, std::s
   if (!LoadLinesForUpdate(ledger.accountsFile(), accounts)) return fail(Ru("не читается"), ledger.accountsFile());
   for (const auto& line : accounts) w.accounts.push_back(ParseAccountReference(line));
 
+  ForceDir(shell::JournalDir(ledger.dataDir()));
+  w.files.emplace();
   const Ymd e = DayToYmd(DayOf(end));
   for (int y = f.year, m = f.month;;) {
     const std::string monthDate = DateToText(static_cast<double>(YmdToDay(y, m, 1)));

@@ -86,7 +86,8 @@ void ColdFilesInPlace(benchmark::State& state) {
 void WarmLastMonth(benchmark::State& state) {
   const Ledger& l = Data();
   BalanceTable t;
-  WriteIniString(l.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2017");
+  if (!WriteIniString(l.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2017"))
+    state.SkipWithError("the settings could not be written");
   if (!ComputeBalances(l, MakeDateTime(kFirstYear + kYears - 1, 12, 31), MakeDateTime(kFirstYear, 1, 1), t))
     state.SkipWithError("a month balance file could not be written");
   for (auto _ : state)
@@ -109,7 +110,8 @@ void ManyAccounts(benchmark::State& state) {
           << "op " << kSep3 << "op" << kSep1 << AccountReference({"a" + std::to_string(i), "RUB", SavingsType()})
           << kSep1 << Ru("[Нет]") << kSep2 << kSep2 << Ru("Нет") << kSep3 << kSep3 << "10.00\r\n";
   }
-  WriteIniString(l.settingsFile(), kBuhSection, kFirstDateKey, "01.03.2026");
+  if (!WriteIniString(l.settingsFile(), kBuhSection, kFirstDateKey, "01.03.2026"))
+    state.SkipWithError("the settings could not be written");
   BalanceTable t;
   bench::ResetPeakMemory();
   const double before = bench::PeakMemoryMb();

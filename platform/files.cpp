@@ -11,6 +11,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <utility>
 
 #include "platform/encoding.h"
 
@@ -177,53 +178,94 @@ bool LoadLinesForUpdate(const std::string& path, Lines& lines) {
   return LoadLinesBy(LoadBytesForUpdate, path, lines);
 }
 
-bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
+PendingSave::PendingSave(PendingSave&& other) noexcept { *this = std::move(other); }
+
+PendingSave& PendingSave::operator=(PendingSave&& other) noexcept {
+  if (this == &other) return *this;
+  discard();
+  fd_ = std::exchange(other.fd_, -1);
+  unnamed_ = other.unnamed_;
+  exists_ = other.exists_;
+  named_ = std::exchange(other.named_, false);
+  flush_ = other.flush_;
+  target_ = std::move(other.target_);
+  folder_ = std::move(other.folder_);
+  temp_ = std::move(other.temp_);
+  return *this;
+}
+
+PendingSave::~PendingSave() { discard(); }
+
+void PendingSave::discard() {
+  if (fd_ < 0) return;
+  if (named_) ::unlink(temp_.c_str());
+  ::close(fd_);
+  fd_ = -1;
+  named_ = false;
+}
+
+bool PendingSave::write(const std::string& path, std::string_view bytes, Flush flush) {
+  discard();
   struct stat st {};
-  bool exists = false;
-  const std::string target = FollowLinks(FsPath(path), exists, st);
-  const std::string folder = FolderOf(target);
+  target_ = FollowLinks(FsPath(path), exists_, st);
+  folder_ = FolderOf(target_);
+  flush_ = flush;
   // Keep the permissions of the file being replaced, or the usual 0644.
-  const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
+  const mode_t mode = exists_ ? (st.st_mode & 07777) : 0644;
 
   // The data goes to an unnamed file of the folder where the file system
   // allows it, so that a writer killed midway leaves nothing behind; it gets
   // the temporary name only once it is complete. Either way the temporary
   // file is locked while it has a name, which tells leftovers from live saves.
-  std::string temp = target + kTempInfix + "XXXXXX";
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-  const bool unnamed = fd >= 0;
-  if (!unnamed) fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  if (!unnamed) ::flock(fd, LOCK_EX | LOCK_NB);
-  ::fchmod(fd, mode);
-  bool ok = WriteAll(fd, bytes) && (flush == Flush::Later || ::fsync(fd) == 0);
-  bool named = !unnamed;
+  temp_ = target_ + kTempInfix + "XXXXXX";
+  fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  unnamed_ = fd_ >= 0;
+  if (!unnamed_) {
+    fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+    if (fd_ < 0) return false;
+    named_ = true;
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+  }
+  ::fchmod(fd_, mode);
+  if (WriteAll(fd_, bytes) && (flush == Flush::Later || ::fsync(fd_) == 0)) return true;
+  discard();
+  return false;
+}
+
+bool PendingSave::commit() {
+  if (fd_ < 0) return false;
   // A complete unnamed file for a name that is free is linked in under
   // that name at once; a name taken meanwhile is replaced as usual.
-  if (ok && unnamed && !exists) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      const bool closed = ::close(fd) == 0;
-      if (closed && flush == Flush::Now) RemoveLeftovers(folder, target.substr(target.rfind('/') + 1));
-      return closed;
+  bool ok = true;
+  if (unnamed_ && !exists_) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      ok = ::close(std::exchange(fd_, -1)) == 0;
+      if (ok && flush_ == Flush::Now) RemoveLeftovers(folder_, target_.substr(target_.rfind('/') + 1));
+      return ok;
     }
     ok = errno == EEXIST;
   }
-  if (ok && unnamed) {
-    ::flock(fd, LOCK_EX | LOCK_NB);
-    ok = named = LinkUnnamed(fd, temp);
+  if (ok && unnamed_) {
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    ok = named_ = LinkUnnamed(fd_, temp_);
   }
   // Renamed while still open, so that the lock covers it until it is in place.
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (ok) named = false;
-  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+  if (ok) named_ = false;
   if (!ok) {
-    if (named) ::unlink(temp.c_str());
+    discard();
     return false;
   }
+  if (::close(std::exchange(fd_, -1)) != 0) return false;
   // A batch (Flush::Later) is swept once, by FlushFileSystem.
-  if (flush == Flush::Now) RemoveLeftovers(folder, target.substr(target.rfind('/') + 1));
+  if (flush_ == Flush::Now) RemoveLeftovers(folder_, target_.substr(target_.rfind('/') + 1));
   return true;
+}
+
+bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush) {
+  PendingSave save;
+  return save.write(path, bytes, flush) && save.commit();
 }
 
 bool FlushFileSystem(const std::string& path) {

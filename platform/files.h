@@ -68,6 +68,31 @@ enum class Flush { Now, Later };
 // Writes bytes the same safe way.
 [[nodiscard]] bool SaveBytes(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
 
+// SaveBytes in two steps, so that many files can be written ahead and put in
+// place later, or not at all: `write` puts the bytes in a file of the
+// target's folder that has no name yet (where the file system allows it;
+// otherwise under a locked temporary name), `commit` puts that file in the
+// target's place. Destroyed without a commit, it leaves nothing behind.
+class PendingSave {
+ public:
+  PendingSave() = default;
+  PendingSave(PendingSave&& other) noexcept;
+  PendingSave& operator=(PendingSave&& other) noexcept;
+  PendingSave(const PendingSave&) = delete;
+  PendingSave& operator=(const PendingSave&) = delete;
+  ~PendingSave();
+
+  [[nodiscard]] bool write(const std::string& path, std::string_view bytes, Flush flush = Flush::Now);
+  [[nodiscard]] bool commit();
+
+ private:
+  void discard();
+  int fd_ = -1;
+  bool unnamed_ = false, exists_ = false, named_ = false;
+  Flush flush_ = Flush::Now;
+  std::string target_, folder_, temp_;
+};
+
 // Forces every file written to the file system holding `path` to the disk;
 // when `path` is a folder, also removes the leftovers of killed saves there.
 bool FlushFileSystem(const std::string& path);

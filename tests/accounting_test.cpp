@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
@@ -359,6 +360,8 @@ TEST(Unreadable, TheBalancesFailOnAFileTheyCannotRead) {
     ::chmod(FsPath(file).c_str(), 0644);
     for (const char* month : {"01.01.2026", "01.02.2026", "01.03.2026"})
       EXPECT_FALSE(FileExists(ledger.balanceFile(month))) << file << " " << month;
+    for (const auto& entry : std::filesystem::directory_iterator(FsPath(t.data("Plan"))))
+      EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
     EXPECT_EQ(ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, ""), "15.01.2026") << file;
   }
   BalanceTable tb;
@@ -476,6 +479,34 @@ TEST_F(Journals, EveryBalanceIsTheRunningSumOfItsOperations) {
     EXPECT_GE(totals.income, 0);
     EXPECT_GE(totals.expense, 0);
   }
+}
+
+// Twenty-five years from cold: more months than are written ahead while the
+// walk goes on, and every one of them gets its file.
+TEST_F(Journals, EveryMonthOfALongWalkGetsItsFile) {
+  std::vector<std::string> months;
+  for (int y = 2001; y <= 2025; ++y)
+    for (int m = 1; m <= 12; ++m) {
+      const std::string mm = (m < 10 ? "0" : "") + std::to_string(m);
+      months.push_back("01." + mm + "." + std::to_string(y));
+      t.write(ledger.journalFile(months.back()),
+              {test::Join({"2", "10." + mm + "." + std::to_string(y), "10:00", "op",
+                           "op" + std::string(1, kSep1) + AccountReference(accounts[1]) + kSep1 + NoAccountReference(),
+                           "", "1"},
+                          kSep3)});
+    }
+  ASSERT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kFirstDateKey, "01.01.2001"));
+  ASSERT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2001"));
+  std::vector<AccountBalance> alone;
+  ASSERT_TRUE(ComputeBalanceTotals(ledger, MakeDateTime(2025, 12, 31), MakeDateTime(2025, 12, 1), alone));
+  ASSERT_EQ(alone.size(), 1u);
+  EXPECT_EQ(alone[0].totals.closing, 300 * 100);
+  for (std::size_t i = 0; i < months.size(); ++i)
+    ASSERT_EQ(t.read(ledger.balanceFile(months[i])),
+              Lines{test::Join({accounts[1].name, accounts[1].currency, accounts[1].type, MoneyText((i + 1) * 100)},
+                               kSep1)})
+        << months[i];
+  EXPECT_EQ(ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, ""), "31.12.2025");
 }
 
 // The totals alone (what messctl balances prints) are the table's totals,

@@ -466,7 +466,9 @@ TEST_P(Sync, MessctlSyncSaysWhatItDidAndExitsByWhatFailed) {
   const Lines before = a.store();
   EXPECT_EQ(run(err).first, 1);
   EXPECT_EQ(a.store(), before);
-  if (!server_->password().empty()) EXPECT_EQ(err.find(server_->password()), std::string::npos);
+  if (!server_->password().empty()) {
+    EXPECT_EQ(err.find(server_->password()), std::string::npos);
+  }
 }
 
 // The host's passes: on a worker, one at a time, and a failure told once
