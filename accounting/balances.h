@@ -39,11 +39,12 @@ struct BalanceTable {
     // The balances of those two columns after this row.
     Kopecks incomeBalance = 0, expenseBalance = 0;
 
-    std::string_view date() const { return {text, dateSize}; }
-    std::string_view time() const { return {text + dateSize + 1, timeSize}; }
-    std::string_view description() const { return {text + dateSize + 1 + timeSize + 1, descriptionSize}; }
-    std::string_view amount() const { return {text + amountAt, amountSize}; }  // journal field 7, as typed
-    std::string when() const;                                                   // "dd.mm.yyyy hh:mm"
+    // Each empty for a row of no operation (the opening when none came before).
+    std::string_view date() const { return text ? std::string_view(text, dateSize) : std::string_view(); }
+    std::string_view time() const { return field(dateSize + 1, timeSize); }
+    std::string_view description() const { return field(dateSize + 1 + timeSize + 1, descriptionSize); }
+    std::string_view amount() const { return field(amountAt, amountSize); }  // journal field 7, as typed
+    std::string when() const;                                                 // "dd.mm.yyyy hh:mm"
     Kopecks entry(std::size_t column) const {
       const int c = static_cast<int>(column);
       return c == expenseColumn ? -value : c == incomeColumn ? value : 0;
@@ -51,6 +52,11 @@ struct BalanceTable {
     bool moves(std::size_t column) const {
       const int c = static_cast<int>(column);
       return c == incomeColumn || c == expenseColumn;
+    }
+
+   private:
+    std::string_view field(std::uint32_t at, std::uint32_t size) const {
+      return text ? std::string_view(text + at, size) : std::string_view();
     }
   };
   // An account's figures over the period: income is the sum of the rises of

@@ -201,6 +201,8 @@ TEST_F(Accounting, SameMinuteOperationsAndStartAfterEnd) {
   const BalanceTable tb = compute(1, 3, 31, 3);
   ASSERT_EQ(tb.rows.size(), 2u);
   EXPECT_EQ(MoneyText(tb.closing(0)), "10.00");
+  // No operation came before the period: the opening row's texts are empty.
+  for (std::size_t column = 0; column < 3; ++column) EXPECT_EQ(tb.cell(4, column), "") << column;
   const BalanceTable none = compute(20, 3, 10, 3);
   EXPECT_TRUE(none.rows.empty());
 }

@@ -70,6 +70,18 @@ int Fail(const std::string& message) {
   return 2;
 }
 
+int PrintOrSave(const std::string& output, const std::string& text) {
+  if (output.empty()) {
+    std::cout << text;
+    return 0;
+  }
+  if (!SaveBytes(Utf8ToCp1251(output), text)) {
+    std::cerr << "messctl: " << output << " не записан\n";
+    return 1;
+  }
+  return 0;
+}
+
 bool NeedsFullProgram(const std::string& name) {
   return name == "report" || name == "export-ics" || name == "import-ics" || name == "sync";
 }

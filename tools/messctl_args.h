@@ -25,6 +25,10 @@ struct Command {
 // a wrong argument.
 int Fail(const std::string& message);
 
+// Writes `text` to the file `output` (UTF-8, as typed), or to the standard
+// output when it is empty. 0, or 1 with a message when the file cannot be written.
+int PrintOrSave(const std::string& output, const std::string& text);
+
 // Reads the command line into `command`. -1 when the command is to run;
 // otherwise the exit status (0 after --help, 2 after a message).
 int ReadCommand(int argc, char** argv, Command& command);

@@ -75,15 +75,7 @@ int ExportLedger(const Command& c) {
   for (const auto& r : renamed) std::cerr << "messctl: " << r << "\n";
   if (skipped > 0)
     std::cerr << "messctl: " << skipped << " операций с суммой больше тысячи миллиардов не выгружено\n";
-  if (c.output.empty()) {
-    std::cout << text;
-    return 0;
-  }
-  if (!SaveBytes(Utf8ToCp1251(c.output), text)) {
-    std::cerr << "messctl: " << c.output << " could not be written\n";
-    return 1;
-  }
-  return 0;
+  return PrintOrSave(c.output, text);
 }
 
 }  // namespace krav::messctl

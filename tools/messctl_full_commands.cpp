@@ -75,15 +75,7 @@ int ExportIcs(const Command& c) {
   std::vector<std::string> notes;
   const std::string calendar = ics::ExportCalendar(store, notes);
   for (const auto& n : notes) std::cerr << "messctl: " << n << "\n";
-  if (c.output.empty()) {
-    std::cout << calendar;
-    return 0;
-  }
-  if (!SaveBytes(Utf8ToCp1251(c.output), calendar)) {
-    std::cerr << "messctl: " << c.output << " не записан\n";
-    return 1;
-  }
-  return 0;
+  return PrintOrSave(c.output, calendar);
 }
 
 int ImportIcs(const Command& c) {

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ready) return 0;
   // Cold each time: the month files of earlier inputs must not count.
   RemoveFile(ledger.balanceFile("01.11.2026"));
-  WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.12.2026");
+  (void)WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.12.2026");
   if (!SaveBytes(ledger.journalFile("01.12.2026"), std::string_view(reinterpret_cast<const char*>(data), size)))
     return 0;
 
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The totals alone, from cold again, are the table's.
   RemoveFile(ledger.balanceFile("01.12.2026"));
-  WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.12.2026");
+  (void)WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.12.2026");
   std::vector<AccountBalance> alone;
   KRAV_FUZZ_CHECK(ComputeBalanceTotals(ledger, MakeDateTime(2026, 12, 31), MakeDateTime(2026, 12, 1), alone));
   KRAV_FUZZ_CHECK(alone.size() == table.columns.size());
