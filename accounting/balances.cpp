@@ -459,8 +459,8 @@ bool Compute(const Ledger& ledger, DateTime end, DateTime start, Walk& w, std::s
   for (const auto& line : accounts) w.accounts.push_back(ParseAccountReference(line));
 
   ForceDir(shell::JournalDir(ledger.dataDir()));
-  w.files.emplace();
   const Ymd e = DayToYmd(DayOf(end));
+  w.files.emplace((e.year - f.year) * 12 + (e.month - f.month) >= 2);
   for (int y = f.year, m = f.month;;) {
     const std::string monthDate = DateToText(static_cast<double>(YmdToDay(y, m, 1)));
     // A month that cannot be read fails the whole computation: no month

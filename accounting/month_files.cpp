@@ -5,8 +5,9 @@
 
 namespace krav::accounting {
 
-MonthFiles::MonthFiles() {
+MonthFiles::MonthFiles(bool ahead) {
   // Without a thread every file is written when `finish` comes to it.
+  if (!ahead) return;
   try {
     thread_ = std::thread([this] { run(); });
   } catch (const std::system_error&) {

@@ -19,7 +19,9 @@ namespace krav::accounting {
 
 class MonthFiles {
  public:
-  MonthFiles();
+  // With `ahead`, a thread writes the files as the months come; without it
+  // (a walk of a month or two, not worth a thread) `finish` writes them all.
+  explicit MonthFiles(bool ahead);
   ~MonthFiles();  // puts nothing in place unless `finish` did
   MonthFiles(const MonthFiles&) = delete;
   MonthFiles& operator=(const MonthFiles&) = delete;

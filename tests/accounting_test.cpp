@@ -500,6 +500,22 @@ TEST_F(Journals, EveryMonthOfALongWalkGetsItsFile) {
   ASSERT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kFirstDateKey, "01.01.2001"));
   ASSERT_TRUE(WriteIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, "01.01.2001"));
   std::vector<AccountBalance> alone;
+
+  // A journal that cannot be read late in the walk: the months written ahead
+  // of it are not put in place, and nothing is left behind.
+  const std::string journal = ledger.journalFile(months[200]);
+  const Lines kept = t.read(journal);
+  ASSERT_TRUE(RemoveFile(journal));
+  ForceDir(journal);
+  EXPECT_FALSE(ComputeBalanceTotals(ledger, MakeDateTime(2025, 12, 31), MakeDateTime(2025, 12, 1), alone));
+  std::filesystem::remove(FsPath(journal));
+  t.write(journal, kept);
+  for (const auto& entry : std::filesystem::directory_iterator(FsPath(t.data("Plan")))) {
+    EXPECT_NE(entry.path().extension(), ".ost") << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+  EXPECT_EQ(ReadIniString(ledger.settingsFile(), kBuhSection, kLastChangesKey, ""), "01.01.2001");
+
   ASSERT_TRUE(ComputeBalanceTotals(ledger, MakeDateTime(2025, 12, 31), MakeDateTime(2025, 12, 1), alone));
   ASSERT_EQ(alone.size(), 1u);
   EXPECT_EQ(alone[0].totals.closing, 300 * 100);
