@@ -236,26 +236,26 @@ bool PendingSave::commit() {
   if (fd_ < 0) return false;
   // A complete unnamed file for a name that is free is linked in under
   // that name at once; a name taken meanwhile is replaced as usual.
-  bool ok = true;
+  bool placed = false;
   if (unnamed_ && !exists_) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      ok = ::close(std::exchange(fd_, -1)) == 0;
-      if (ok && flush_ == Flush::Now) RemoveLeftovers(folder_, target_.substr(target_.rfind('/') + 1));
-      return ok;
+    placed = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (!placed && errno != EEXIST) {
+      discard();
+      return false;
     }
-    ok = errno == EEXIST;
   }
-  if (ok && unnamed_) {
-    ::flock(fd_, LOCK_EX | LOCK_NB);
-    ok = named_ = LinkUnnamed(fd_, temp_);
-  }
-  // Renamed while still open, so that the lock covers it until it is in place.
-  if (ok) ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
-  if (ok) named_ = false;
-  if (!ok) {
-    discard();
-    return false;
+  if (!placed) {
+    if (unnamed_) {
+      ::flock(fd_, LOCK_EX | LOCK_NB);
+      named_ = LinkUnnamed(fd_, temp_);
+    }
+    // Renamed while still open, so that the lock covers it until it is in place.
+    if (!named_ || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+      discard();
+      return false;
+    }
+    named_ = false;
   }
   if (::close(std::exchange(fd_, -1)) != 0) return false;
   // A batch (Flush::Later) is swept once, by FlushFileSystem.

@@ -26,8 +26,8 @@ struct ToolRun {
   std::string out;
 };
 
-ToolRun Messctl(const std::string& args) {
-  const std::string cmd = std::string(KRAV_BUILD_DIR) + "/tools/messctl " + args + " 2>/dev/null";
+// A command line run through the shell: its status and standard output.
+ToolRun RunCommand(const std::string& cmd) {
   ToolRun r;
   FILE* p = ::popen(cmd.c_str(), "r");
   if (!p) return r;
@@ -37,6 +37,10 @@ ToolRun Messctl(const std::string& args) {
   const int st = ::pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   return r;
+}
+
+ToolRun Messctl(const std::string& args) {
+  return RunCommand(std::string(KRAV_BUILD_DIR) + "/tools/messctl " + args + " 2>/dev/null");
 }
 
 class MessctlTool : public ::testing::Test {
@@ -142,13 +146,9 @@ TEST_F(MessctlTool, AMissingRootOrUserIsAnErrorAndCreatesNothing) {
 TEST_F(MessctlTool, TheRootIsTheProgramsFolderByDefault) {
   const std::string copy = t.root() + "messctl";
   std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/tools/messctl", copy);
-  const std::string args = " collect --user Иван --from 08.12.2026 2>&1";
-  FILE* p = ::popen((copy + args).c_str(), "r");
-  ASSERT_TRUE(p);
-  std::string out;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  EXPECT_EQ(::pclose(p), 0) << out;
+  const ToolRun r = RunCommand(copy + " collect --user Иван --from 08.12.2026 2>&1");
+  const std::string& out = r.out;
+  EXPECT_EQ(r.status, 0) << out;
   EXPECT_EQ(out, Messctl("collect --root " + t.root() + " --user Иван --from 08.12.2026").out);
   EXPECT_NE(out.find("Весь день"), std::string::npos) << out;
 }
@@ -158,26 +158,16 @@ TEST_F(MessctlTool, TheRootIsTheProgramsFolderByDefault) {
 TEST_F(MessctlTool, TheCommandsOfMessctlFullRunThroughItsSibling) {
   const std::string copy = t.root() + "messctl";
   std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/tools/messctl", copy);
-  auto run = [&](int& status) {
-    FILE* p = ::popen((copy + " export-ics --user Иван 2>&1").c_str(), "r");
-    std::string out;
-    if (!p) return out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    const int st = ::pclose(p);
-    status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return out;
-  };
-  int status = -1;
-  std::string out = run(status);
-  EXPECT_EQ(status, 1) << out;
-  EXPECT_NE(out.find(t.root() + "messctl-full"), std::string::npos) << out;
+  const std::string exportIcs = copy + " export-ics --user Иван 2>&1";
+  ToolRun r = RunCommand(exportIcs);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find(t.root() + "messctl-full"), std::string::npos) << r.out;
 
   std::filesystem::copy_file(std::string(KRAV_BUILD_DIR) + "/tools/messctl-full", t.root() + "messctl-full");
-  out = run(status);
-  EXPECT_EQ(status, 0) << out;
-  EXPECT_EQ(out.rfind("BEGIN:VCALENDAR", 0), 0u) << out;
-  EXPECT_NE(out.find("Зарядка"), std::string::npos) << out;
+  r = RunCommand(exportIcs);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("BEGIN:VCALENDAR", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Зарядка"), std::string::npos) << r.out;
 }
 
 TEST_F(MessctlTool, AnUnreadableStoreIsAFailure) {

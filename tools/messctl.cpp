@@ -26,7 +26,5 @@ int main(int argc, char** argv) {
               << std::strerror(errno) << "\n";
     return 1;
   }
-  if (command.name == "balances") return PrintBalances(command);
-  if (command.name == "export-ledger") return ExportLedger(command);
-  return Collect(command);
+  return RunCoreCommand(command);
 }

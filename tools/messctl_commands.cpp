@@ -78,4 +78,10 @@ int ExportLedger(const Command& c) {
   return PrintOrSave(c.output, text);
 }
 
+int RunCoreCommand(const Command& c) {
+  if (c.name == "balances") return PrintBalances(c);
+  if (c.name == "export-ledger") return ExportLedger(c);
+  return Collect(c);
+}
+
 }  // namespace krav::messctl

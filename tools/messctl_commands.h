@@ -6,6 +6,9 @@
 
 namespace krav::messctl {
 
+// Runs collect, balances or export-ledger.
+int RunCoreCommand(const Command& command);
+
 int Collect(const Command& command);
 int PrintBalances(const Command& command);
 int ExportLedger(const Command& command);

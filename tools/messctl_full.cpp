@@ -12,7 +12,5 @@ int main(int argc, char** argv) {
   if (command.name == "export-ics") return ExportIcs(command);
   if (command.name == "import-ics") return ImportIcs(command);
   if (command.name == "sync") return Synchronise(command);
-  if (command.name == "balances") return PrintBalances(command);
-  if (command.name == "export-ledger") return ExportLedger(command);
-  return Collect(command);
+  return RunCoreCommand(command);
 }
